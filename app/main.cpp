@@ -1,0 +1,10 @@
+#include "app/gui_main.h"
+#include "app/headless.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+
+int main(int argc, char** argv) {
+    SetSettingsFile(SettingsFileNameFor(argc > 0 ? argv[0] : "zoruna"));
+    if (argc > 1 && IsHeadlessOption(argv[1])) return RunHeadless(argc, argv);
+    return RunGui(argc, argv);
+}

@@ -1,0 +1,87 @@
+// The small file-system layer that the comparison, the copy and the settings
+// store work through. RealFileSystem() is the platform's implementation; tests
+// swap in their own to provoke failures that real directories cannot.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/records.h"
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// dir + separator + name. A dir that already ends in a separator gives two in
+// a row; the text is handed on unchanged.
+std::string JoinPath(std::string_view dir, std::string_view name);
+
+struct DirEntry {
+    std::string name;
+    // A regular file, or a link to one. Directories, links to directories,
+    // broken links, FIFOs, sockets and devices are not files.
+    bool isFile = false;
+    bool isDirectory = false;  // a directory or a link to one
+};
+
+struct FileStatus {
+    bool isFile = false;       // regular file (links followed)
+    bool isDirectory = false;  // directory (links followed)
+    FileTime mtime = 0;        // seconds since 1970-01-01 UTC
+    std::int32_t mtimeNsec = 0;
+    std::uint64_t size = 0;
+    unsigned mode = 0;         // permission bits (07777)
+};
+
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kInvalidHandle = -1;
+
+// Result of CopyChunk when the kernel cannot copy between these two files;
+// the caller then falls back to Read/Write.
+inline constexpr long long kCopyUnsupported = -2;
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Entries directly inside dir, without "." and "..", in the order the
+    // system delivers them. False when dir cannot be listed (out is cleared).
+    virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) = 0;
+
+    // Status of path, links followed. False when it does not exist or cannot
+    // be queried.
+    virtual bool GetStatus(const std::string& path, FileStatus& st) = 0;
+
+    virtual FileHandle OpenRead(const std::string& path) = 0;
+    // Creates path for writing. exclusive: fail when it exists; otherwise an
+    // existing file is emptied. mode: permission bits for a new file (the
+    // process umask applies).
+    virtual FileHandle Create(const std::string& path, bool exclusive, unsigned mode = 0666) = 0;
+    // Bytes read (0 at the end) or -1 on an error.
+    virtual long long Read(FileHandle h, void* buf, std::size_t n) = 0;
+    // Bytes written (possibly fewer than n) or -1 on an error.
+    virtual long long Write(FileHandle h, const void* buf, std::size_t n) = 0;
+    // Copies up to n bytes from in's position to out's position inside the
+    // kernel. Bytes copied (0 at the end of in), -1 on an error, or
+    // kCopyUnsupported.
+    virtual long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) = 0;
+    // Sets the permission bits of an open file.
+    virtual bool SetMode(FileHandle h, unsigned mode) = 0;
+    // Sets the modification time of an open file (access time untouched).
+    virtual bool SetModTime(FileHandle h, FileTime sec, std::int32_t nsec) = 0;
+    // False when closing reported an error (data may not have been written).
+    virtual bool Close(FileHandle h) = 0;
+
+    // Gives from the name to, replacing an existing file to in one step.
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    // Whether this process may write to path (it must exist).
+    virtual bool IsWritable(const std::string& path) = 0;
+};
+
+FileSystem& RealFileSystem();

@@ -1,0 +1,36 @@
+// Multibyte text in the system's code page: upper-casing that never touches
+// the trail bytes of a double-byte character, and copies and cuts that never
+// split a character. Core code passes these byte strings through unchanged.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+enum class CodePage {
+    Utf8,   // Linux and other POSIX systems
+    Cp932,  // Shift-JIS (Windows, Japanese)
+};
+
+// The code page of file names and texts on this platform.
+CodePage SystemCodePage();
+
+// Length in bytes of the character that starts at s[0] (1 for an invalid or
+// truncated sequence, so a walk always makes progress). s must not be empty.
+std::size_t CharLength(std::string_view s, CodePage cp = SystemCodePage());
+
+// ASCII letters become capitals; every multibyte character is kept whole.
+void MbUpperInPlace(std::string& s, CodePage cp = SystemCodePage());
+std::string MbUpper(std::string_view s, CodePage cp = SystemCodePage());
+
+// The largest length <= maxBytes at which s can be cut without splitting a
+// character.
+std::size_t CutLength(std::string_view s, std::size_t maxBytes, CodePage cp = SystemCodePage());
+
+// Copies src into dst[dstSize] with a terminator, cut at a character boundary
+// when it does not fit. The rest of dst is zero-filled. Returns false when src
+// had to be cut.
+bool CopyText(char* dst, std::size_t dstSize, std::string_view src, CodePage cp = SystemCodePage());
+
+// True when src (plus terminator) fits in a field of fieldSize bytes.
+inline bool FitsField(std::string_view src, std::size_t fieldSize) { return src.size() < fieldSize; }

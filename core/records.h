@@ -1,0 +1,66 @@
+// Plain fixed-size records for the registered directory pairs and the result
+// of a comparison. Both tables are held by value by their owner; nothing here
+// allocates.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int MAX_DIR_PAIRS = 10;  // capacity of a DirPairTable
+inline constexpr int MAX_MASKS = 10;      // exclusion masks per pair
+inline constexpr int MASK_LEN = 64;       // bytes per mask slot, terminator included
+inline constexpr int MAX_DIFFS = 5000;    // capacity of a DiffTable
+#ifndef MAX_PATH
+inline constexpr int MAX_PATH = 260;      // bytes of a directory field, terminator included
+#endif
+// A file name is kept whole: every name the platform delivers fits (255 bytes
+// on Linux, 259 on Windows), because the copy rebuilds paths from it.
+inline constexpr int DIFF_NAME_LEN = 260;
+
+struct DirPair {
+    char dirA[MAX_PATH];
+    char dirB[MAX_PATH];
+    char masks[MAX_MASKS][MASK_LEN];  // list ends at the first empty slot
+};
+
+struct DirPairTable {
+    std::int32_t count;  // registered pairs occupy slots 0..count-1
+    DirPair pairs[MAX_DIR_PAIRS];
+};
+
+// Seconds since 1970-01-01 UTC; 64 bits so that times after January 2038 do
+// not wrap. 0 means "the side has no such file".
+using FileTime = std::int64_t;
+
+struct DiffEntry {
+    std::uint8_t pairIndex;       // slot of the pair in DirPairTable.pairs
+    char name[DIFF_NAME_LEN];     // spelled as in A when the file exists there, else as in B
+    char nameB[DIFF_NAME_LEN];    // spelled as in B when the file exists there, else empty
+    FileTime timeA;               // 0: not in A
+    FileTime timeB;               // 0: not in B
+};
+
+struct DiffTable {
+    std::int32_t count;  // valid entries 0..count-1; the rest are zero bytes
+    DiffEntry entries[MAX_DIFFS];
+};
+
+// The kind of an entry, derived from its two times (never stored). The values
+// are also the row-state image indices of the results list.
+enum DiffKind : int {
+    IMAGE_ONLY_A = 0,
+    IMAGE_ONLY_B = 1,
+    IMAGE_A_NEWER = 2,
+    IMAGE_B_NEWER = 3,
+};
+
+inline DiffKind KindOf(const DiffEntry& e) {
+    if (e.timeA == 0) return IMAGE_ONLY_B;
+    if (e.timeB == 0) return IMAGE_ONLY_A;
+    return e.timeB >= e.timeA ? IMAGE_B_NEWER : IMAGE_A_NEWER;
+}
+
+// The copy goes from A to B exactly when B's time is older (or B is absent).
+inline bool CopiesAToB(const DiffEntry& e) { return e.timeB < e.timeA; }
+
+// Name of the entry's file in directory B.
+inline const char* NameInB(const DiffEntry& e) { return e.nameB[0] ? e.nameB : e.name; }

@@ -1,0 +1,41 @@
+// GUI test support: a wxWidgets application started once for the whole test
+// executable, and a modal hook through which tests answer message boxes and
+// modal dialogs. A dialog that no test expected fails the test instead of
+// blocking it.
+#pragma once
+
+#include <wx/wx.h>
+
+#include <functional>
+#include <string>
+
+// What one expected modal did: its title (wxDialog) or message text (message
+// box), its style (wxICON_* bits for message boxes) and the dialog itself.
+struct ModalSeen {
+    std::string kind;     // "message" or the dialog's class name
+    std::string title;    // dialog title / message box caption (UTF-8)
+    std::string message;  // message box text (UTF-8); empty for dialogs
+    long style = 0;       // message box style bits
+};
+
+// Handler for an expected modal: gets the dialog while it is "shown" and
+// returns the code that ShowModal() will return (wxID_OK, wxID_CANCEL, ...).
+// A handler may drive a wxDialog's controls before returning.
+using ModalHandler = std::function<int(wxDialog* dialog, const ModalSeen& seen)>;
+
+// Expect the next modal dialog or message box; handlers are used in order.
+void ExpectModal(ModalHandler handler);
+// Shorthand: expect a message box and answer it with code; the seen details
+// are copied to *seen when given.
+void ExpectMessageBox(int code = wxID_OK, ModalSeen* seen = nullptr);
+// Fails the current test if expected modals were not shown; clears the queue.
+void VerifyModalsShown();
+// Number of modals shown since the start of the test executable.
+int ModalCount();
+
+// Runs pending events until the queue is empty (no sleeping).
+void PumpEvents();
+
+// UTF-8 helpers for assertions.
+inline std::string U8(const wxString& s) { return std::string(s.utf8_str()); }
+inline wxString W(const char* utf8) { return wxString::FromUTF8(utf8); }

@@ -1,0 +1,35 @@
+// A FileSystem that forwards every call to another one. Tests derive from it
+// and override the calls whose failure they want to provoke.
+#pragma once
+
+#include "core/filesystem.h"
+
+class ForwardingFileSystem : public FileSystem {
+public:
+    explicit ForwardingFileSystem(FileSystem& target = RealFileSystem()) : m_target(target) {}
+
+    bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override {
+        return m_target.ListDirectory(dir, out);
+    }
+    bool GetStatus(const std::string& path, FileStatus& st) override { return m_target.GetStatus(path, st); }
+    FileHandle OpenRead(const std::string& path) override { return m_target.OpenRead(path); }
+    FileHandle Create(const std::string& path, bool exclusive, unsigned mode) override {
+        return m_target.Create(path, exclusive, mode);
+    }
+    long long Read(FileHandle h, void* buf, std::size_t n) override { return m_target.Read(h, buf, n); }
+    long long Write(FileHandle h, const void* buf, std::size_t n) override { return m_target.Write(h, buf, n); }
+    long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) override {
+        return m_target.CopyChunk(in, out, n);
+    }
+    bool SetMode(FileHandle h, unsigned mode) override { return m_target.SetMode(h, mode); }
+    bool SetModTime(FileHandle h, FileTime sec, std::int32_t nsec) override {
+        return m_target.SetModTime(h, sec, nsec);
+    }
+    bool Close(FileHandle h) override { return m_target.Close(h); }
+    bool Rename(const std::string& from, const std::string& to) override { return m_target.Rename(from, to); }
+    bool Remove(const std::string& path) override { return m_target.Remove(path); }
+    bool IsWritable(const std::string& path) override { return m_target.IsWritable(path); }
+
+protected:
+    FileSystem& m_target;
+};
