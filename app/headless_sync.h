@@ -1,0 +1,8 @@
+// zoruna --sync: compare, copy every listed file, compare again.
+#pragma once
+
+#include <cstdio>
+
+// Returns the exit status: 0 when everything was copied and nothing differs
+// afterwards, 1 otherwise, 2 when a pair could not be listed.
+int RunSync(std::FILE* out, std::FILE* err);

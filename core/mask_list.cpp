@@ -1,0 +1,40 @@
+#include "core/mask_list.h"
+
+#include <cstring>
+
+#include "core/mbtext.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string JoinMaskList(const char (&masks)[MAX_MASKS][MASK_LEN]) {
+    std::string text;
+    for (int i = 0; i < MAX_MASKS && masks[i][0] != 0; ++i) {
+        if (i > 0) text.push_back(',');
+        text.append(masks[i], strnlen(masks[i], MASK_LEN));
+    }
+    return text;
+}
+
+int ParseMaskList(std::string_view text, char (&masks)[MAX_MASKS][MASK_LEN]) {
+    std::memset(masks, 0, sizeof masks);
+    int cut = 0;
+    for (int i = 0; i < MAX_MASKS; ++i) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = Trim(text.substr(0, comma));
+        if (item.empty()) break;
+        if (!CopyText(masks[i], MASK_LEN, item)) ++cut;
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    return cut;
+}
