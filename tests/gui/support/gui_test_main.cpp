@@ -1,4 +1,4 @@
-#include "support/gui_test_main.h"
+#include "gui/support/gui_test_main.h"
 
 #include <gtest/gtest.h>
 #include <wx/msgdlg.h>
@@ -42,6 +42,9 @@ class GuiEnvironment : public ::testing::Environment {
 public:
     GuiEnvironment(int& argc, char** argv) : m_argc(argc), m_argv(argv) {}
     void SetUp() override {
+        // A GUI application object; without one wxEntryStart sets up a
+        // console application and GTK is never initialised.
+        wxApp::SetInstance(new wxApp());
         ASSERT_TRUE(wxEntryStart(m_argc, m_argv)) << "no display (run under xvfb-run)";
         wxUILocale::UseDefault();
         ASSERT_TRUE(wxTheApp->CallOnInit());

@@ -1,0 +1,44 @@
+#include "app/dialog_font.h"
+
+#include <wx/fontenum.h>
+#include <wx/settings.h>
+
+#include <cstring>
+
+#include "app/wx_text.h"
+
+namespace {
+
+struct FaceFallback {
+    const char* requested;
+    const char* candidates[3];
+};
+
+// IPA fonts are drawn to the metrics of the MS faces they stand in for.
+const FaceFallback kFallbacks[] = {
+    {"ＭＳ Ｐゴシック", {"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP"}},
+    {"ＭＳ ゴシック", {"IPAGothic", "Noto Sans Mono CJK JP", "Monospace"}},
+};
+
+}  // namespace
+
+wxString ResolveFaceName(const char* faceUtf8) {
+    const wxString requested = ToWx(faceUtf8);
+    if (wxFontEnumerator::IsValidFacename(requested)) return requested;
+    for (const auto& f : kFallbacks) {
+        if (std::strcmp(f.requested, faceUtf8) != 0) continue;
+        for (const char* c : f.candidates)
+            if (wxFontEnumerator::IsValidFacename(c)) return c;
+    }
+    return wxString();
+}
+
+wxFont MakeDialogFont(const char* faceUtf8, int points) {
+    const wxString face = ResolveFaceName(faceUtf8);
+    if (face.empty()) {
+        wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+        font.SetPointSize(points);
+        return font;
+    }
+    return wxFont(wxFontInfo(points).FaceName(face));
+}

@@ -1,0 +1,68 @@
+// The main dialog: owns the pair table, the result table, the results list
+// and the nested dialogs, and runs the comparison, the list and the copy.
+#pragma once
+
+#include <wx/iconbndl.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/resource_dialog.h"
+#include "core/records.h"
+#include "dialogs/confirm_copy_dlg.h"
+#include "dialogs/dir_list_dlg.h"
+
+class CDirCompareDlg : public ResourceDialog {
+public:
+    CDirCompareDlg();
+    ~CDirCompareDlg() override;
+
+    // The program's arguments after the program path, examined for -d.
+    void SetArguments(std::vector<std::string> args) { m_args = std::move(args); }
+
+    // Compares every registered pair into m_diffs; listing failures are shown
+    // in message boxes owned by this dialog.
+    void CompareAll();
+    // Shows m_diffs in the (empty) results list, row i = entry i.
+    int FillResultList();
+    // Copies the selected rows' files after a confirmation, then compares
+    // again and refills the list.
+    void CopySelectedFiles();
+
+    DirPairTable& Pairs() { return m_pairs; }
+    const DiffTable& Diffs() const { return m_diffs; }
+    bool PairsModified() const { return m_bPairsModified; }
+    wxListCtrl* ResultList() const { return m_listResult; }
+    wxMenu* PopupMenu() const { return m_pPopupMenu; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;      // Compare
+    void OnCancel() override;  // Exit, Escape, close box, the -d close
+
+private:
+    void OnSecret(wxCommandEvent& event);
+    void OnDirs(wxCommandEvent& event);
+    void OnRClickResultList(wxMouseEvent& event);
+    void OnSelectAll(wxCommandEvent& event);
+    void OnCopySelected(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
+    // Empties the results list and m_diffs (the results no longer match the pairs).
+    void ClearResults();
+
+    CDirListDlg m_dlgDirList;
+    CConfirmCopyDlg m_dlgConfirmCopy;
+    std::unique_ptr<wxMenu> m_menuResult;  // the results context menu
+    wxMenu* m_pPopupMenu = nullptr;
+    DirPairTable m_pairs;
+    DiffTable m_diffs;
+    std::unique_ptr<wxImageList> m_pImageList;
+    bool m_bPairsModified = false;
+    wxListCtrl* m_listResult = nullptr;  // valid while the window exists
+    wxIconBundle m_hIcon;
+    std::vector<std::string> m_args;
+};

@@ -1,0 +1,3 @@
+#include "app/dir_compare_dlg.h"
+
+void CDirCompareDlg::CopySelectedFiles() {}

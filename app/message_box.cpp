@@ -1,0 +1,10 @@
+#include "app/message_box.h"
+
+#include <wx/msgdlg.h>
+
+#include "app/wx_text.h"
+#include "res/strings.h"
+
+int ShowMessage(wxWindow* owner, std::string_view text, long style) {
+    return wxMessageBox(ToWx(text), ToWx(kProductName), style, owner);
+}

@@ -1,0 +1,56 @@
+// Base of every dialog: a C++ object that lives as long as its owner and
+// builds a real wxDialog from its layout in res/ each time it runs, the way a
+// dialog object outlives its window on Windows. Handlers are bound to the
+// window in OnInitDialog with Bind().
+#pragma once
+
+#include <wx/dialog.h>
+#include <wx/event.h>
+
+#include "res/dialog_template.h"
+
+class ResourceDialog : public wxEvtHandler {
+public:
+    explicit ResourceDialog(const DialogTemplate& tmpl);
+    ~ResourceDialog() override;
+    ResourceDialog(const ResourceDialog&) = delete;
+    ResourceDialog& operator=(const ResourceDialog&) = delete;
+
+    // Creates the window, runs OnInitDialog, shows it modally and destroys it.
+    // Returns the code the dialog ended with (wxID_OK, wxID_CANCEL, ...).
+    int DoModal(wxWindow* parent = nullptr);
+    // Creates the window without a modal loop (progress window, tests).
+    bool Create(wxWindow* parent, bool show = true);
+    void DestroyWindow();
+    // Ends a modal run with code; a modeless window is hidden and keeps it
+    // as its return code.
+    void EndDialog(int code);
+
+    wxDialog* GetWindow() const { return m_wnd; }
+    // A control by its resource identifier (IDOK and IDCANCEL included).
+    wxWindow* GetDlgItem(int id) const;
+    template <class T>
+    T* Item(int id) const { return dynamic_cast<T*>(GetDlgItem(id)); }
+    const DialogTemplate& Template() const { return m_tmpl; }
+
+    // The window identifier of a resource identifier: IDOK and IDCANCEL
+    // become wxID_OK and wxID_CANCEL, IDC_STATIC wxID_ANY.
+    static int WxId(int resourceId);
+
+protected:
+    // Runs after the controls exist and before the window is shown.
+    virtual bool OnInitDialog() { return true; }
+    // The OK button (IDOK), also reached by Enter on a default OK button.
+    virtual void OnOK() { EndDialog(wxID_OK); }
+    // The Cancel button (IDCANCEL), Escape and the window's close box.
+    virtual void OnCancel() { EndDialog(wxID_CANCEL); }
+
+private:
+    void BuildWindow(wxWindow* parent);
+    void OnButtonOK(wxCommandEvent& event);
+    void OnButtonCancel(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+
+    const DialogTemplate& m_tmpl;
+    wxDialog* m_wnd = nullptr;
+};
