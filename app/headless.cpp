@@ -1,10 +1,110 @@
 #include "app/headless.h"
 
 #include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/headless_common.h"
+#include "app/headless_sync.h"
+#include "core/compare.h"
+#include "core/date_text.h"
+#include "core/filesystem.h"
+#include "core/mask_list.h"
+#include "settings/ini_file.h"
+
+namespace {
+
+constexpr const char* kVersionText = "Zoruna Version 0.98.03";
+
+std::string_view FieldText(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
+
+void PrintUsage(std::FILE* out) {
+    const std::string& settings = SettingsFileName();
+    const bool inCurrentFolder = settings.find('/') == std::string::npos;
+    std::fputs(
+        "Usage: zoruna [option]\n"
+        "  (none)     open the window\n"
+        "  -d         open the window, compare at once, and close when nothing differs\n"
+        "  --pairs    print the registered pairs: number, directory A, directory B, masks\n"
+        "  --report   compare every pair and print each difference: pair, kind, name, date A, date B\n"
+        "  --sync     compare, copy every differing file from its newer side to the other, compare again\n"
+        "  --help     print this help\n"
+        "  --version  print the version\n"
+        "Fields are separated by tabs; control bytes are printed as \\xHH and a backslash as \\\\.\n"
+        "--report exits with 0 when nothing differs, 1 when something does, 2 when a directory cannot be listed.\n",
+        out);
+    std::fprintf(out, "Settings are read (never written) from %s%s.\n", EscapeField(settings).c_str(),
+                 inCurrentFolder ? " in the current folder" : "");
+}
+
+int PrintPairs(std::FILE* out) {
+    DirPairTable pairs;
+    LoadPairsReadOnly(pairs);
+    for (int i = 0; i < pairs.count && i < MAX_DIR_PAIRS; ++i) {
+        const DirPair& p = pairs.pairs[i];
+        std::fprintf(out, "%d\t%s\t%s\t%s\n", i + 1, EscapeField(FieldText(p.dirA, MAX_PATH)).c_str(),
+                     EscapeField(FieldText(p.dirB, MAX_PATH)).c_str(), EscapeField(JoinMaskList(p.masks)).c_str());
+    }
+    return 0;
+}
+
+int PrintReport(std::FILE* out, std::FILE* err) {
+    DirPairTable pairs;
+    LoadPairsReadOnly(pairs);
+    const auto diffs = std::make_unique<DiffTable>();
+    bool listingFailed = false;
+    CompareAll(pairs, *diffs, RealFileSystem(), [&](const std::string& message) {
+        listingFailed = true;
+        std::fprintf(err, "%s\n", EscapeListingFailure(pairs, message).c_str());
+    });
+    for (int i = 0; i < diffs->count; ++i) {
+        const DiffEntry& e = diffs->entries[i];
+        const DiffKind kind = KindOf(e);
+        const std::string dateA = kind == IMAGE_ONLY_B ? "" : FormatDateText(e.timeA);
+        const std::string dateB = kind == IMAGE_ONLY_A ? "" : FormatDateText(e.timeB);
+        std::fprintf(out, "%d\t%s\t%s\t%s\t%s\n", e.pairIndex + 1, KindName(e),
+                     EscapeField(FieldText(e.name, DIFF_NAME_LEN)).c_str(), dateA.c_str(), dateB.c_str());
+    }
+    if (listingFailed) return 2;
+    return diffs->count > 0 ? 1 : 0;
+}
+
+int Run(std::string_view option, std::FILE* out, std::FILE* err) {
+    if (option == "--pairs") return PrintPairs(out);
+    if (option == "--report") return PrintReport(out, err);
+    if (option == "--sync") return RunSync(out, err);
+    if (option == "--help") {
+        PrintUsage(out);
+        return 0;
+    }
+    if (option == "--version") {
+        std::fprintf(out, "%s\n", kVersionText);
+        return 0;
+    }
+    std::fprintf(err, "zoruna: unknown option %s (zoruna --help lists the options)\n",
+                 EscapeField(option).c_str());
+    return 2;
+}
+
+}  // namespace
 
 bool IsHeadlessOption(const char* arg) { return arg && std::strncmp(arg, "--", 2) == 0; }
 
-int RunHeadless(int, char**, std::FILE*, std::FILE* err) {
-    std::fputs("zoruna: headless options are not built yet\n", err);
-    return 2;
+int RunHeadless(int argc, char** argv, std::FILE* out, std::FILE* err) {
+    if (argc < 2 || !argv[1]) {
+        std::fputs("zoruna: no option given (zoruna --help lists the options)\n", err);
+        return 2;
+    }
+    if (argc > 2) {
+        std::fprintf(err, "zoruna: %s takes no further arguments\n", EscapeField(argv[1]).c_str());
+        return 2;
+    }
+    int status = Run(argv[1], out, err);
+    // Output that could not be written must not pass for a successful run.
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fputs("zoruna: the output could not be written\n", err);
+        status = 2;
+    }
+    return status;
 }

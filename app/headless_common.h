@@ -11,6 +11,10 @@
 // upper-case hex digits and a backslash becomes \\, so a line is one entry.
 std::string EscapeField(std::string_view bytes);
 
+// A listing failure message of CompareAll as printed: the directory texts
+// escaped like fields, the line break between its two lines kept.
+std::string EscapeListingFailure(const DirPairTable& pairs, const std::string& message);
+
 // "ONLY_A", "ONLY_B", "A_NEWER" or "B_NEWER", by the results list's rule.
 const char* KindName(const DiffEntry& e);
 

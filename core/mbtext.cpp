@@ -66,7 +66,7 @@ std::size_t CutLength(std::string_view s, std::size_t maxBytes, CodePage cp) {
 bool CopyText(char* dst, std::size_t dstSize, std::string_view src, CodePage cp) {
     if (dstSize == 0) return src.empty();
     const std::size_t n = CutLength(src, dstSize - 1, cp);
-    std::memcpy(dst, src.data(), n);
+    if (n > 0) std::memcpy(dst, src.data(), n);
     std::memset(dst + n, 0, dstSize - n);
     return n == src.size();
 }

@@ -1,0 +1,47 @@
+#include "core/pair_ops.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "core/mbtext.h"
+
+namespace {
+
+// "%-20.25s" of a directory field, where the 25-byte cut never splits a character.
+std::string PairLineColumn(const char (&dir)[MAX_PATH]) {
+    const std::string_view text(dir, strnlen(dir, MAX_PATH));
+    std::string column(text.substr(0, CutLength(text, 25)));
+    if (column.size() < 20) column.append(20 - column.size(), ' ');
+    return column;
+}
+
+}  // namespace
+
+std::string FormatPairLine(int index, const DirPair& pair) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%2d", index + 1);
+    return std::string(number) + " " + PairLineColumn(pair.dirA) + " と " + PairLineColumn(pair.dirB);
+}
+
+void RemovePairs(DirPairTable& table, const int* indices, int n) {
+    // Highest index first, so that no removal moves a pair still to be removed.
+    std::vector<int> order(indices, indices + std::max(n, 0));
+    std::sort(order.begin(), order.end());
+    order.erase(std::unique(order.begin(), order.end()), order.end());
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        const int k = *it;
+        if (k < 0 || k >= table.count || k >= MAX_DIR_PAIRS) continue;
+        for (int s = k; s + 1 < MAX_DIR_PAIRS; ++s) table.pairs[s] = table.pairs[s + 1];
+        std::memset(&table.pairs[MAX_DIR_PAIRS - 1], 0, sizeof table.pairs[MAX_DIR_PAIRS - 1]);
+        --table.count;
+    }
+}
+
+DirInputCheck CheckDirInput(std::string_view textA, std::string_view textB) {
+    if (textA.empty()) return DirInputCheck::AMissing;
+    if (textB.empty()) return DirInputCheck::BMissing;
+    if (textA == textB) return DirInputCheck::Same;
+    return DirInputCheck::Accept;
+}

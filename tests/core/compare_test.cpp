@@ -1,0 +1,244 @@
+#include "core/compare.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/memory_fs.h"
+
+namespace {
+
+using Kind = MemoryFileSystem::Kind;
+
+struct FileSpec {
+    std::string name;
+    FileTime mtime;
+    Kind kind = Kind::File;
+    bool statusFails = false;
+};
+
+// A directory of a case; missing directories cannot be listed.
+struct DirSpec {
+    std::string path;
+    std::vector<FileSpec> files = {};
+    bool missing = false;
+};
+
+struct PairSpec {
+    DirSpec a;
+    DirSpec b;
+    std::vector<std::string> maskSlots = {};  // written as they are, empty ones included
+};
+
+struct CompareCase {
+    const char* name;
+    std::vector<PairSpec> pairs;
+    std::vector<std::string> entries;   // "pair|name|nameB|timeA|timeB"
+    std::vector<std::string> messages;  // listing failures, in order
+};
+
+// gtest shows the case by its name.
+void PrintTo(const CompareCase& c, std::ostream* os) { *os << c.name; }
+
+void Build(const std::vector<PairSpec>& specs, MemoryFileSystem& fs, DirPairTable& table) {
+    std::memset(&table, 0, sizeof table);
+    for (const PairSpec& spec : specs) {
+        DirPair& pair = table.pairs[table.count++];
+        std::strcpy(pair.dirA, spec.a.path.c_str());
+        std::strcpy(pair.dirB, spec.b.path.c_str());
+        for (std::size_t m = 0; m < spec.maskSlots.size(); ++m)
+            std::strcpy(pair.masks[m], spec.maskSlots[m].c_str());
+        for (const DirSpec* dir : {&spec.a, &spec.b}) {
+            if (dir->missing) continue;
+            fs.AddDir(dir->path);
+            for (const FileSpec& f : dir->files) {
+                fs.Add(dir->path, f.name, f.mtime, f.kind);
+                if (f.statusFails) fs.FailStatus(dir->path, f.name);
+            }
+        }
+    }
+}
+
+std::string Render(const DiffEntry& e) {
+    return std::to_string(e.pairIndex) + "|" + e.name + "|" + e.nameB + "|" + std::to_string(e.timeA) + "|" +
+           std::to_string(e.timeB);
+}
+
+// Runs CompareAll over a table that holds leftovers of an earlier run.
+std::vector<std::string> RunCompare(FileSystem& fs, const DirPairTable& table, DiffTable& diffs,
+                             std::vector<std::string>& messages) {
+    std::memset(&diffs, 0xAB, sizeof diffs);
+    CompareAll(table, diffs, fs, [&](const std::string& m) { messages.push_back(m); });
+    std::vector<std::string> rendered;
+    for (int i = 0; i < diffs.count; ++i) rendered.push_back(Render(diffs.entries[i]));
+    return rendered;
+}
+
+bool RestIsZero(const DiffTable& diffs) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&diffs.entries[diffs.count]);
+    const auto* end = reinterpret_cast<const unsigned char*>(&diffs + 1);
+    for (; bytes != end; ++bytes)
+        if (*bytes != 0) return false;
+    return true;
+}
+
+class CompareAllTest : public ::testing::TestWithParam<CompareCase> {};
+
+TEST_P(CompareAllTest, ProducesTheEntriesInOrder) {
+    MemoryFileSystem fs;
+    DirPairTable table;
+    Build(GetParam().pairs, fs, table);
+    const auto diffs = std::make_unique<DiffTable>();
+    std::vector<std::string> messages;
+    EXPECT_EQ(RunCompare(fs, table, *diffs, messages), GetParam().entries);
+    EXPECT_EQ(messages, GetParam().messages);
+    EXPECT_TRUE(RestIsZero(*diffs));
+}
+
+const std::string kFailAB = FormatListingFailure("/a", "/b");
+const std::string kFailBA = FormatListingFailure("/b", "/a");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CompareAllTest,
+    ::testing::Values(
+        CompareCase{"no_pairs", {}, {}, {}},
+        CompareCase{"a_entries_in_listing_order_then_only_b",
+                    {{{"/a", {{"c", 10}, {"a", 20}, {"b", 30}}},
+                      {"/b", {{"b", 30}, {"x", 5}, {"a", 25}, {"y", 7}}}}},
+                    {"0|c||10|0", "0|a|a|20|25", "0|x||0|5", "0|y||0|7"},
+                    {}},
+        CompareCase{"case_insensitive_match_keeps_both_spellings",
+                    {{{"/a", {{"Readme.TXT", 10}}}, {"/b", {{"README.txt", 20}}}}},
+                    {"0|Readme.TXT|README.txt|10|20"},
+                    {}},
+        CompareCase{"equal_times_give_no_entry_at_all",
+                    {{{"/a", {{"same", 50}, {"Other", 60}}}, {"/b", {{"OTHER", 60}, {"same", 50}}}}},
+                    {},
+                    {}},
+        CompareCase{"empty_directory_lists_no_names",
+                    {{{"/a", {}}, {"/b", {{"x", 1}, {"y", 2}}}}},
+                    {"0|x||0|1", "0|y||0|2"},
+                    {}},
+        CompareCase{"masks_are_plain_case_insensitive_endings_without_wildcards",
+                    {{{"/a", {{"readme.txt", 1}, {"mytxt", 2}, {"txt", 3}, {"a.bak", 4}, {"a.bak2", 5}, {"file.c", 6},
+                              {"lit*.c", 7}}},
+                      {"/b", {{"notes.TXT", 7}, {"A.BAK", 8}, {"y.c", 9}}},
+                      {"TXT", ".bak", "*.c"}}},
+                    {"0|a.bak2||5|0", "0|file.c||6|0", "0|y.c||0|9"},
+                    {}},
+        CompareCase{"name_shorter_than_mask_stays",
+                    {{{"/a", {{"txt", 1}, {"a.txt", 2}}}, {"/b", {}}, {".txt"}}},
+                    {"0|txt||1|0"},
+                    {}},
+        CompareCase{"empty_first_mask_slot_means_no_masks",
+                    {{{"/a", {{"x.c", 1}}}, {"/b", {{"y.c", 2}}}, {"", "c"}}},
+                    {"0|x.c||1|0", "0|y.c||0|2"},
+                    {}},
+        CompareCase{"both_missing_one_message_naming_a",
+                    {{{"/a", {}, true}, {"/b", {}, true}}},
+                    {},
+                    {kFailAB}},
+        CompareCase{"b_missing_records_nothing_for_the_pair",
+                    {{{"/a", {{"x", 1}}}, {"/b", {}, true}}, {{"/c", {{"y", 2}}}, {"/d", {}}}},
+                    {"1|y||2|0"},
+                    {kFailBA}},
+        CompareCase{"failed_status_records_zero",
+                    {{{"/a", {{"gone", 5, Kind::File, true}, {"both", 7}}},
+                      {"/b", {{"both", 9, Kind::File, true}, {"lost", 3, Kind::File, true}}}}},
+                    {"0|gone||0|0", "0|both|both|7|0", "0|lost||0|0"},
+                    {}},
+        CompareCase{"copy_temporary_files_never_show",
+                    {{{"/a", {{".zoruna~1a2b.tmp", 1}, {".zoruna~.tmp", 2}, {".zoruna~x.tm", 3}}},
+                      {"/b", {{".zoruna~9.tmp", 4}, {"x.tmp", 5}}}}},
+                    {"0|.zoruna~x.tm||3|0", "0|x.tmp||0|5"},
+                    {}},
+        CompareCase{"only_files_take_part",
+                    {{{"/a", {{"sub", 1}, {"dir", 2, Kind::Directory}, {"fifo", 3, Kind::Other}}},
+                      {"/b", {{"sub", 4, Kind::Directory}, {"dir", 5, Kind::Directory}}}}},
+                    {"0|sub||1|0"},
+                    {}},
+        CompareCase{"names_equal_but_for_case_match_in_listing_order",
+                    {{{"/a", {{"a.txt", 1}, {"A.TXT", 2}, {"x", 1}}},
+                      {"/b", {{"A.txt", 3}, {"X", 1}, {"a.TXT", 2}, {"x", 5}}}}},
+                    {"0|a.txt|A.txt|1|3", "0|x||0|5"},
+                    {}},
+        CompareCase{"pairs_in_slot_order",
+                    {{{"/a", {{"f", 1}}}, {"/b", {}}},
+                     {{"/c", {}}, {"/d", {{"g", 2}}}},
+                     {{"/e", {{"h", 3}}}, {"/f", {{"H", 4}}}}},
+                    {"0|f||1|0", "1|g||0|2", "2|h|H|3|4"},
+                    {}},
+        CompareCase{"times_beyond_2038_and_before_1970",
+                    {{{"/a", {{"late", 4102444800}, {"early", -86400}}},
+                      {"/b", {{"late", 4102444801}, {"early", -86400}}}}},
+                    {"0|late|late|4102444800|4102444801"},
+                    {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
+    MemoryFileSystem fs;
+    fs.Add("/a/", "f", 1);
+    fs.Add("/b//", "f", 2);
+    DirPairTable table{};
+    table.count = 1;
+    std::strcpy(table.pairs[0].dirA, "/a/");
+    std::strcpy(table.pairs[0].dirB, "/b//");
+    const auto diffs = std::make_unique<DiffTable>();
+    std::vector<std::string> messages;
+    EXPECT_EQ(RunCompare(fs, table, *diffs, messages), std::vector<std::string>{"0|f|f|1|2"});
+    EXPECT_EQ(fs.queried(), (std::vector<std::string>{"/a//f", "/b///f"}));
+}
+
+// 4998 entries from pair 0, then pair 1 fills the table midway; pair 2 is
+// still listed and its failure reported, pair 3 adds nothing.
+TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
+    MemoryFileSystem fs;
+    for (int i = 0; i < MAX_DIFFS - 2; ++i) fs.Add("/p0a", "f" + std::to_string(i), 1);
+    fs.AddDir("/p0b");
+    fs.Add("/p1a", "x", 1);
+    fs.Add("/p1a", "y", 1);
+    fs.Add("/p1a", "z", 1);
+    fs.Add("/p1b", "w", 1);
+    fs.AddDir("/p2b");
+    fs.Add("/p3a", "v", 1);
+    fs.AddDir("/p3b");
+    DirPairTable table{};
+    const char* dirs[][2] = {{"/p0a", "/p0b"}, {"/p1a", "/p1b"}, {"/p2a", "/p2b"}, {"/p3a", "/p3b"}};
+    for (const auto& d : dirs) {
+        std::strcpy(table.pairs[table.count].dirA, d[0]);
+        std::strcpy(table.pairs[table.count].dirB, d[1]);
+        ++table.count;
+    }
+    const auto diffs = std::make_unique<DiffTable>();
+    std::vector<std::string> messages;
+    const auto entries = RunCompare(fs, table, *diffs, messages);
+    ASSERT_EQ(diffs->count, MAX_DIFFS);
+    EXPECT_EQ(entries[MAX_DIFFS - 3], "0|f4997||1|0");
+    EXPECT_EQ(entries[MAX_DIFFS - 2], "1|x||1|0");
+    EXPECT_EQ(entries[MAX_DIFFS - 1], "1|y||1|0");
+    EXPECT_EQ(messages, std::vector<std::string>{FormatListingFailure("/p2a", "/p2b")});
+    EXPECT_EQ(fs.listed(), (std::vector<std::string>{"/p0a", "/p0b", "/p1a", "/p1b", "/p2a", "/p3a", "/p3b"}));
+}
+
+TEST(FormatListingFailure, IsTheTwoLineText) {
+    EXPECT_EQ(FormatListingFailure("C:\\A", "D:\\B"),
+              "ﾃﾞｨﾚｸﾄﾘ \"C:\\A\" の参照に失敗しました。\n\"D:\\B\" との比較は行いません。");
+}
+
+TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {
+    MemoryFileSystem fs;
+    fs.Add("/d", "f1", 1);
+    fs.Add("/d", "sub", 1, Kind::Directory);
+    fs.Add("/d", "f2", 1);
+    std::vector<std::string> names{"stale"};
+    EXPECT_EQ(ListFiles(fs, "/missing", names), 1);
+    EXPECT_EQ(names, std::vector<std::string>{"stale"});
+    EXPECT_EQ(ListFiles(fs, "/d", names), 0);
+    EXPECT_EQ(names, (std::vector<std::string>{"f1", "f2"}));
+}
+
+}  // namespace

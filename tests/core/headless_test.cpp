@@ -1,0 +1,230 @@
+#include "app/headless.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/headless_common.h"
+#include "core/compare.h"
+#include "settings/ini_file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct EscapeCase {
+    const char* name;
+    std::string in;
+    std::string out;
+};
+
+// gtest shows the case by its name.
+void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.name; }
+
+class EscapeFieldTest : public ::testing::TestWithParam<EscapeCase> {};
+
+TEST_P(EscapeFieldTest, KeepsALineOneEntry) { EXPECT_EQ(EscapeField(GetParam().in), GetParam().out); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EscapeFieldTest,
+    ::testing::Values(EscapeCase{"plain", "C:/work/a b.txt", "C:/work/a b.txt"},
+                      EscapeCase{"backslash", "C:\\WORK\\", "C:\\\\WORK\\\\"},
+                      EscapeCase{"tab_and_line_breaks", "a\tb\r\nc", "a\\x09b\\x0D\\x0Ac"},
+                      EscapeCase{"nul_unit_separator_and_del", std::string("\0\x1F\x7F", 3), "\\x00\\x1F\\x7F"},
+                      EscapeCase{"high_bytes_pass", "\xE3\x81\x82\xFF\x80", "\xE3\x81\x82\xFF\x80"},
+                      EscapeCase{"looks_escaped_already", "\\x41", "\\\\x41"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KindName, FollowsTheListsImageRule) {
+    struct Case {
+        FileTime a, b;
+        const char* kind;
+    };
+    for (const Case& c : {Case{5, 0, "ONLY_A"}, Case{0, 5, "ONLY_B"}, Case{0, 0, "ONLY_B"}, Case{6, 5, "A_NEWER"},
+                          Case{5, 6, "B_NEWER"}, Case{5, 5, "B_NEWER"}, Case{-5, 0, "ONLY_A"}}) {
+        DiffEntry e{};
+        e.timeA = c.a;
+        e.timeB = c.b;
+        EXPECT_STREQ(KindName(e), c.kind) << c.a << " " << c.b;
+    }
+}
+
+std::string Section(int slot, const std::string& a, const std::string& b, const std::string& masks) {
+    return "[DIR" + std::to_string(slot) + "]\r\nDIRA=" + a + "\r\nDIRB=" + b + "\r\nMASK=" + masks + "\r\n\r\n";
+}
+
+// Runs RunHeadless in-process on a settings file of a temporary directory.
+class HeadlessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) m_oldTz = tz;
+        setenv("TZ", "UTC0", 1);
+        tzset();
+        SetSettingsFile(m_dir / "zoruna.INI");
+    }
+    void TearDown() override {
+        SetSettingsFile("zoruna.INI");
+        if (m_oldTz)
+            setenv("TZ", m_oldTz->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+    void WriteSettings(const std::string& bytes) { WriteFile(m_dir / "zoruna.INI", bytes); }
+
+    struct Result {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Result Run(std::vector<std::string> args) {
+        args.insert(args.begin(), "zoruna");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        Result r;
+        r.status = RunHeadless(static_cast<int>(args.size()), argv.data(), out, err);
+        r.out = Slurp(out);
+        r.err = Slurp(err);
+        return r;
+    }
+
+    static std::string Slurp(std::FILE* f) {
+        std::fflush(f);
+        std::rewind(f);
+        std::string s;
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+        std::fclose(f);
+        return s;
+    }
+
+    TempDir m_dir;
+
+private:
+    std::optional<std::string> m_oldTz;
+};
+
+std::vector<std::string> SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST_F(HeadlessTest, VersionAndHelp) {
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Zoruna Version 0.98.03\n");
+    EXPECT_EQ(version.err, "");
+
+    const Result help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--pairs", "--report", "--sync", "--help", "--version"})
+        EXPECT_NE(help.out.find("\n  " + std::string(option) + " "), std::string::npos) << option;
+    EXPECT_NE(help.out.find(m_dir / "zoruna.INI"), std::string::npos);
+    EXPECT_EQ(help.out.back(), '\n');
+}
+
+TEST_F(HeadlessTest, UnknownOptionAndStrayArgumentsFail) {
+    for (const auto& args : {std::vector<std::string>{"--bogus\x01"}, std::vector<std::string>{"--pairs", "x"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.find('\x01'), std::string::npos);
+    }
+    EXPECT_NE(Run({"--bogus\x01"}).err.find("--bogus\\x01"), std::string::npos);
+}
+
+TEST_F(HeadlessTest, PairsListsTheRegisteredSlotsEscaped) {
+    WriteSettings("[SIZE]\r\nFNAME=147\r\n\r\n" + Section(0, "C:\\WORK", "/b\tx", "obj, bak") +
+                  Section(1, "/c", "/d", "") + Section(2, "/only-a", "", "x"));
+    const Result r = Run({"--pairs"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "1\tC:\\\\WORK\t/b\\x09x\tobj,bak\n2\t/c\t/d\t\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(HeadlessTest, PairsWithoutSettingsFilePrintsNothing) {
+    const Result r = Run({"--pairs"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(FileExists(m_dir / "zoruna.INI"));
+}
+
+TEST_F(HeadlessTest, ReportPrintsEveryDifferenceAndExitsByWhatItFound) {
+    const std::string a = m_dir.MakeDir("a");
+    const std::string b = m_dir.MakeDir("b");
+    WriteSettings(Section(0, a, b, ".o"));
+
+    WriteFile(a + "/same", "", 1000);
+    WriteFile(b + "/same", "", 1000);
+    WriteFile(a + "/skip.o", "", 1000);
+    const Result equal = Run({"--report"});
+    EXPECT_EQ(equal.status, 0);
+    EXPECT_EQ(equal.out, "");
+    EXPECT_EQ(equal.err, "");
+
+    WriteFile(a + "/only_a", "", 888933909);  // 98/03/03 14:05:09
+    WriteFile(b + "/only_b", "", 946684800);  // 00/01/01 00:00:00
+    WriteFile(a + "/Newer", "", 2000);
+    WriteFile(b + "/NEWER", "", 1000);
+    WriteFile(a + "/older", "", 1000);
+    WriteFile(b + "/older", "", 3000);
+    WriteFile(a + "/we\tird\\", "", 4000);
+    const Result diff = Run({"--report"});
+    EXPECT_EQ(diff.status, 1);
+    EXPECT_EQ(diff.err, "");
+    EXPECT_EQ(SortedLines(diff.out), (std::vector<std::string>{
+                                         "1\tA_NEWER\tNewer\t70/01/01 00:33:20\t70/01/01 00:16:40",
+                                         "1\tB_NEWER\tolder\t70/01/01 00:16:40\t70/01/01 00:50:00",
+                                         "1\tONLY_A\tonly_a\t98/03/03 14:05:09\t",
+                                         "1\tONLY_A\twe\\x09ird\\\\\t70/01/01 01:06:40\t",
+                                         "1\tONLY_B\tonly_b\t\t00/01/01 00:00:00",
+                                     }));
+    // Only-B entries follow the entries that come from A.
+    EXPECT_NE(diff.out.rfind("ONLY_B"), std::string::npos);
+    EXPECT_GT(diff.out.rfind("ONLY_B"), diff.out.rfind("ONLY_A"));
+}
+
+TEST_F(HeadlessTest, ReportGoesOnAfterAListingFailureAndExitsWith2) {
+    const std::string a = m_dir.MakeDir("a");
+    const std::string b = m_dir.MakeDir("b");
+    const std::string missing = m_dir / "no\x01pe";
+    WriteSettings(Section(0, missing, b, "") + Section(1, a, b, ""));
+    WriteFile(a + "/f", "", 1000);
+    const Result r = Run({"--report"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "2\tONLY_A\tf\t70/01/01 00:16:40\t\n");
+    EXPECT_EQ(r.err, FormatListingFailure((m_dir / "no\\x01pe").c_str(), b.c_str()) + "\n");
+}
+
+TEST(EscapeListingFailure, EscapesTheDirectoriesAndKeepsTheLineBreak) {
+    DirPairTable pairs{};
+    pairs.count = 2;
+    std::strcpy(pairs.pairs[0].dirA, "/x");
+    std::strcpy(pairs.pairs[0].dirB, "/y");
+    std::strcpy(pairs.pairs[1].dirA, "/a\nb");
+    std::strcpy(pairs.pairs[1].dirB, "/c\\");
+    EXPECT_EQ(EscapeListingFailure(pairs, FormatListingFailure("/c\\", "/a\nb")),
+              FormatListingFailure("/c\\\\", "/a\\x0Ab"));
+    EXPECT_EQ(EscapeListingFailure(pairs, FormatListingFailure("/a\nb", "/c\\")),
+              FormatListingFailure("/a\\x0Ab", "/c\\\\"));
+    // A text that names no pair is escaped whole.
+    EXPECT_EQ(EscapeListingFailure(pairs, "a\nb"), "a\\x0Ab");
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+#include "core/pair_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+DirPair MakePair(const std::string& a, const std::string& b, const char* mask = "") {
+    DirPair p;
+    std::memset(&p, 0, sizeof p);
+    std::strcpy(p.dirA, a.c_str());
+    std::strcpy(p.dirB, b.c_str());
+    std::strcpy(p.masks[0], mask);
+    return p;
+}
+
+struct LineCase {
+    const char* name;
+    int index;
+    std::string dirA;
+    std::string dirB;
+    std::string line;
+};
+
+// gtest shows the case by its name.
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
+class FormatPairLineTest : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(FormatPairLineTest, FormatsNumberAndBothColumns) {
+    EXPECT_EQ(FormatPairLine(GetParam().index, MakePair(GetParam().dirA, GetParam().dirB)), GetParam().line);
+}
+
+const std::string k24 = std::string(24, 'd');
+const std::string kA = "\xE3\x81\x82";  // あ
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormatPairLineTest,
+    ::testing::Values(
+        LineCase{"short_texts_padded_to_20", 0, "C:\\WORK", "D:\\BACKUP\\WORK",
+                 " 1 C:\\WORK" + std::string(13, ' ') + " と D:\\BACKUP\\WORK" + std::string(6, ' ')},
+        LineCase{"tenth_pair_has_two_digits", 9, "/a", "/b",
+                 "10 /a" + std::string(18, ' ') + " と /b" + std::string(18, ' ')},
+        LineCase{"long_texts_cut_after_25_bytes", 1, std::string(30, 'x'), std::string(25, 'y') + "z",
+                 " 2 " + std::string(25, 'x') + " と " + std::string(25, 'y')},
+        LineCase{"cut_stops_before_a_split_character", 2, k24 + kA + "tail", "/b",
+                 " 3 " + k24 + " と /b" + std::string(18, ' ')},
+        LineCase{"character_ending_at_byte_25_stays", 3, std::string(22, 'e') + kA, std::string(17, 'f') + kA,
+                 " 4 " + std::string(22, 'e') + kA + " と " + std::string(17, 'f') + kA}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+DirPairTable TableOf(int n) {
+    DirPairTable t;
+    std::memset(&t, 0, sizeof t);
+    for (int i = 0; i < n; ++i)
+        t.pairs[i] = MakePair("/a" + std::to_string(i), "/b" + std::to_string(i), ("m" + std::to_string(i)).c_str());
+    t.count = n;
+    return t;
+}
+
+bool SlotIsZero(const DirPair& p) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&p);
+    for (std::size_t i = 0; i < sizeof p; ++i)
+        if (bytes[i] != 0) return false;
+    return true;
+}
+
+struct RemoveCase {
+    const char* name;
+    int count;
+    std::vector<int> indices;
+    std::vector<int> kept;  // former slot numbers, in their new order
+};
+
+void PrintTo(const RemoveCase& c, std::ostream* os) { *os << c.name; }
+
+class RemovePairsTest : public ::testing::TestWithParam<RemoveCase> {};
+
+TEST_P(RemovePairsTest, RemovesExactlyThoseAndClearsTheFreedSlots) {
+    DirPairTable t = TableOf(GetParam().count);
+    RemovePairs(t, GetParam().indices.data(), static_cast<int>(GetParam().indices.size()));
+    ASSERT_EQ(t.count, static_cast<int>(GetParam().kept.size()));
+    for (int i = 0; i < t.count; ++i) {
+        const std::string n = std::to_string(GetParam().kept[i]);
+        EXPECT_STREQ(t.pairs[i].dirA, ("/a" + n).c_str());
+        EXPECT_STREQ(t.pairs[i].dirB, ("/b" + n).c_str());
+        EXPECT_STREQ(t.pairs[i].masks[0], ("m" + n).c_str());
+    }
+    for (int i = t.count; i < MAX_DIR_PAIRS; ++i) EXPECT_TRUE(SlotIsZero(t.pairs[i])) << "slot " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemovePairsTest,
+    ::testing::Values(RemoveCase{"lines_3_and_6_of_7", 7, {2, 5}, {0, 1, 3, 4, 6}},
+                      RemoveCase{"all_of_them", 4, {0, 1, 2, 3}, {}},
+                      RemoveCase{"last_of_ten", 10, {9}, {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+                      RemoveCase{"first_of_ten", 10, {0}, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+                      RemoveCase{"none", 3, {}, {0, 1, 2}},
+                      // Indices that a list box never delivers do no harm.
+                      RemoveCase{"unsorted_duplicate_and_out_of_range", 5, {3, 1, 3, 7, -1}, {0, 2, 4}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct CheckCase {
+    const char* name;
+    std::string a;
+    std::string b;
+    DirInputCheck result;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckDirInputTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckDirInputTest, Classifies) {
+    EXPECT_EQ(CheckDirInput(GetParam().a, GetParam().b), GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CheckDirInputTest,
+    ::testing::Values(CheckCase{"both_empty", "", "", DirInputCheck::AMissing},
+                      CheckCase{"b_empty", "/a", "", DirInputCheck::BMissing},
+                      CheckCase{"identical", "/x", "/x", DirInputCheck::Same},
+                      CheckCase{"differ_in_case", "/X", "/x", DirInputCheck::Accept},
+                      CheckCase{"trailing_blank_differs", "/x", "/x ", DirInputCheck::Accept}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

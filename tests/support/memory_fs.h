@@ -1,0 +1,56 @@
+// An in-memory FileSystem for table-driven tests of the comparison: the
+// directories, their entries in listing order, modification times, and the
+// listings and status queries that fail. Only listing and status are offered;
+// every other call fails.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/filesystem.h"
+
+class MemoryFileSystem : public FileSystem {
+public:
+    enum class Kind { File, Directory, Other };
+
+    // An empty directory that lists successfully.
+    void AddDir(const std::string& dir);
+    // An entry of dir (created when missing), listed after the earlier ones.
+    void Add(const std::string& dir, const std::string& name, FileTime mtime, Kind kind = Kind::File);
+    // The status query of dir + "/" + name fails although the entry is listed.
+    void FailStatus(const std::string& dir, const std::string& name);
+
+    // Every directory that was listed and every path whose status was asked,
+    // in the order of the calls.
+    const std::vector<std::string>& listed() const { return m_listed; }
+    const std::vector<std::string>& queried() const { return m_queried; }
+
+    bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override;
+    bool GetStatus(const std::string& path, FileStatus& st) override;
+
+    FileHandle OpenRead(const std::string&) override { return kInvalidHandle; }
+    FileHandle Create(const std::string&, bool, unsigned) override { return kInvalidHandle; }
+    long long Read(FileHandle, void*, std::size_t) override { return -1; }
+    long long Write(FileHandle, const void*, std::size_t) override { return -1; }
+    long long CopyChunk(FileHandle, FileHandle, std::size_t) override { return -1; }
+    bool SetMode(FileHandle, unsigned) override { return false; }
+    bool SetModTime(FileHandle, FileTime, std::int32_t) override { return false; }
+    bool Close(FileHandle) override { return false; }
+    bool Rename(const std::string&, const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
+    bool IsWritable(const std::string&) override { return false; }
+
+private:
+    struct Entry {
+        std::string name;
+        FileTime mtime;
+        Kind kind;
+    };
+
+    std::map<std::string, std::vector<Entry>> m_dirs;
+    std::set<std::string> m_failingStatus;  // full paths
+    std::vector<std::string> m_listed;
+    std::vector<std::string> m_queried;
+};
