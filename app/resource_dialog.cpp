@@ -7,6 +7,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "app/dialog_font.h"
 #include "app/wx_text.h"
 #include "res/resource.h"
@@ -77,6 +79,14 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
                 break;
         }
         if (w) w->SetFont(font);
+        // A label laid out for the Windows face can be wider in the face that
+        // stands in for it: it grows to the right, within the dialog, rather
+        // than lose its end ("比較ﾃﾞｨﾚｸﾄﾘＡ:" would lose the Ａ).
+        if (c.kind == ControlKind::Static && *c.text) {
+            const int room = m_wnd->GetClientSize().x - pos.x;
+            const int need = std::min(w->GetBestSize().x, room);
+            if (need > size.x) w->SetSize(wxSize(need, size.y));
+        }
     }
 
     m_wnd->Bind(wxEVT_BUTTON, &ResourceDialog::OnButtonOK, this, wxID_OK);
@@ -90,16 +100,23 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
 
 int ResourceDialog::DoModal(wxWindow* parent) {
     BuildWindow(parent);
+    m_endedInInit = false;
+    m_initializing = true;
     OnInitDialog();
-    const int code = m_wnd->ShowModal();
+    m_initializing = false;
+    // A dialog that ended itself while initialising is never shown.
+    const int code = m_endedInInit ? m_wnd->GetReturnCode() : m_wnd->ShowModal();
     DestroyWindow();
     return code;
 }
 
 bool ResourceDialog::Create(wxWindow* parent, bool show) {
     BuildWindow(parent);
+    m_endedInInit = false;
+    m_initializing = true;
     OnInitDialog();
-    if (show) m_wnd->Show();
+    m_initializing = false;
+    if (show && !m_endedInInit) m_wnd->Show();
     return true;
 }
 
@@ -114,6 +131,7 @@ void ResourceDialog::DestroyWindow() {
 
 void ResourceDialog::EndDialog(int code) {
     if (!m_wnd) return;
+    if (m_initializing) m_endedInInit = true;
     m_wnd->SetReturnCode(code);
     if (m_wnd->IsModal())
         m_wnd->EndModal(code);

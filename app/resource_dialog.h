@@ -23,7 +23,8 @@ public:
     bool Create(wxWindow* parent, bool show = true);
     void DestroyWindow();
     // Ends a modal run with code; a modeless window is hidden and keeps it
-    // as its return code.
+    // as its return code. Called from OnInitDialog, the window is not shown
+    // at all and DoModal returns code.
     void EndDialog(int code);
 
     wxDialog* GetWindow() const { return m_wnd; }
@@ -53,4 +54,6 @@ private:
 
     const DialogTemplate& m_tmpl;
     wxDialog* m_wnd = nullptr;
+    bool m_initializing = false;  // OnInitDialog is running
+    bool m_endedInInit = false;   // EndDialog came from OnInitDialog
 };

@@ -36,6 +36,34 @@ std::size_t CharLength(std::string_view s, CodePage cp) {
     return n;
 }
 
+namespace {
+
+char32_t DecodeUtf8(std::string_view s, std::size_t n) {
+    const auto b = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(s[i])); };
+    switch (n) {
+        case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+        case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+        case 4: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
+        default: return b(0);
+    }
+}
+
+// East Asian wide and full-width ranges (half-width katakana are not among them).
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+           (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+}  // namespace
+
+int CharColumns(std::string_view s, CodePage cp) {
+    const std::size_t n = CharLength(s, cp);
+    if (cp == CodePage::Cp932) return static_cast<int>(n);
+    return (n > 1 && IsWide(DecodeUtf8(s, n))) ? 2 : 1;
+}
+
 void MbUpperInPlace(std::string& s, CodePage cp) {
     std::size_t i = 0;
     const std::string_view v(s);

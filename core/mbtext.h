@@ -23,6 +23,10 @@ std::size_t CharLength(std::string_view s, CodePage cp = SystemCodePage());
 void MbUpperInPlace(std::string& s, CodePage cp = SystemCodePage());
 std::string MbUpper(std::string_view s, CodePage cp = SystemCodePage());
 
+// Columns the character at s[0] takes in a fixed-pitch font: 2 for a
+// full-width character, 1 otherwise. In code page 932 that is its byte count.
+int CharColumns(std::string_view s, CodePage cp = SystemCodePage());
+
 // The largest length <= maxBytes at which s can be cut without splitting a
 // character.
 std::size_t CutLength(std::string_view s, std::size_t maxBytes, CodePage cp = SystemCodePage());

@@ -9,11 +9,24 @@
 
 namespace {
 
-// "%-20.25s" of a directory field, where the 25-byte cut never splits a character.
+// "%-20.25s" of a directory field, counted in the columns of the list's
+// fixed-pitch font so that the lines stay aligned: at most 25 columns, padded
+// to at least 20, never splitting a character. In code page 932 a column is a
+// byte, exactly the printf widths; in UTF-8 a Japanese character takes three
+// bytes but two columns.
 std::string PairLineColumn(const char (&dir)[MAX_PATH]) {
     const std::string_view text(dir, strnlen(dir, MAX_PATH));
-    std::string column(text.substr(0, CutLength(text, 25)));
-    if (column.size() < 20) column.append(20 - column.size(), ' ');
+    std::size_t end = 0;
+    int columns = 0;
+    while (end < text.size()) {
+        const std::string_view rest = text.substr(end);
+        const int w = CharColumns(rest);
+        if (columns + w > 25) break;
+        columns += w;
+        end += CharLength(rest);
+    }
+    std::string column(text.substr(0, end));
+    if (columns < 20) column.append(static_cast<std::size_t>(20 - columns), ' ');
     return column;
 }
 

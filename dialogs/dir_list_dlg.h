@@ -1,9 +1,15 @@
 // The list of registered directory pairs: Register (add or edit one pair),
-// Delete (the selected pairs), Close.
+// Delete (the selected pairs), Close. Every change goes straight into the
+// table handed over with SetPairTable.
 #pragma once
+
+#include <wx/listbox.h>
+
+#include <vector>
 
 #include "app/resource_dialog.h"
 #include "core/records.h"
+#include "dialogs/dir_input_dlg.h"
 #include "res/dialog_resources.h"
 
 class CDirListDlg : public ResourceDialog {
@@ -12,9 +18,32 @@ public:
 
     void SetPairTable(DirPairTable* table) { m_pPairTable = table; }
 
-    // Set by every completed Register and Delete; never reset.
-    bool m_bModified = false;
+protected:
+    bool OnInitDialog() override;
+    // Register; the dialog stays open.
+    void OnOK() override;
+
+private:
+    void FillPairList();
+    void UpdateButtons();
+    std::vector<int> SelectedLines() const;
+    void OnSelChangePairList(wxCommandEvent& event);
+    void OnDelete(wxCommandEvent& event);
+    void OnClickPairList(wxMouseEvent& event);
+    void OnDoubleClickPairList(wxMouseEvent& event);
+
+public:
+    // Runs Register: adds a pair or edits the one selected pair.
+    CDirInputDlg m_dlgDirInput;
 
 private:
     DirPairTable* m_pPairTable = nullptr;
+
+public:
+    // Set by every completed Register and Delete; never reset. The caller
+    // reads it after each run.
+    bool m_bModified = false;
+
+private:
+    wxListBox* m_listPairs = nullptr;  // valid while the window exists
 };

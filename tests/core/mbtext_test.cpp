@@ -57,3 +57,25 @@ TEST(CopyText, CutsAtBoundaryAndZeroFills) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CharColumns, FullWidthTakesTwoColumns) {
+    struct Case {
+        const char* text;
+        CodePage cp;
+        int columns;
+    };
+    const Case cases[] = {
+        {"a", CodePage::Utf8, 1},
+        {"\xE3\x81\x82", CodePage::Utf8, 2},      // あ
+        {"\xEF\xBC\xA1", CodePage::Utf8, 2},      // Ａ full-width
+        {"\xEF\xBD\xB1", CodePage::Utf8, 1},      // ｱ half-width katakana
+        {"\xC3\xA9", CodePage::Utf8, 1},          // é
+        {"\x82\xA0", CodePage::Cp932, 2},         // あ in Shift-JIS
+        {"\xB1", CodePage::Cp932, 1},             // ｱ in Shift-JIS
+    };
+    for (const Case& c : cases) EXPECT_EQ(CharColumns(c.text, c.cp), c.columns) << c.text;
+}
+
+}  // namespace

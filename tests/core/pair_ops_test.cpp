@@ -47,10 +47,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "10 /a" + std::string(18, ' ') + " と /b" + std::string(18, ' ')},
         LineCase{"long_texts_cut_after_25_bytes", 1, std::string(30, 'x'), std::string(25, 'y') + "z",
                  " 2 " + std::string(25, 'x') + " と " + std::string(25, 'y')},
-        LineCase{"cut_stops_before_a_split_character", 2, k24 + kA + "tail", "/b",
+        // Widths count the columns of the fixed-pitch list font: あ takes two.
+        LineCase{"wide_character_not_split_at_column_25", 2, k24 + kA + "tail", "/b",
                  " 3 " + k24 + " と /b" + std::string(18, ' ')},
-        LineCase{"character_ending_at_byte_25_stays", 3, std::string(22, 'e') + kA, std::string(17, 'f') + kA,
-                 " 4 " + std::string(22, 'e') + kA + " と " + std::string(17, 'f') + kA}),
+        LineCase{"wide_character_ending_at_column_25_stays", 3, std::string(23, 'e') + kA,
+                 std::string(17, 'f') + kA, " 4 " + std::string(23, 'e') + kA + " と " + std::string(17, 'f') + kA + " "},
+        LineCase{"japanese_text_padded_by_columns", 4, kA + kA + kA, "\xEF\xBD\xB1",  // あああ, half-width ｱ
+                 " 5 " + kA + kA + kA + std::string(14, ' ') + " と \xEF\xBD\xB1" + std::string(19, ' ')},
+        LineCase{"twelve_wide_characters_fill_24_columns", 5, [] { std::string s; for (int i = 0; i < 13; ++i) s += kA; return s; }(), "/b",
+                 " 6 " + [] { std::string s; for (int i = 0; i < 12; ++i) s += kA; return s; }() + " と /b" + std::string(18, ' ')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 DirPairTable TableOf(int n) {

@@ -1,0 +1,128 @@
+#include "dialogs/dir_input_dlg.h"
+
+#include <wx/dirdlg.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/message_box.h"
+#include "app/wx_text.h"
+#include "core/mask_list.h"
+#include "core/mbtext.h"
+#include "core/pair_ops.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr const char* kBrowseTitle = "ﾃﾞｨﾚｸﾄﾘを指定して下さい。";
+constexpr const char* kDirMissing = "ﾃﾞｨﾚｸﾄﾘ名が未入力です。";
+constexpr const char* kDirSame = "ﾃﾞｨﾚｸﾄﾘ名が同一です。\n違うﾃﾞｨﾚｸﾄﾘを入力して下さい。";
+constexpr const char* kDirLineBreak = "ﾃﾞｨﾚｸﾄﾘ名に改行は使えません。";
+constexpr const char* kDirTooLong = "ﾃﾞｨﾚｸﾄﾘ名が長すぎます。\n259ﾊﾞｲﾄ以内で入力して下さい。";
+
+constexpr long kInputMessageStyle = wxOK | wxICON_QUESTION;
+
+std::string TrimLeadingBlanks(std::string text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
+    text.erase(0, first == std::string::npos ? text.size() : first);
+    return text;
+}
+
+std::string FieldText(const char (&field)[MAX_PATH]) { return std::string(field, strnlen(field, MAX_PATH)); }
+
+}  // namespace
+
+bool CDirInputDlg::OnInitDialog() {
+    wxDialog* wnd = GetWindow();
+    m_editDirB = Item<wxTextCtrl>(IDC_DIR_B);
+    m_editDirA = Item<wxTextCtrl>(IDC_DIR_A);
+    wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnBrowseA, this, IDC_BROWSE_A);
+    wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnBrowseB, this, IDC_BROWSE_B);
+    wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnMask, this, IDC_MASK);
+
+    if (m_pPair) {
+        m_editDirA->ChangeValue(ToWx(FieldText(m_pPair->dirA)));
+        m_editDirB->ChangeValue(ToWx(FieldText(m_pPair->dirB)));
+        std::memcpy(m_dlgMask.m_masks, m_pPair->masks, sizeof m_dlgMask.m_masks);
+    } else {
+        std::memset(m_dlgMask.m_masks, 0, sizeof m_dlgMask.m_masks);
+    }
+    m_editDirA->SetFocus();
+    return true;
+}
+
+bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH]) {
+    wxDirDialog chooser(GetWindow(), ToWx(kBrowseTitle), wxString(),
+                        wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (chooser.ShowModal() != wxID_OK) return false;
+    const std::string path = FromWx(chooser.GetPath());
+    if (path.empty()) return false;
+    if (!FitsField(path, MAX_PATH)) {
+        ShowMessage(GetWindow(), kDirTooLong, kInputMessageStyle);
+        return false;
+    }
+    CopyText(buffer, MAX_PATH, path);
+    return true;
+}
+
+void CDirInputDlg::BrowseInto(wxTextCtrl* edit) {
+    char buffer[MAX_PATH];
+    if (BrowseForDirectory(buffer)) edit->ChangeValue(ToWx(FieldText(buffer)));
+}
+
+void CDirInputDlg::OnBrowseA(wxCommandEvent&) { BrowseInto(m_editDirA); }
+
+void CDirInputDlg::OnBrowseB(wxCommandEvent&) { BrowseInto(m_editDirB); }
+
+void CDirInputDlg::OnMask(wxCommandEvent&) {
+    m_dlgMask.m_strMasks = JoinMaskList(m_dlgMask.m_masks);
+    if (m_dlgMask.DoModal(GetWindow()) != wxID_OK) return;
+    // The mask dialog has already refused items that would not fit a slot.
+    ParseMaskList(m_dlgMask.m_strMasks, m_dlgMask.m_masks);
+}
+
+bool CDirInputDlg::CheckStorable(const std::string& text, wxTextCtrl* edit) {
+    // A line break would break the settings file's line format, and a cut
+    // path would name another directory: both are refused, not altered.
+    const char* problem = nullptr;
+    if (text.find_first_of("\r\n") != std::string::npos)
+        problem = kDirLineBreak;
+    else if (!FitsField(text, MAX_PATH))
+        problem = kDirTooLong;
+    if (!problem) return true;
+    ShowMessage(GetWindow(), problem, kInputMessageStyle);
+    edit->SetFocus();
+    return false;
+}
+
+void CDirInputDlg::OnOK() {
+    // Leading white space is dropped; trailing white space is part of the name.
+    const std::string textA = TrimLeadingBlanks(FromWx(m_editDirA->GetValue()));
+    const std::string textB = TrimLeadingBlanks(FromWx(m_editDirB->GetValue()));
+
+    switch (CheckDirInput(textA, textB)) {
+        case DirInputCheck::AMissing:
+            ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
+            m_editDirA->SetFocus();
+            return;
+        case DirInputCheck::BMissing:
+            ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
+            m_editDirB->SetFocus();
+            return;
+        case DirInputCheck::Same:
+            ShowMessage(GetWindow(), kDirSame, kInputMessageStyle);
+            m_editDirB->SetFocus();
+            return;
+        case DirInputCheck::Accept:
+            break;
+    }
+    if (!CheckStorable(textA, m_editDirA) || !CheckStorable(textB, m_editDirB)) return;
+    if (!m_pPair) {
+        EndDialog(wxID_CANCEL);
+        return;
+    }
+    CopyText(m_pPair->dirA, MAX_PATH, textA);
+    CopyText(m_pPair->dirB, MAX_PATH, textB);
+    std::memcpy(m_pPair->masks, m_dlgMask.m_masks, sizeof m_pPair->masks);
+    EndDialog(wxID_OK);
+}

@@ -1,0 +1,42 @@
+// Entry of one directory pair: directories A and B, typed or chosen with the
+// folder chooser, and the pair's masks through the MASK button. The pair is
+// written only on OK.
+#pragma once
+
+#include <wx/textctrl.h>
+
+#include "app/resource_dialog.h"
+#include "core/records.h"
+#include "dialogs/mask_dlg.h"
+#include "res/dialog_resources.h"
+
+class CDirInputDlg : public ResourceDialog {
+public:
+    CDirInputDlg() : ResourceDialog(kDirInputDialog) {}
+
+    // The slot that this run edits; set before every DoModal.
+    void SetDirPair(DirPair* pair) { m_pPair = pair; }
+
+    // Runs the folder chooser (existing folders only). True when a folder was
+    // chosen; its path is then in buffer. Cancelling writes nothing.
+    bool BrowseForDirectory(char (&buffer)[MAX_PATH]);
+
+protected:
+    bool OnInitDialog() override;
+    // Validates both directories and stores them with the masks.
+    void OnOK() override;
+
+private:
+    void OnBrowseA(wxCommandEvent& event);
+    void OnBrowseB(wxCommandEvent& event);
+    void OnMask(wxCommandEvent& event);
+    void BrowseInto(wxTextCtrl* edit);
+    // Refuses (with a message, focus on edit) a text that the pair and the
+    // settings file cannot hold as it is.
+    bool CheckStorable(const std::string& text, wxTextCtrl* edit);
+
+    DirPair* m_pPair = nullptr;
+    CMaskDlg m_dlgMask;
+    wxTextCtrl* m_editDirB = nullptr;  // valid while the window exists
+    wxTextCtrl* m_editDirA = nullptr;
+};

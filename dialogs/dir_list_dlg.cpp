@@ -1,0 +1,94 @@
+#include "dialogs/dir_list_dlg.h"
+
+#include <wx/settings.h>
+
+#include <algorithm>
+
+#include "app/wx_text.h"
+#include "core/pair_ops.h"
+#include "res/resource.h"
+
+bool CDirListDlg::OnInitDialog() {
+    wxDialog* wnd = GetWindow();
+    m_listPairs = Item<wxListBox>(IDC_PAIR_LIST);
+    // GTK draws list box lines in a pale grey by default; the pairs are the
+    // dialog's content and get the system's list text colour.
+    m_listPairs->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
+    wnd->Bind(wxEVT_BUTTON, &CDirListDlg::OnDelete, this, IDC_DELETE);
+    wnd->Bind(wxEVT_LISTBOX, &CDirListDlg::OnSelChangePairList, this, IDC_PAIR_LIST);
+    m_listPairs->Bind(wxEVT_LEFT_DOWN, &CDirListDlg::OnClickPairList, this);
+    m_listPairs->Bind(wxEVT_LEFT_DCLICK, &CDirListDlg::OnDoubleClickPairList, this);
+
+    FillPairList();
+    UpdateButtons();
+    GetDlgItem(IDCANCEL)->SetFocus();
+    return true;
+}
+
+void CDirListDlg::FillPairList() {
+    if (!m_pPairTable) return;
+    for (int i = 0; i < m_pPairTable->count && i < MAX_DIR_PAIRS; ++i)
+        m_listPairs->Append(ToWx(FormatPairLine(i, m_pPairTable->pairs[i])));
+}
+
+std::vector<int> CDirListDlg::SelectedLines() const {
+    wxArrayInt selections;
+    m_listPairs->GetSelections(selections);
+    std::vector<int> lines(selections.begin(), selections.end());
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+void CDirListDlg::UpdateButtons() {
+    const std::size_t selected = SelectedLines().size();
+    const bool roomForAnother = m_pPairTable && m_pPairTable->count < MAX_DIR_PAIRS;
+    GetDlgItem(IDC_DELETE)->Enable(selected != 0);
+    // With ten pairs even an edit is refused until a pair has been deleted.
+    GetDlgItem(IDOK)->Enable(selected <= 1 && roomForAnother);
+}
+
+void CDirListDlg::OnSelChangePairList(wxCommandEvent&) { UpdateButtons(); }
+
+void CDirListDlg::OnClickPairList(wxMouseEvent& event) {
+    // Each click toggles one line and leaves the others as they are.
+    m_listPairs->SetFocus();
+    const int line = m_listPairs->HitTest(event.GetPosition());
+    if (line == wxNOT_FOUND) return;
+    if (m_listPairs->IsSelected(line))
+        m_listPairs->Deselect(line);
+    else
+        m_listPairs->SetSelection(line);
+    UpdateButtons();
+}
+
+void CDirListDlg::OnDoubleClickPairList(wxMouseEvent&) {
+    // The two presses of a double click have toggled the line twice already.
+}
+
+void CDirListDlg::OnOK() {
+    // Enter reaches here too: Register runs only while its button is enabled.
+    if (!m_pPairTable || !GetDlgItem(IDOK)->IsThisEnabled()) return;
+    const std::vector<int> selected = SelectedLines();
+    const int index = selected.empty() ? m_pPairTable->count : selected.front();
+    if (index < 0 || index >= MAX_DIR_PAIRS) return;
+
+    m_dlgDirInput.SetDirPair(&m_pPairTable->pairs[index]);
+    if (m_dlgDirInput.DoModal(GetWindow()) != wxID_OK) return;
+    if (selected.empty()) ++m_pPairTable->count;
+
+    m_listPairs->Clear();
+    FillPairList();
+    UpdateButtons();
+    m_bModified = true;
+}
+
+void CDirListDlg::OnDelete(wxCommandEvent&) {
+    if (!m_pPairTable || !GetDlgItem(IDC_DELETE)->IsThisEnabled()) return;
+    const std::vector<int> selected = SelectedLines();
+    RemovePairs(*m_pPairTable, selected.data(), static_cast<int>(selected.size()));
+
+    m_listPairs->Clear();
+    FillPairList();
+    UpdateButtons();
+    m_bModified = true;
+}

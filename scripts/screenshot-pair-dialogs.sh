@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Takes docs/pair-list.png and docs/pair-input.png: the pair list dialog with
+# three pairs (a Japanese path among them) and the pair input dialog, on a
+# virtual display with a window manager so that the title bars show.
+#   scripts/screenshot-pair-dialogs.sh [build-dir] [output-dir]
+# The build directory must hold libzoruna_ui.a and libzoruna_core.a (build the
+# zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-$root/build}")
+outdir=$(realpath -m "${2:-$root/docs}")
+
+if [ -z "${ZORUNA_SHOT_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORUNA_SHOT_DISPLAY=1 "$0" "$build" "$outdir"
+fi
+
+work=$(mktemp -d)
+wm=""
+cleanup() {
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# shellcheck disable=SC2046
+c++ -std=c++20 -O1 -I"$root" "$root/scripts/pair-dialogs-shot.cpp" -o "$work/shot" \
+  "$build/libzoruna_ui.a" "$build/libzoruna_core.a" $(wx-config --cxxflags --libs core,base)
+
+openbox >/dev/null 2>&1 &
+wm=$!
+mkdir -p "$outdir"
+for which in list input; do
+  (cd "$work" && HOME="$work" LC_ALL=C.UTF-8 timeout 60 ./shot "$which" "$outdir/pair-$which.png")
+  echo "wrote $outdir/pair-$which.png"
+done

@@ -1,0 +1,170 @@
+// The Directories button of the main dialog: the change flag, results that no
+// longer match the pairs, and the pairs entered through the dialogs reaching
+// the settings file at Exit.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/dir_compare_dlg.h"
+#include "gui/pair_test_helpers.h"
+#include "res/resource.h"
+#include "settings/ini_file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Runs the pair list from the main dialog's Directories button.
+void RunDirectories(CDirCompareDlg& main, std::function<void(wxDialog*)> body) {
+    ExpectModal([body](wxDialog* d, const ModalSeen& seen) {
+        EXPECT_EQ(seen.title, "Zoruna［比較ﾃﾞｨﾚｸﾄﾘ一覧］");
+        body(d);
+        Press(d, IDCANCEL);
+        return d->GetReturnCode();
+    });
+    Press(main.GetWindow(), IDC_DIRS);
+    VerifyModalsShown();
+}
+
+// Registers a pair (or edits the selected one) with its masks.
+void Register(wxDialog* list, const std::string& a, const std::string& b, const std::string& masks) {
+    ExpectModal([=](wxDialog* input, const ModalSeen&) {
+        SetText(input, IDC_DIR_A, a);
+        SetText(input, IDC_DIR_B, b);
+        ExpectModal([masks](wxDialog* mask, const ModalSeen&) {
+            SetText(mask, IDC_MASK_TEXT, masks);
+            Press(mask, IDOK);
+            return mask->GetReturnCode();
+        });
+        Press(input, IDC_MASK);
+        Press(input, IDOK);
+        return input->GetReturnCode();
+    });
+    Press(list, IDOK);
+}
+
+struct ResultsCase {
+    const char* name;
+    std::function<void(wxDialog*)> inList;
+    bool pairsModified;
+    bool resultsKept;
+};
+
+void PrintTo(const ResultsCase& c, std::ostream* os) { *os << c.name; }
+
+class DirectoriesAndResults : public ::testing::TestWithParam<ResultsCase> {};
+
+TEST_P(DirectoriesAndResults, ResultsGoWhenThePairsChanged) {
+    const ResultsCase& c = GetParam();
+    TempDir tmp;
+    SetSettingsFile(tmp / "none.INI");
+    const std::string a = tmp.MakeDir("a"), b = tmp.MakeDir("b");
+    WriteFile(a + "/only_in_a.txt", "x", 1'600'000'000);
+
+    auto main = std::make_unique<CDirCompareDlg>();
+    main->Create(nullptr, true);
+    main->Pairs().pairs[0] = MakePair(a, b, {"bak"});
+    main->Pairs().count = 1;
+    Press(main->GetWindow(), IDOK);  // Compare
+    ASSERT_EQ(main->Diffs().count, 1);
+    ASSERT_EQ(main->ResultList()->GetItemCount(), 1);
+
+    RunDirectories(*main, c.inList);
+    EXPECT_EQ(main->PairsModified(), c.pairsModified);
+    EXPECT_EQ(main->Diffs().count, c.resultsKept ? 1 : 0);
+    EXPECT_EQ(main->ResultList()->GetItemCount(), c.resultsKept ? 1 : 0);
+
+    // A later run without changes keeps the flag.
+    RunDirectories(*main, [](wxDialog*) {});
+    EXPECT_EQ(main->PairsModified(), c.pairsModified);
+    main->DestroyWindow();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DirectoriesAndResults,
+    ::testing::Values(
+        ResultsCase{"closed_at_once", [](wxDialog*) {}, false, true},
+        ResultsCase{"edit_cancelled",
+                    [](wxDialog* d) {
+                        SelectLines(d, {0});
+                        ExpectModal(TypeInput("/x", "/y", IDCANCEL));
+                        Press(d, IDOK);
+                    },
+                    false, true},
+        ResultsCase{"registered_unchanged",
+                    [](wxDialog* d) {
+                        SelectLines(d, {0});
+                        ExpectModal([](wxDialog* input, const ModalSeen&) {
+                            Press(input, IDOK);
+                            return input->GetReturnCode();
+                        });
+                        Press(d, IDOK);
+                    },
+                    true, true},
+        ResultsCase{"pair_added", [](wxDialog* d) { Register(d, "/new/a", "/new/b", ""); }, true, false},
+        ResultsCase{"masks_edited",
+                    [](wxDialog* d) {
+                        SelectLines(d, {0});
+                        ExpectModal([](wxDialog* input, const ModalSeen&) {
+                            ExpectModal([](wxDialog* mask, const ModalSeen&) {
+                                SetText(mask, IDC_MASK_TEXT, "bak,tmp");
+                                Press(mask, IDOK);
+                                return mask->GetReturnCode();
+                            });
+                            Press(input, IDC_MASK);
+                            Press(input, IDOK);
+                            return input->GetReturnCode();
+                        });
+                        Press(d, IDOK);
+                    },
+                    true, false},
+        ResultsCase{"pair_deleted",
+                    [](wxDialog* d) {
+                        SelectLines(d, {0});
+                        Press(d, IDC_DELETE);
+                    },
+                    true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One DIRn section as 33 writes onto an empty file leave it: DIRB and then
+// MASK are each inserted after the section's first block.
+std::string SavedSection(int i, const std::string& a, const std::string& b, const std::string& masks) {
+    return "[DIR" + std::to_string(i) + "]\r\nDIRA=" + a + "\r\n\r\nMASK=" + masks + "\r\n\r\nDIRB=" + b +
+           "\r\n\r\n";
+}
+
+TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
+    TempDir tmp;
+    const std::string ini = tmp / "zoruna.INI";
+    WriteFile(ini, "");
+    SetSettingsFile(ini);
+    const std::string a0 = "/home/user/作業", b0 = "/mnt/backup/作業";
+
+    auto main = std::make_unique<CDirCompareDlg>();
+    main->Create(nullptr, true);
+    RunDirectories(*main, [&](wxDialog* list) {
+        Register(list, a0, b0, "OBJ, BAK");
+        Register(list, "  /srv/data", "/srv/data ", "log");
+        EXPECT_EQ(Lines(list).size(), 2u);
+    });
+    ASSERT_TRUE(main->PairsModified());
+    Press(main->GetWindow(), IDCANCEL);  // Exit
+
+    std::string expected = "[SIZE]\r\nFNAME=147\r\n\r\nTIMEB=110\r\n\r\nTIMEA=110\r\n\r\n";
+    expected += SavedSection(0, a0, b0, "OBJ,BAK");
+    expected += SavedSection(1, "/srv/data", "/srv/data ", "log");
+    for (int i = 2; i < MAX_DIR_PAIRS; ++i) expected += SavedSection(i, "", "", "");
+    EXPECT_EQ(ReadFile(ini), expected);
+    main->DestroyWindow();
+
+    // The next start shows the same pairs.
+    auto next = std::make_unique<CDirCompareDlg>();
+    next->Create(nullptr, false);
+    EXPECT_EQ(next->Pairs().count, 2);
+    EXPECT_EQ(std::string(next->Pairs().pairs[0].dirA), a0);
+    EXPECT_EQ(MaskSlots(next->Pairs().pairs[0]), "OBJ|BAK||||||||");
+    EXPECT_EQ(std::string(next->Pairs().pairs[1].dirB), "/srv/data ");
+    next->DestroyWindow();
+}
+
+}  // namespace
