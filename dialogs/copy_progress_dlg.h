@@ -1,0 +1,48 @@
+// The modeless window shown while files are copied: which file goes from
+// where to where, and a bar of the bytes copied so far. It has no buttons;
+// the copy cannot be interrupted, so closing it is ignored.
+#pragma once
+
+#include <wx/gauge.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/resource_dialog.h"
+
+class CCopyProgressDlg : public ResourceDialog {
+public:
+    // Steps of the bar: byte counts do not fit its int range.
+    static constexpr int kGaugeRange = 1000;
+    // The bar below the four lines, in dialog units; the window grows by
+    // kGrowHeight to make room for it.
+    static constexpr int kGaugeX = 14, kGaugeY = 66, kGaugeWidth = 131, kGaugeHeight = 8;
+    static constexpr int kGrowHeight = 12;
+
+    CCopyProgressDlg();
+
+    // Copies the four strings into their lines (names shown as they are,
+    // an '&' included).
+    void UpdateControls();
+    // Moves the bar to done out of total bytes.
+    void SetProgress(std::uint64_t done, std::uint64_t total);
+    // Repaints the window now without handling user input, so that it shows
+    // its current state while the copy keeps the event loop waiting.
+    void Repaint();
+
+    wxGauge* Gauge() const { return m_gauge; }
+
+    // Bytes of the system code page, empty until the first file.
+    std::string m_strFile;     // "<name>を"
+    std::string m_strFrom;     // "<source directory>から"
+    std::string m_strTo;       // "<destination directory>へ"
+    std::string m_strMessage;  // "ただいまコピー中です。少々お待ちください。"
+
+protected:
+    bool OnInitDialog() override;
+    // The close box and Escape: the copy goes on, so the window stays.
+    void OnCancel() override {}
+
+private:
+    wxGauge* m_gauge = nullptr;  // valid while the window exists
+};

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Takes docs/copy-progress.png: the progress window over the main window in
+# the middle of a copy (a read-only file in B stops it at a failure message,
+# which is not shown), on a virtual display with a window manager.
+#   scripts/screenshot-copy-progress.sh [build-dir] [output.png]
+# The build directory must hold libzoruna_ui.a and libzoruna_core.a (build the
+# zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-$root/build}")
+out=$(realpath -m "${2:-$root/docs/copy-progress.png}")
+
+if [ -z "${ZORUNA_SHOT_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORUNA_SHOT_DISPLAY=1 "$0" "$build" "$out"
+fi
+
+work=$(mktemp -d)
+wm=""
+cleanup() {
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+  chmod -R u+w "$work" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# shellcheck disable=SC2046
+c++ -std=c++20 -O1 -I"$root" "$root/scripts/copy-progress-shot.cpp" -o "$work/shot" \
+  "$build/libzoruna_ui.a" "$build/libzoruna_core.a" $(wx-config --cxxflags --libs core,base)
+
+# Files only in A or newer there; the copy in B of one of them is read-only, so that copy
+# fails and the picture is taken while its lines show.
+a="$work/仕事/報告書"
+b="$work/バックアップ/報告書"
+mkdir -p "$a" "$b"
+head -c 300000 /dev/zero > "$a/会議資料.pptx"
+head -c 200000 /dev/zero > "$a/議事録.docx"
+touch -d '2024-03-04 16:20:00' "$a/会議資料.pptx" "$a/議事録.docx"
+head -c 100000 /dev/zero > "$a/2024年度_予算案.xlsx"
+printf 'old' > "$b/2024年度_予算案.xlsx"
+touch -d '2024-03-01 09:00:00' "$b/2024年度_予算案.xlsx"
+chmod 0444 "$b/2024年度_予算案.xlsx"
+touch -d '2024-03-05 10:15:00' "$a/2024年度_予算案.xlsx"
+printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$a" "$b" > "$work/zoruna.INI"
+
+# The dialogs have neither a minimise nor a maximise box: only the close
+# button, as the windows ask for.
+cat > "$work/rc.xml" <<'XML'
+<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <theme><titleLayout>NLC</titleLayout></theme>
+</openbox_config>
+XML
+openbox --config-file "$work/rc.xml" >/dev/null 2>&1 &
+wm=$!
+mkdir -p "$(dirname "$out")"
+(cd "$work" && HOME="$work" LC_ALL=C.UTF-8 timeout 60 ./shot "$work/zoruna.INI" "$out")
+echo "wrote $out"

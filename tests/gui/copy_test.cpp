@@ -1,0 +1,396 @@
+// The copy of the selected rows from the main dialog: the confirmation, the
+// progress window, failure messages, and the list afterwards; the progress
+// window on its own.
+#include <gtest/gtest.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "dialogs/copy_progress_dlg.h"
+#include "gui/main_window_test_helpers.h"
+#include "res/dialog_resources.h"
+
+namespace {
+
+constexpr FileTime kOld = 1700000000;  // 2023-11-14
+constexpr FileTime kNew = 1710000000;  // 2024-03-09
+constexpr const char* kProgressTitle = "Zoruna[ｺﾋﾟｰ中]";
+constexpr const char* kCopyingText = "ただいまコピー中です。少々お待ちください。";
+
+// The progress window while it exists.
+wxDialog* FindProgressWindow() {
+    for (wxWindow* w : wxTopLevelWindows) {
+        auto* dlg = dynamic_cast<wxDialog*>(w);
+        if (dlg && U8(dlg->GetTitle()) == kProgressTitle) return dlg;
+    }
+    return nullptr;
+}
+
+// What a line of the progress window shows.
+std::string Line(wxWindow* progress, int id) {
+    auto* text = dynamic_cast<wxStaticText*>(progress->FindWindow(id));
+    return text ? U8(text->GetLabelText()) : "<missing>";
+}
+
+struct Lines {
+    std::string file, from, to, message;
+};
+
+Lines ReadLines(wxWindow* progress) {
+    return {Line(progress, IDC_COPY_FILE), Line(progress, IDC_COPY_FROM), Line(progress, IDC_COPY_TO),
+            Line(progress, IDC_COPY_MESSAGE)};
+}
+
+wxGauge* FindGauge(wxWindow* progress) {
+    for (wxWindow* child : progress->GetChildren())
+        if (auto* gauge = dynamic_cast<wxGauge*>(child)) return gauge;
+    return nullptr;
+}
+
+TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
+    wxFrame parent(nullptr, wxID_ANY, "parent");
+    CCopyProgressDlg dlg;
+    ASSERT_TRUE(dlg.Create(&parent, true));
+    wxDialog* w = dlg.GetWindow();
+    EXPECT_TRUE(w->IsShown());
+    EXPECT_EQ(U8(w->GetTitle()), kProgressTitle);
+    EXPECT_EQ(w->GetParent(), &parent);
+
+    // Every line empty, the message line included, until the first file.
+    const Lines empty = ReadLines(w);
+    EXPECT_EQ(empty.file, "");
+    EXPECT_EQ(empty.from, "");
+    EXPECT_EQ(empty.to, "");
+    EXPECT_EQ(empty.message, "");
+
+    // The lines stay where the layout puts them; the bar lies below them,
+    // inside the grown window.
+    for (const ControlTemplate& c : kCopyProgressDialog.controls) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(dlg.GetDlgItem(c.id)->GetPosition(), w->ConvertDialogToPixels(wxPoint(c.x, c.y)));
+    }
+    EXPECT_EQ(w->GetClientSize(), w->ConvertDialogToPixels(wxSize(159, 77 + CCopyProgressDlg::kGrowHeight)));
+    wxGauge* gauge = dlg.Gauge();
+    ASSERT_NE(gauge, nullptr);
+    EXPECT_EQ(gauge->GetRange(), CCopyProgressDlg::kGaugeRange);
+    EXPECT_EQ(gauge->GetValue(), 0);
+    const wxRect lastLine = dlg.GetDlgItem(IDC_COPY_TO)->GetRect();
+    EXPECT_GE(gauge->GetRect().GetTop(), lastLine.GetBottom());
+    EXPECT_LE(gauge->GetRect().GetBottom(), w->GetClientSize().y);
+
+    // Names with '&' show as they are, not as mnemonics.
+    dlg.m_strFile = "R&D 報告書.txtを";
+    dlg.m_strFrom = "/home/a&bから";
+    dlg.m_strTo = "/mnt/バックアップへ";
+    dlg.m_strMessage = kCopyingText;
+    dlg.UpdateControls();
+    const Lines shown = ReadLines(w);
+    EXPECT_EQ(shown.file, dlg.m_strFile);
+    EXPECT_EQ(shown.from, dlg.m_strFrom);
+    EXPECT_EQ(shown.to, dlg.m_strTo);
+    EXPECT_EQ(shown.message, kCopyingText);
+    dlg.Repaint();  // without a running event loop it still paints
+
+    // The copy cannot be stopped: the close box leaves the window up.
+    w->Close();
+    PumpEvents();
+    EXPECT_TRUE(w->IsShown());
+    dlg.DestroyWindow();
+}
+
+TEST(CopyProgressDlg, BarShowsBytesDoneOutOfTotal) {
+    constexpr std::uint64_t kHuge = UINT64_MAX;
+    const struct {
+        std::uint64_t done, total;
+        int value;
+    } cases[] = {
+        {0, 0, 0},             // nothing to copy
+        {0, 10, 0},
+        {5, 10, 500},
+        {10, 10, 1000},
+        {999, 1000, 999},      // rounds down: full only when done
+        {20, 10, 1000},        // never past the end
+        {kHuge / 2, kHuge, 500},  // sizes beyond the bar's int range
+        {kHuge, kHuge, 1000},
+    };
+    CCopyProgressDlg dlg;
+    ASSERT_TRUE(dlg.Create(nullptr, false));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.done << " of " << c.total);
+        dlg.SetProgress(c.done, c.total);
+        EXPECT_EQ(dlg.Gauge()->GetValue(), c.value);
+    }
+    dlg.DestroyWindow();
+}
+
+// A file on either side of the pair: no content means no file.
+struct Side {
+    const char* content;
+    FileTime mtime;
+};
+constexpr Side kAbsent{nullptr, 0};
+
+struct Snapshot {
+    std::string content;
+    FileTime mtime;
+    bool operator==(const Snapshot&) const = default;
+};
+
+// Every file of a directory with its content and time.
+std::map<std::string, Snapshot> TakeSnapshot(const std::string& dir) {
+    std::map<std::string, Snapshot> files;
+    std::vector<DirEntry> entries;
+    RealFileSystem().ListDirectory(dir, entries);
+    for (const DirEntry& e : entries) files[e.name] = {ReadFile(dir + "/" + e.name), ModTime(dir + "/" + e.name)};
+    return files;
+}
+
+// The file of that name in a snapshot, if any.
+std::optional<Snapshot> FileIn(const std::map<std::string, Snapshot>& files, const std::string& name) {
+    const auto it = files.find(name);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+}
+
+class CopySelected : public MainWindowFixture {
+protected:
+    std::string dirA = tmp.MakeDir("A");
+    std::string dirB = tmp.MakeDir("B");
+    std::unique_ptr<TestMainDialog> dlg;
+
+    void TearDown() override {
+        if (dlg) dlg->DestroyWindow();
+        MainWindowFixture::TearDown();
+    }
+
+    void Put(const std::string& name, Side a, Side b) {
+        if (a.content) WriteFile(dirA + "/" + name, a.content, a.mtime);
+        if (b.content) WriteFile(dirB + "/" + name, b.content, b.mtime);
+    }
+
+    // Opens the main dialog on the pair A-B and compares.
+    void OpenAndCompare() {
+        WriteSettings(SettingsText({{dirA, dirB}}));
+        dlg = Open();
+        Press(*dlg, IDOK);
+    }
+
+    long RowOf(const std::string& name) {
+        const std::vector<Row> rows = Rows(*dlg);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].name == name) return static_cast<long>(i);
+        ADD_FAILURE() << name << " not listed";
+        return -1;
+    }
+
+    void Select(const std::string& name) {
+        dlg->ResultList()->SetItemState(RowOf(name), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+
+    // The confirmation, owned by the main window, answered with answer.
+    void ExpectConfirmation(int answer) {
+        ExpectModal([this, answer](wxDialog* confirm, const ModalSeen& seen) {
+            EXPECT_EQ(seen.title, "Zoruna［ほんとにいいの？］");
+            EXPECT_EQ(confirm->GetParent(), dlg->GetWindow());
+            EXPECT_EQ(FindProgressWindow(), nullptr) << "nothing starts before the answer";
+            return answer;
+        });
+    }
+
+    // Chooses the context menu's copy command.
+    void ChooseCopy() {
+        Command(*dlg, ID_COPY_SELECTED);
+        VerifyModalsShown();
+        PumpEvents();
+    }
+
+    // The main window is usable again once the copy is over.
+    void ExpectUsableAfterwards() {
+        EXPECT_TRUE(dlg->GetWindow()->IsEnabled());
+        EXPECT_EQ(FindProgressWindow(), nullptr);
+        EXPECT_TRUE(SelectedRows(dlg->ResultList()).empty());
+        EXPECT_EQ(dlg->ResultList()->GetItemCount(), dlg->Diffs().count);
+    }
+
+    std::set<std::string> ListedNames() {
+        std::set<std::string> names;
+        for (const Row& row : Rows(*dlg)) names.insert(row.name);
+        return names;
+    }
+};
+
+TEST_F(CopySelected, CancelInTheConfirmationChangesNothing) {
+    Put("only_a.txt", {"a", kOld}, kAbsent);
+    Put("b_newer.txt", {"old", kOld}, {"new", kNew});
+    Put("a_newer.txt", {"new", kNew}, {"old", kOld});
+    OpenAndCompare();
+    Select("only_a.txt");
+    Select("a_newer.txt");
+    const auto beforeA = TakeSnapshot(dirA), beforeB = TakeSnapshot(dirB);
+    const std::vector<Row> rowsBefore = Rows(*dlg);
+    const std::vector<long> selectionBefore = SelectedRows(dlg->ResultList());
+
+    ExpectConfirmation(wxID_CANCEL);
+    ChooseCopy();
+
+    EXPECT_EQ(TakeSnapshot(dirA), beforeA);
+    EXPECT_EQ(TakeSnapshot(dirB), beforeB);
+    const std::vector<Row> rowsAfter = Rows(*dlg);
+    ASSERT_EQ(rowsAfter.size(), rowsBefore.size());
+    for (std::size_t i = 0; i < rowsAfter.size(); ++i) EXPECT_EQ(rowsAfter[i].name, rowsBefore[i].name);
+    EXPECT_EQ(SelectedRows(dlg->ResultList()), selectionBefore);
+    EXPECT_TRUE(dlg->GetWindow()->IsEnabled());
+    EXPECT_EQ(FindProgressWindow(), nullptr);
+}
+
+TEST_F(CopySelected, CopiesSelectedRowsFromTheNewerSideAndComparesAgain) {
+    const struct {
+        const char* name;
+        Side a, b;
+        bool selected;
+    } files[] = {
+        {"only_a.txt", {"from A", kOld}, kAbsent, true},
+        {"only_b.txt", kAbsent, {"from B", kNew}, true},
+        {"a_newer.txt", {"new A", kNew}, {"older B, longer", kOld}, true},
+        {"b_newer.txt", {"older A, longer", kOld}, {"new B", kNew}, true},
+        {"empty.txt", {"", kNew}, kAbsent, true},
+        {"報告書.txt", {"日本語", kNew}, kAbsent, true},
+        {"skipped_only_a.txt", {"stays", kOld}, kAbsent, false},
+        {"skipped_b_newer.txt", {"old", kOld}, {"new", kNew}, false},
+    };
+    for (const auto& f : files) Put(f.name, f.a, f.b);
+    OpenAndCompare();
+    for (const auto& f : files)
+        if (f.selected) Select(f.name);
+    const auto beforeA = TakeSnapshot(dirA), beforeB = TakeSnapshot(dirB);
+
+    ExpectConfirmation(wxID_OK);  // and no failure message
+    ChooseCopy();
+
+    const auto afterA = TakeSnapshot(dirA), afterB = TakeSnapshot(dirB);
+    std::set<std::string> expectedRows;
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        if (!f.selected) {
+            expectedRows.insert(f.name);
+            EXPECT_EQ(FileIn(afterA, f.name), FileIn(beforeA, f.name));
+            EXPECT_EQ(FileIn(afterB, f.name), FileIn(beforeB, f.name));
+            continue;
+        }
+        const Side& newer = (f.b.mtime < f.a.mtime) ? f.a : f.b;
+        const Snapshot expected{newer.content, newer.mtime};
+        ASSERT_TRUE(afterA.count(f.name) && afterB.count(f.name));
+        EXPECT_EQ(afterA.at(f.name), expected);
+        EXPECT_EQ(afterB.at(f.name), expected);
+    }
+    // Every file is now in A and all but one in B; no temporary file stays.
+    EXPECT_EQ(afterA.size(), std::size(files));
+    EXPECT_EQ(afterB.size(), std::size(files) - 1);
+    EXPECT_EQ(ListedNames(), expectedRows) << "the list holds a new comparison";
+    ExpectUsableAfterwards();
+}
+
+// What the screen looked like while a failure message was up.
+struct FailureSeen {
+    ModalSeen box;
+    wxWindow* owner = nullptr;
+    bool progressShown = false;
+    bool mainEnabled = true;
+    Lines lines;
+    wxRect progressRect, mainRect;
+    int gaugeValue = -1;
+};
+
+TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
+    const std::string locked = "読取専用.txt", gone = "gone&.txt";
+    Put("first.txt", {"1234567890", kNew}, kAbsent);
+    Put(locked, {"new content", kNew}, {"protected", kOld});
+    Put(gone, {"vanishes", kOld}, kAbsent);
+    Put("last.txt", {"old", kOld}, {"newer in B", kNew});
+    const std::string lockedInB = dirB + "/" + locked;
+    ASSERT_EQ(chmod(lockedInB.c_str(), 0444), 0);
+    OpenAndCompare();
+    for (const char* name : {"first.txt", locked.c_str(), gone.c_str(), "last.txt"}) Select(name);
+    std::remove((dirA + "/" + gone).c_str());  // gone since the comparison
+
+    // The bar's expected position at each failure: the sizes of the sources
+    // of the rows dealt with so far, out of all (the vanished one counts 0).
+    const std::map<std::string, std::uint64_t> sizes = {
+        {"first.txt", 10}, {locked, 11}, {gone, 0}, {"last.txt", 10}};
+    std::map<std::string, int> expectedGauge;
+    std::uint64_t done = 0;
+    for (const Row& row : Rows(*dlg)) {
+        done += sizes.at(row.name);
+        expectedGauge[row.name] = static_cast<int>(done * CCopyProgressDlg::kGaugeRange / 31);
+    }
+
+    std::map<std::string, FailureSeen> failures;
+    ExpectConfirmation(wxID_OK);
+    for (int i = 0; i < 2; ++i) {
+        ExpectModal([&](wxDialog* box, const ModalSeen& seen) {
+            FailureSeen f;
+            f.box = seen;
+            f.owner = box->GetParent();
+            f.mainEnabled = dlg->GetWindow()->IsEnabled();
+            f.mainRect = dlg->GetWindow()->GetScreenRect();
+            if (wxDialog* progress = FindProgressWindow()) {
+                f.progressShown = progress->IsShown();
+                f.lines = ReadLines(progress);
+                f.progressRect = progress->GetScreenRect();
+                if (wxGauge* gauge = FindGauge(progress)) f.gaugeValue = gauge->GetValue();
+            }
+            // The message names the file: the first line is "<name>の...".
+            const std::string name = f.box.message.substr(0, f.box.message.find("のコピー"));
+            failures[name] = f;
+            return wxID_OK;
+        });
+    }
+    ChooseCopy();
+
+    ASSERT_EQ(failures.size(), 2u);
+    for (const std::string& name : {locked, gone}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(failures.count(name));
+        const FailureSeen& f = failures.at(name);
+        EXPECT_EQ(f.box.message, name + "のコピーに失敗しました。\n");
+        EXPECT_EQ(f.box.title, "Zoruna");
+        EXPECT_TRUE(f.box.style & wxICON_EXCLAMATION);
+        EXPECT_EQ(f.owner, dlg->GetWindow()) << "owned by the main window";
+        EXPECT_FALSE(f.mainEnabled) << "the main window is disabled during the copy";
+        EXPECT_TRUE(f.progressShown);
+        EXPECT_EQ(f.lines.file, name + "を");
+        EXPECT_EQ(f.lines.from, dirA + "から");
+        EXPECT_EQ(f.lines.to, dirB + "へ");
+        EXPECT_EQ(f.lines.message, kCopyingText);
+        EXPECT_EQ(f.gaugeValue, expectedGauge.at(name));
+        // Centred over the main window, halves rounded down.
+        const wxRect& m = f.mainRect;
+        const wxRect& d = f.progressRect;
+        EXPECT_EQ(d.x, m.x + m.width / 2 - d.width / 2);
+        EXPECT_EQ(d.y, m.y + m.height / 2 - d.height / 2);
+    }
+
+    // The failed files are untouched, the others copied.
+    EXPECT_EQ(ReadFile(lockedInB), "protected");
+    EXPECT_EQ(ModTime(lockedInB), kOld);
+    struct stat st;
+    ASSERT_EQ(stat(lockedInB.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    EXPECT_FALSE(FileExists(dirB + "/" + gone));
+    EXPECT_EQ(ReadFile(dirB + "/first.txt"), "1234567890");
+    EXPECT_EQ(ModTime(dirB + "/first.txt"), kNew);
+    EXPECT_EQ(ReadFile(dirA + "/last.txt"), "newer in B");
+    EXPECT_EQ(ModTime(dirA + "/last.txt"), kNew);
+
+    EXPECT_EQ(ListedNames(), std::set<std::string>{locked}) << "a failed file is listed again";
+    ExpectUsableAfterwards();
+}
+
+}  // namespace
