@@ -33,6 +33,11 @@ public:
     // again and refills the list.
     void CopySelectedFiles();
 
+    // The window identifier of a menu command: wxWidgets takes menu
+    // identifiers only below 0x7FFF, so ID_SELECT_ALL and ID_COPY_SELECTED
+    // (32772, 32773) are moved down; smaller identifiers stay as they are.
+    static int MenuWxId(int command) { return command >= 0x7FFF ? command - 0x4000 : command; }
+
     DirPairTable& Pairs() { return m_pairs; }
     const DiffTable& Diffs() const { return m_diffs; }
     bool PairsModified() const { return m_bPairsModified; }
@@ -44,10 +49,19 @@ protected:
     void OnOK() override;      // Compare
     void OnCancel() override;  // Exit, Escape, close box, the -d close
 
+    // Shows the prepared context menu at the mouse position; returns when the
+    // menu has closed (tests replace it, a real popup waits for the user).
+    virtual void TrackResultMenu();
+    // The pairs were changed: Exit saves the settings.
+    void MarkPairsModified() { m_bPairsModified = true; }
+
 private:
     void OnSecret(wxCommandEvent& event);
     void OnDirs(wxCommandEvent& event);
-    void OnRClickResultList(wxMouseEvent& event);
+    void OnRClickResultList(wxEvent& event);
+    void OnKeyDownResultList(wxKeyEvent& event);
+    // Greys Select all on an empty list and the copy without a selection.
+    void PrepareResultMenu();
     void OnSelectAll(wxCommandEvent& event);
     void OnCopySelected(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);

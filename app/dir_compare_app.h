@@ -1,0 +1,32 @@
+// The application object: makes sure one main dialog runs per user, runs it
+// modally and ends the process when it closes.
+#pragma once
+
+#include <wx/app.h>
+#include <wx/string.h>
+
+#include <string>
+#include <vector>
+
+// The name of the per-user lock that a running instance holds (see
+// wxSingleInstanceChecker: on Unix a lock file of this name in the home
+// folder, on Windows a named mutex).
+wxString SingleInstanceName();
+
+class CDirCompareApp : public wxApp {
+public:
+    // args: the command-line arguments after the program path, as bytes.
+    explicit CDirCompareApp(std::vector<std::string> args) : m_args(std::move(args)) {}
+
+    // Runs the main dialog and returns false, so that no main loop follows
+    // and the process ends. A second start while a main dialog exists ends
+    // here at once without showing anything.
+    bool OnInit() override;
+
+    // True once OnInit has run to its end (the process then ends normally).
+    static bool Finished() { return s_finished; }
+
+private:
+    std::vector<std::string> m_args;
+    static inline bool s_finished = false;
+};

@@ -1,0 +1,17 @@
+#include "dialogs/about_dlg.h"
+
+#include <wx/statbmp.h>
+
+#include "res/icons.h"
+#include "res/resource.h"
+
+bool CAboutDlg::OnInitDialog() {
+    // Like a static icon control, the picture takes the icon's own size at
+    // the control's position.
+    if (auto* icon = Item<wxStaticBitmap>(IDC_ABOUT_ICON)) {
+        const wxIcon image = LoadIconResource(IDR_MAINFRAME);
+        icon->SetIcon(image);
+        icon->SetSize(image.GetSize());
+    }
+    return true;
+}

@@ -1,0 +1,13 @@
+// The About box: the application icon, the version text and OK.
+#pragma once
+
+#include "app/resource_dialog.h"
+#include "res/dialog_resources.h"
+
+class CAboutDlg : public ResourceDialog {
+public:
+    CAboutDlg() : ResourceDialog(kAboutDialog) {}
+
+protected:
+    bool OnInitDialog() override;
+};

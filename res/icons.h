@@ -1,0 +1,15 @@
+// The program's pictures: the application icon and the results list's four
+// row-state icons, drawn as XPM files under res/icons/.
+#pragma once
+
+#include <wx/icon.h>
+#include <wx/iconbndl.h>
+
+// An icon resource by identifier: IDR_MAINFRAME (its 32 x 32 image) or one of
+// IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER (16 x 16). wxNullIcon for
+// any other identifier.
+wxIcon LoadIconResource(int id);
+
+// Both images of IDR_MAINFRAME (16 x 16 and 32 x 32), for a window's title
+// bar, task bar and switcher.
+wxIconBundle LoadAppIcons();

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Takes docs/main-window.png: Zoruna started with -d on two directory pairs
+# that differ (Japanese file names included), on a virtual display with a
+# window manager so that the title bar shows, cropped to the window.
+#   scripts/screenshot-main-window.sh [path/to/zoruna] [output.png]
+# Needs xvfb-run, openbox, x11-utils (xwininfo, xprop) and ImageMagick.
+set -euo pipefail
+
+exe=$(realpath "${1:-build/zoruna}")
+out=$(realpath -m "${2:-docs/main-window.png}")
+
+if [ -z "${ZORUNA_SHOT_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORUNA_SHOT_DISPLAY=1 "$0" "$exe" "$out"
+fi
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Two pairs: every kind of row, with fixed dates so the picture is stable.
+mkdir -p "$work/仕事/A" "$work/仕事/B" "$work/写真/A" "$work/写真/B"
+stamp() { touch -d "$1" "$2"; }
+stamp '2024-03-05 10:15:00' "$work/仕事/A/報告書.txt"
+stamp '2024-03-04 09:00:00' "$work/仕事/B/報告書.txt"
+stamp '2023-12-24 18:30:05' "$work/仕事/A/readme.md"
+stamp '2024-01-10 08:00:00' "$work/仕事/A/main.cpp"
+stamp '2024-02-11 12:34:56' "$work/仕事/B/main.cpp"
+stamp '2024-02-01 07:07:07' "$work/仕事/B/設計メモ.doc"
+stamp '2024-04-01 00:00:01' "$work/写真/A/旅行_001.jpg"
+stamp '2024-04-02 11:11:11' "$work/写真/B/旅行_002.jpg"
+stamp '2022-06-15 16:45:00' "$work/写真/A/notes.txt"
+stamp '2022-06-16 16:45:00' "$work/写真/B/notes.txt"
+{
+  printf '[SIZE]\r\nFNAME=122\r\nTIMEA=127\r\nTIMEB=127\r\n\r\n'
+  printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$work/仕事/A" "$work/仕事/B"
+  printf '[DIR1]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$work/写真/A" "$work/写真/B"
+} > "$work/zoruna.INI"
+
+# The dialog has neither a minimise nor a maximise box: show only the close
+# button, as the window asks for.
+cat > "$work/rc.xml" <<'XML'
+<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <theme><titleLayout>NLC</titleLayout></theme>
+</openbox_config>
+XML
+openbox --config-file "$work/rc.xml" >/dev/null 2>&1 &
+pids+=($!)
+(cd "$work" && HOME="$work" LC_ALL=C.UTF-8 exec "$exe" -d) >/dev/null 2>&1 &
+pids+=($!)
+
+# Bounded wait for the window and for it to be framed and drawn.
+win=""
+for _ in $(seq 100); do
+  win=$(xwininfo -name Zoruna 2>/dev/null | awk '/Window id:/ {print $4}') || true
+  if [ -n "$win" ] && xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then break; fi
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "no Zoruna window appeared" >&2; exit 1; }
+sleep 1
+
+read -r x y w h < <(xwininfo -id "$win" | awk '
+  /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+  /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
+read -r l r t b < <(xprop -id "$win" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+import -window root "$work/root.png"
+convert "$work/root.png" -crop "$((w + l + r))x$((h + t + b))+$((x - l))+$((y - t))" +repage "$out"
+echo "wrote $out"

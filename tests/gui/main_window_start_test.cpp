@@ -1,0 +1,242 @@
+// Start-up of the main dialog: the window itself, the settings it loads, the
+// option -d, and one instance per user (real processes).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+#include <wx/button.h>
+#include <wx/imaglist.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "app/dir_compare_app.h"
+#include "app/start_option.h"
+#include "gui/main_window_test_helpers.h"
+
+namespace {
+
+struct OptionCase {
+    std::vector<std::string> args;  // after the program path
+    bool compare;
+};
+
+void PrintTo(const OptionCase& c, std::ostream* os) {
+    for (const std::string& arg : c.args) *os << '"' << arg << "\" ";
+}
+
+class StartOption : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(StartOption, FirstHyphenOfTheArgumentsFollowedByLowerCaseD) {
+    EXPECT_EQ(HasCompareAtStartOption(GetParam().args), GetParam().compare);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StartOption,
+    ::testing::Values(OptionCase{{}, false}, OptionCase{{"-d"}, true}, OptionCase{{"-D"}, false},
+                      OptionCase{{"/d"}, false}, OptionCase{{"d"}, false}, OptionCase{{"-"}, false},
+                      OptionCase{{"-", "d"}, false},       // the blank between the arguments follows the hyphen
+                      OptionCase{{"-dx"}, true},           // only the byte after the hyphen counts
+                      OptionCase{{"name", "-d"}, true},    // the first hyphen may stand anywhere
+                      OptionCase{{"x-d"}, true},           // even inside an argument
+                      OptionCase{{"-x", "-d"}, false},     // only the first hyphen is examined
+                      OptionCase{{"--d"}, false}, OptionCase{{"-e-d"}, false}));
+
+class Start : public MainWindowFixture {
+protected:
+    std::string dirA = tmp.MakeDir("A");
+    std::string dirB = tmp.MakeDir("B");
+};
+
+TEST_F(Start, WindowAsDesigned) {
+    auto dlg = Open();
+    wxDialog* w = dlg->GetWindow();
+    EXPECT_EQ(U8(w->GetTitle()), "Zoruna");
+    EXPECT_EQ(w->GetClientSize(), w->ConvertDialogToPixels(wxSize(235, 153)));
+    EXPECT_FALSE(w->HasFlag(wxRESIZE_BORDER));
+    EXPECT_FALSE(w->HasFlag(wxMINIMIZE_BOX));
+    EXPECT_FALSE(w->HasFlag(wxMAXIMIZE_BOX));
+
+    // Enter goes to Exit unless another button has the focus.
+    auto* exitButton = dynamic_cast<wxButton*>(Control(*dlg, IDCANCEL));
+    ASSERT_NE(exitButton, nullptr);
+    EXPECT_EQ(U8(exitButton->GetLabel()), "終了");
+    EXPECT_EQ(w->GetDefaultItem(), exitButton);
+    EXPECT_EQ(wxWindow::FindFocus(), exitButton) << "the first tab stop has the focus";
+
+    const wxIconBundle icons = w->GetIcons();
+    EXPECT_TRUE(icons.GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NONE).IsOk());
+    EXPECT_TRUE(icons.GetIcon(wxSize(32, 32), wxIconBundle::FALLBACK_NONE).IsOk());
+
+    wxListCtrl* list = dlg->ResultList();
+    EXPECT_EQ(list->GetColumnCount(), 3);
+    // The four row-state pictures, in image order.
+    wxImageList* images = list->GetImageList(wxIMAGE_LIST_SMALL);
+    ASSERT_TRUE(images && images->GetImageCount() == 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(images->GetBitmap(i).GetSize(), wxSize(16, 16));
+    EXPECT_FALSE(list->HasFlag(wxLC_SINGLE_SEL));
+    dlg->DestroyWindow();
+}
+
+struct WidthCase {
+    const char* what;
+    const char* settings;  // nullptr: no settings file
+    int widths[3];
+};
+
+void PrintTo(const WidthCase& c, std::ostream* os) { *os << c.what; }
+
+class ColumnWidthsFromSettings : public Start, public ::testing::WithParamInterface<WidthCase> {};
+
+TEST_P(ColumnWidthsFromSettings, BecomeTheColumnWidths) {
+    const WidthCase& c = GetParam();
+    if (c.settings) WriteSettings(c.settings);
+    auto dlg = Open();
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(dlg->ResultList()->GetColumnWidth(col), c.widths[col]) << col;
+    dlg->DestroyWindow();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ColumnWidthsFromSettings,
+    ::testing::Values(WidthCase{"NoFile", nullptr, {147, 110, 110}},
+                      WidthCase{"FromFile", "[SIZE]\r\nFNAME=200\r\nTIMEA=90\r\nTIMEB=95\r\n\r\n", {200, 90, 95}},
+                      WidthCase{"MissingKeys", "[SIZE]\r\nTIMEB=120\r\n\r\n", {147, 110, 120}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+struct NothingDiffersCase {
+    const char* what;
+    bool registerPair;
+};
+
+void PrintTo(const NothingDiffersCase& c, std::ostream* os) { *os << c.what; }
+
+class CompareAtStartWithoutDifferences : public Start, public ::testing::WithParamInterface<NothingDiffersCase> {};
+
+TEST_P(CompareAtStartWithoutDifferences, ClosesBeforeShowingAndWritesNothing) {
+    WriteFile(dirA + "/same.txt", "x", 1700000000);
+    WriteFile(dirB + "/same.txt", "x", 1700000000);
+    const std::string settings =
+        GetParam().registerPair ? SettingsText({{dirA, dirB}}, "FNAME=150") : SettingsText({}, "FNAME=150");
+    WriteSettings(settings);
+
+    auto dlg = std::make_unique<TestMainDialog>();
+    dlg->SetArguments({"-d"});
+    // The dialog must end in its initialisation, without ever being shown
+    // (an unexpected modal would also fail the test).
+    const int modalsBefore = ModalCount();
+    EXPECT_EQ(dlg->DoModal(), wxID_CANCEL);
+    EXPECT_EQ(ModalCount(), modalsBefore);
+    EXPECT_EQ(ReadFile(settingsPath), settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CompareAtStartWithoutDifferences,
+                         ::testing::Values(NothingDiffersCase{"NoPairs", false},
+                                           NothingDiffersCase{"EqualDirectories", true}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(Start, CompareAtStartWithDifferencesFillsTheList) {
+    WriteFile(dirA + "/only_a.txt", "a", 1700000000);
+    WriteFile(dirB + "/写真.jpg", "b", 1700000000);
+    WriteSettings(SettingsText({{dirA, dirB}}));
+    const struct {
+        std::vector<std::string> args;
+        std::size_t rows;
+    } cases[] = {{{"-d"}, 2}, {{}, 0}, {{"-D"}, 0}, {{"-x", "-d"}, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? std::string("no option") : c.args.back());
+        auto dlg = Open(c.args);
+        EXPECT_TRUE(dlg->GetWindow()->IsShown());
+        EXPECT_EQ(Rows(*dlg).size(), c.rows);
+        dlg->DestroyWindow();
+    }
+}
+
+// --- one instance per user: two real processes of the built program ---
+
+bool WaitFor(const std::function<bool()>& done) {
+    // Bounded polling: a program that misbehaves fails the test instead of
+    // hanging it.
+    for (int i = 0; i < 1500; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+// Starts exe (as argv0) in cwd with HOME set to home; its output goes to
+// outputFile.
+pid_t Launch(const std::string& argv0, const std::string& cwd, const std::string& home,
+            const std::string& outputFile) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(120);
+        setenv("HOME", home.c_str(), 1);
+        const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0) _exit(121);
+        dup2(out, 1);
+        dup2(out, 2);
+        execl(argv0.c_str(), argv0.c_str(), static_cast<char*>(nullptr));
+        _exit(122);
+    }
+    return pid;
+}
+
+bool Exited(pid_t pid, int* status) { return waitpid(pid, status, WNOHANG) == pid; }
+
+TEST(SingleInstance, SecondStartEndsAtOnceAndSilently) {
+    const char* exe = std::getenv("ZORUNA_EXE");
+    if (!exe || !*exe) GTEST_SKIP() << "ZORUNA_EXE is set by CTest";
+
+    TempDir tmp;
+    // Installed under a folder whose path has "-d" at its first hyphen: the
+    // path must not count as the option (which would compare, find nothing
+    // and close at once).
+    std::string folder = "/tmp/tools-dXXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    struct RemoveFolder {
+        std::string path;
+        ~RemoveFolder() { std::filesystem::remove_all(path); }
+    } removeFolder{folder};
+    const std::string program = folder + "/zoruna";
+    std::filesystem::create_symlink(std::filesystem::absolute(exe), program);
+    WriteFile(tmp / "zoruna.INI", "");
+    const std::string lock = tmp / U8(SingleInstanceName());
+
+    const pid_t first = Launch(program, tmp.path(), tmp.path(), tmp / "first.out");
+    ASSERT_GT(first, 0);
+    // The running instance holds its lock from before its window opens until
+    // after it has closed.
+    const bool locked = WaitFor([&] {
+        const std::string text = ReadFile(lock);
+        return !text.empty() && std::atoi(text.c_str()) == first;
+    });
+
+    pid_t second = -1;
+    int secondStatus = 0;
+    bool secondEnded = false;
+    if (locked) {
+        second = Launch(program, tmp.path(), tmp.path(), tmp / "second.out");
+        secondEnded = WaitFor([&] { return Exited(second, &secondStatus); });
+    }
+    int firstStatus = 0;
+    const bool firstStillRunning = !Exited(first, &firstStatus);
+
+    kill(first, SIGTERM);
+    waitpid(first, &firstStatus, 0);
+    if (second > 0 && !secondEnded) {
+        kill(second, SIGTERM);
+        waitpid(second, &secondStatus, 0);
+    }
+
+    ASSERT_TRUE(locked) << "the first instance never took its lock: " << ReadFile(tmp / "first.out");
+    EXPECT_TRUE(firstStillRunning) << "the first instance closed by itself";
+    ASSERT_TRUE(secondEnded) << "the second instance kept running";
+    EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0);
+    EXPECT_EQ(ReadFile(tmp / "second.out"), "") << "a second start says nothing";
+}
+
+}  // namespace

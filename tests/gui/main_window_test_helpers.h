@@ -1,0 +1,129 @@
+// Driving the main dialog from tests: a settings file in a temporary folder,
+// real directory pairs, the dialog opened without a modal loop, its buttons,
+// and the rows of the results list.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <wx/listctrl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/dir_compare_dlg.h"
+#include "app/resource_dialog.h"
+#include "app/wx_text.h"
+#include "gui/support/gui_test_main.h"
+#include "res/resource.h"
+#include "settings/ini_file.h"
+#include "support/temp_dir.h"
+
+// The main dialog with its context menu kept from popping up: a real popup
+// waits for the user, so the test records what the menu looked like instead.
+class TestMainDialog : public CDirCompareDlg {
+public:
+    using CDirCompareDlg::MarkPairsModified;
+
+    struct MenuShown {
+        bool selectAllEnabled;
+        bool copyEnabled;
+    };
+    std::vector<MenuShown> menusShown;
+
+protected:
+    void TrackResultMenu() override {
+        wxMenu* menu = PopupMenu();
+        menusShown.push_back({menu->IsEnabled(MenuWxId(ID_SELECT_ALL)), menu->IsEnabled(MenuWxId(ID_COPY_SELECTED))});
+    }
+};
+
+// Settings text with the given column widths (none: no SIZE section) and
+// pairs in DIR0, DIR1, ...
+inline std::string SettingsText(const std::vector<std::pair<std::string, std::string>>& pairs,
+                                const char* widths = nullptr) {
+    std::string text;
+    if (widths) text += std::string("[SIZE]\r\n") + widths + "\r\n";
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        text += "[DIR" + std::to_string(i) + "]\r\nDIRA=" + pairs[i].first + "\r\nDIRB=" + pairs[i].second +
+                "\r\nMASK=\r\n\r\n";
+    }
+    return text;
+}
+
+// A temporary folder that holds the settings file the dialog uses.
+struct MainWindowFixture : ::testing::Test {
+    TempDir tmp;
+    std::string settingsPath = tmp / "zoruna.INI";
+
+    void SetUp() override { SetSettingsFile(settingsPath); }
+    void TearDown() override { SetSettingsFile("zoruna.INI"); }
+
+    void WriteSettings(const std::string& text) { WriteFile(settingsPath, text); }
+
+    // Opens the dialog without a modal loop (OnInitDialog runs as at start).
+    std::unique_ptr<TestMainDialog> Open(std::vector<std::string> args = {}) {
+        auto dlg = std::make_unique<TestMainDialog>();
+        dlg->SetArguments(std::move(args));
+        dlg->Create(nullptr, true);
+        PumpEvents();
+        return dlg;
+    }
+};
+
+inline wxWindow* Control(CDirCompareDlg& dlg, int resId) { return dlg.GetDlgItem(resId); }
+
+// Sends a click to a button the way the button itself would.
+inline void Press(CDirCompareDlg& dlg, int resId) {
+    wxWindow* button = Control(dlg, resId);
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+// Sends a menu command to the dialog, as choosing the context menu item does.
+inline void Command(CDirCompareDlg& dlg, int command) {
+    wxCommandEvent choose(wxEVT_MENU, CDirCompareDlg::MenuWxId(command));
+    choose.SetEventObject(dlg.GetWindow());
+    dlg.GetWindow()->GetEventHandler()->ProcessEvent(choose);
+}
+
+// The generic list's item area, the window that receives the mouse (GTK);
+// null where the list is native.
+inline wxWindow* ListMouseWindow(wxListCtrl* list) {
+    // Its children are the column header and, below it, the item area.
+    wxWindow* area = nullptr;
+    for (wxWindow* child : list->GetChildren())
+        if (!area || child->GetSize().y > area->GetSize().y) area = child;
+    return area;
+}
+
+struct Row {
+    std::string name;
+    int image;
+    std::string dateA;
+    std::string dateB;
+};
+
+inline std::string CellText(wxListCtrl* list, long row, int col) { return FromWx(list->GetItemText(row, col)); }
+
+inline std::vector<Row> Rows(CDirCompareDlg& dlg) {
+    wxListCtrl* list = dlg.ResultList();
+    std::vector<Row> rows;
+    for (long i = 0; i < list->GetItemCount(); ++i) {
+        wxListItem item;
+        item.SetId(i);
+        item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_IMAGE);
+        list->GetItem(item);
+        rows.push_back({FromWx(item.GetText()), item.GetImage(), CellText(list, i, 1), CellText(list, i, 2)});
+    }
+    return rows;
+}
+
+inline std::vector<long> SelectedRows(wxListCtrl* list) {
+    std::vector<long> rows;
+    for (long i = list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i != -1;
+         i = list->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        rows.push_back(i);
+    return rows;
+}
