@@ -36,6 +36,7 @@ struct FileStatus {
     std::int32_t mtimeNsec = 0;
     std::uint64_t size = 0;
     unsigned mode = 0;         // permission bits (07777)
+    bool isLink = false;       // a symbolic link (only GetLinkStatus reports one)
 };
 
 using FileHandle = std::intptr_t;
@@ -82,6 +83,10 @@ public:
     virtual bool Remove(const std::string& path) = 0;
     // Whether this process may write to path (it must exist).
     virtual bool IsWritable(const std::string& path) = 0;
+    // Status of the entry path itself: a symbolic link is not followed but
+    // reported with isLink (a dangling one exists too). The copy uses it so
+    // that it never replaces a link by a plain file.
+    virtual bool GetLinkStatus(const std::string& path, FileStatus& st) { return GetStatus(path, st); }
 };
 
 FileSystem& RealFileSystem();

@@ -134,6 +134,14 @@ public:
     bool Remove(const std::string& path) override { return unlink(path.c_str()) == 0; }
 
     bool IsWritable(const std::string& path) override { return access(path.c_str(), W_OK) == 0; }
+
+    bool GetLinkStatus(const std::string& path, FileStatus& st) override {
+        struct stat s;
+        if (lstat(path.c_str(), &s) != 0) return false;
+        FillStatus(s, st);
+        st.isLink = S_ISLNK(s.st_mode);
+        return true;
+    }
 };
 
 }  // namespace

@@ -29,6 +29,9 @@ public:
     bool Rename(const std::string& from, const std::string& to) override { return m_target.Rename(from, to); }
     bool Remove(const std::string& path) override { return m_target.Remove(path); }
     bool IsWritable(const std::string& path) override { return m_target.IsWritable(path); }
+    bool GetLinkStatus(const std::string& path, FileStatus& st) override {
+        return m_target.GetLinkStatus(path, st);
+    }
 
 protected:
     FileSystem& m_target;

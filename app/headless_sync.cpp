@@ -1,0 +1,59 @@
+#include "app/headless_sync.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/headless_common.h"
+#include "core/compare.h"
+#include "core/copy.h"
+#include "core/filesystem.h"
+
+namespace {
+
+std::string_view NameOf(const DiffEntry& e) { return {e.name, strnlen(e.name, DIFF_NAME_LEN)}; }
+
+// Prints one line per copied file on out and the failure message per file
+// that was left alone on err.
+class PrintingObserver final : public CopyObserver {
+public:
+    PrintingObserver(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
+
+    void OnCopied(int, const DiffEntry& entry) override {
+        std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
+                     EscapeField(NameOf(entry)).c_str());
+    }
+    void OnFailure(int, const DiffEntry& entry, const std::string&, FileCopyResult) override {
+        // The message with the name printed as a field, so that it stays one line.
+        std::fputs(FormatCopyFailure(EscapeField(NameOf(entry)).c_str()).c_str(), m_err);
+    }
+
+private:
+    std::FILE* m_out;
+    std::FILE* m_err;
+};
+
+}  // namespace
+
+int RunSync(std::FILE* out, std::FILE* err) {
+    const auto pairs = std::make_unique<DirPairTable>();
+    LoadPairsReadOnly(*pairs);
+    const auto diffs = std::make_unique<DiffTable>();
+    FileSystem& fs = RealFileSystem();
+
+    bool listingFailed = false;
+    const ListingFailureHandler onListingFailure = [&](const std::string& message) {
+        listingFailed = true;
+        std::fprintf(err, "%s\n", EscapeListingFailure(*pairs, message).c_str());
+    };
+
+    CompareAll(*pairs, *diffs, fs, onListingFailure);
+    PrintingObserver observer(out, err);
+    const CopyRunSummary summary =
+        CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
+    CompareAll(*pairs, *diffs, fs, onListingFailure);
+
+    if (listingFailed) return 2;
+    return summary.failed == 0 && diffs->count == 0 ? 0 : 1;
+}

@@ -1,0 +1,73 @@
+// The synchronising copy without any window: copies the selected rows of the
+// last comparison from the newer (or only) side of their pair to the other
+// side, and tells its user interface what happens through a CopyObserver.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/copy_file.h"
+#include "core/filesystem.h"
+#include "core/records.h"
+
+// "<name>のコピーに失敗しました。\n"
+std::string FormatCopyFailure(const char* name);
+
+// Where one entry's file comes from and goes to.
+struct CopyPlan {
+    const char* fromDir;  // the source directory of the pair
+    const char* toDir;    // the destination directory of the pair
+    std::string sourcePath;
+    std::string destinationPath;
+    // The destination's time as the comparison saw it (0: absent).
+    FileTime comparedDestinationTime;
+};
+
+// A to B when timeB < timeA, otherwise B to A. In B the file is named by
+// NameInB, so that where names differ only in case B's own file is replaced.
+CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry);
+
+// What the copy reports while it runs, all on the calling thread. Every call
+// has an empty default so that an observer overrides only what it shows.
+// A window shows the three lines in OnFileStart, moves its bar in
+// OnProgress (let the window repaint there: the copy gives control back
+// between chunks of at most FileCopier::kChunkBytes) and shows the message
+// box in OnFailure.
+class CopyObserver {
+public:
+    virtual ~CopyObserver() = default;
+
+    // Before the file of `row` is opened: its name (entry.name) and the
+    // directories it goes from and to, i.e. the progress window's three lines.
+    virtual void OnFileStart(int /*row*/, const DiffEntry& /*entry*/, const char* /*fromDir*/,
+                             const char* /*toDir*/) {}
+    // Bytes done out of the total size of the selected sources, measured at
+    // the start of the run. A failed file counts as done in full, so the
+    // figure always reaches the total; done never exceeds it.
+    virtual void OnProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
+    // The file of `row` now has the source's content and modification time.
+    virtual void OnCopied(int /*row*/, const DiffEntry& /*entry*/) {}
+    // The file of `row` was left alone; message is FormatCopyFailure(entry.name).
+    // The run goes on with the next row when this returns.
+    virtual void OnFailure(int /*row*/, const DiffEntry& /*entry*/, const std::string& /*message*/,
+                           FileCopyResult /*reason*/) {}
+};
+
+// Whether row r of the results list is selected.
+using RowSelectedFn = std::function<bool(int row)>;
+
+struct CopyRunSummary {
+    int selected = 0;
+    int copied = 0;
+    int failed = 0;
+};
+
+// Copies the file of every selected row r (0 <= r < rows; row r shows
+// diffs.entries[r]) in row order and stops once every selected file has been
+// copied. A failure is reported and the run goes on with the next row. An
+// entry whose pair slot is no longer registered fails without touching
+// anything. Nothing of a file that fails is changed, and no file is ever
+// deleted or moved.
+CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
+                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer);

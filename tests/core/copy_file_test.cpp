@@ -1,0 +1,292 @@
+// Faults in the middle of a copy, provoked through a forwarding file system:
+// whatever fails, the destination must be byte for byte what it was (or still
+// absent), no temporary file may stay behind, and the run goes on.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <set>
+#include <utility>
+
+#include "copy_test_helpers.h"
+#include "support/forwarding_fs.h"
+
+namespace {
+
+constexpr FileTime kOld = 1500000000;
+constexpr FileTime kNew = 1600000000;
+// Reads and kernel copies are cut to this size, so a file of a few of them
+// has a start, a middle and an end.
+constexpr std::size_t kStep = 4096;
+
+std::string Pattern(std::size_t n, char seed) {
+    std::string s(n, 0);
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>(seed + i * 7 + i / 251);
+    return s;
+}
+
+enum class Op { Read, Write, CopyChunk, Create, SetMode, SetModTime, CloseOut, Rename };
+
+// Fails the n-th call (1-based) of one operation, once; the calls before and
+// after it go through. Write failures look like a full disk.
+class FaultyFileSystem : public ForwardingFileSystem {
+public:
+    FaultyFileSystem(Op op, int failOnCall, bool kernelCopy)
+        : m_op(op), m_failOnCall(failOnCall), m_kernelCopy(kernelCopy) {}
+
+    FileHandle Create(const std::string& path, bool exclusive, unsigned mode) override {
+        if (Fails(Op::Create)) return kInvalidHandle;
+        const FileHandle h = m_target.Create(path, exclusive, mode);
+        m_created.insert(h);
+        return h;
+    }
+    long long Read(FileHandle h, void* buf, std::size_t n) override {
+        if (Fails(Op::Read)) return -1;
+        return m_target.Read(h, buf, std::min(n, kStep));
+    }
+    long long Write(FileHandle h, const void* buf, std::size_t n) override {
+        if (Fails(Op::Write)) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return m_target.Write(h, buf, n);
+    }
+    long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) override {
+        if (!m_kernelCopy) return kCopyUnsupported;
+        if (Fails(Op::CopyChunk)) return -1;
+        return m_target.CopyChunk(in, out, std::min(n, kStep));
+    }
+    bool SetMode(FileHandle h, unsigned mode) override { return !Fails(Op::SetMode) && m_target.SetMode(h, mode); }
+    bool SetModTime(FileHandle h, FileTime sec, std::int32_t nsec) override {
+        return !Fails(Op::SetModTime) && m_target.SetModTime(h, sec, nsec);
+    }
+    bool Close(FileHandle h) override {
+        const bool ok = m_target.Close(h);
+        return (m_created.erase(h) && Fails(Op::CloseOut)) ? false : ok;
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return !Fails(Op::Rename) && m_target.Rename(from, to);
+    }
+
+    bool fired() const { return m_fired; }
+
+private:
+    bool Fails(Op op) {
+        if (op != m_op || m_fired) return false;
+        if (++m_calls < m_failOnCall) return false;
+        m_fired = true;
+        return true;
+    }
+
+    Op m_op;
+    int m_failOnCall;
+    bool m_kernelCopy;
+    int m_calls = 0;
+    bool m_fired = false;
+    std::set<FileHandle> m_created;
+};
+
+struct FaultCase {
+    const char* label;
+    Op op;
+    int failOnCall;
+    bool kernelCopy;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.label; }
+
+// The first file has 5 full steps and a tail: 6 reads or kernel copies with
+// data (then one that finds the end), 6 writes.
+constexpr std::size_t kFirstSize = 5 * kStep + 100;
+
+class CopyFault : public testing::TestWithParam<std::tuple<FaultCase, bool>> {};
+
+TEST_P(CopyFault, LeavesTheDestinationAsItWasAndGoesOn) {
+    const auto& [c, destinationExists] = GetParam();
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    const std::string source = Pattern(kFirstSize, 'a');
+    const std::string old = Pattern(3 * kStep + 5, 'z');
+    WriteFile(a + "/first", source, kNew);
+    WriteFile(a + "/second", Pattern(kStep + 1, 'q'), kNew);
+    if (destinationExists) {
+        WriteFile(b + "/first", old, kOld);
+        ASSERT_EQ(chmod((b + "/first").c_str(), 0640), 0);
+    }
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, "first", kNew, destinationExists ? kOld : 0, destinationExists ? "first" : "");
+    tables.AddEntry(0, "second", kNew, 0);
+
+    FaultyFileSystem fs(c.op, c.failOnCall, c.kernelCopy);
+    RecordingObserver obs;
+    const CopyRunSummary s = tables.CopyAll(fs, obs);
+
+    ASSERT_TRUE(fs.fired()) << "the fault was never provoked";
+    EXPECT_EQ(s.failed, 1);
+    EXPECT_EQ(obs.events, (std::vector<std::string>{"start 0 first " + a + " -> " + b, "failed 0",
+                                                    "start 1 second " + a + " -> " + b, "copied 1"}));
+    EXPECT_EQ(obs.messages, (std::vector<std::string>{"firstのコピーに失敗しました。\n"}));
+    EXPECT_EQ(TempLeftovers(b), "");
+    EXPECT_EQ(ReadFile(a + "/first"), source);
+    EXPECT_EQ(ModTime(a + "/first"), kNew);
+    EXPECT_EQ(ReadFile(b + "/second"), Pattern(kStep + 1, 'q'));
+    if (destinationExists) {
+        EXPECT_EQ(ReadFile(b + "/first"), old);
+        EXPECT_EQ(ModTime(b + "/first"), kOld);
+        EXPECT_EQ(ModeOf(b + "/first"), 0640u);
+    } else {
+        EXPECT_FALSE(FileExists(b + "/first"));
+    }
+    EXPECT_EQ(obs.progress.back().first, obs.progress.back().second) << "a failed file still fills the bar";
+}
+
+std::string FaultName(const testing::TestParamInfo<std::tuple<FaultCase, bool>>& info) {
+    return std::string(std::get<0>(info.param).label) + (std::get<1>(info.param) ? "_Replacing" : "_New");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CopyFault,
+    testing::Combine(testing::Values(FaultCase{"ReadErrorAtStart", Op::Read, 1, false},
+                                     FaultCase{"ReadErrorInTheMiddle", Op::Read, 3, false},
+                                     FaultCase{"ReadErrorAtTheEnd", Op::Read, 7, false},
+                                     FaultCase{"DiskFullAtStart", Op::Write, 1, false},
+                                     FaultCase{"DiskFullInTheMiddle", Op::Write, 3, false},
+                                     FaultCase{"DiskFullAtTheEnd", Op::Write, 6, false},
+                                     FaultCase{"KernelCopyErrorInTheMiddle", Op::CopyChunk, 3, true},
+                                     FaultCase{"TemporaryFileCannotBeCreated", Op::Create, 1, true},
+                                     FaultCase{"TimeCannotBeSet", Op::SetModTime, 1, true},
+                                     FaultCase{"CloseFails", Op::CloseOut, 1, true},
+                                     FaultCase{"RenameFails", Op::Rename, 1, true}),
+                     testing::Bool()),
+    FaultName);
+// Only the replacement of an existing file has its mode set.
+INSTANTIATE_TEST_SUITE_P(ReplacingOnly, CopyFault,
+                         testing::Combine(testing::Values(FaultCase{"ModeCannotBeSet", Op::SetMode, 1, true}),
+                                          testing::Values(true)),
+                         FaultName);
+
+// File systems that behave unusually but correctly: the copy must still
+// produce the source's bytes exactly.
+class QuirkyFileSystem : public ForwardingFileSystem {
+public:
+    enum Quirk { NoKernelCopy, KernelCopyStopsEarly, ShortWrites };
+    explicit QuirkyFileSystem(Quirk q) : m_quirk(q) {}
+
+    long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) override {
+        if (m_quirk == NoKernelCopy || m_quirk == ShortWrites) return kCopyUnsupported;
+        // Copies one step, then claims to be at the end.
+        if (m_chunks++ > 0) return 0;
+        return m_target.CopyChunk(in, out, std::min(n, kStep));
+    }
+    long long Write(FileHandle h, const void* buf, std::size_t n) override {
+        return m_target.Write(h, buf, m_quirk == ShortWrites ? std::min<std::size_t>(n, 1000) : n);
+    }
+
+private:
+    Quirk m_quirk;
+    int m_chunks = 0;
+};
+
+constexpr const char* kQuirkNames[] = {"NoKernelCopy", "KernelCopyStopsEarly", "ShortWrites"};
+
+class CopyQuirk : public testing::TestWithParam<QuirkyFileSystem::Quirk> {};
+
+TEST_P(CopyQuirk, ProducesIdenticalBytes) {
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    // Larger than the fallback buffer, so the read/write loop turns over.
+    const std::string source = Pattern(FileCopier::kBufferBytes * 2 + 12345, 'k');
+    WriteFile(a + "/f", source, kNew);
+    WriteFile(b + "/f", "old", kOld);
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, "f", kNew, kOld, "f");
+
+    QuirkyFileSystem fs(GetParam());
+    RecordingObserver obs;
+    EXPECT_EQ(tables.CopyAll(fs, obs).copied, 1);
+    EXPECT_TRUE(ReadFile(b + "/f") == source);
+    EXPECT_EQ(ModTime(b + "/f"), kNew);
+    EXPECT_EQ(ListNames(b), "f");
+}
+
+INSTANTIATE_TEST_SUITE_P(Quirks, CopyQuirk,
+                         testing::Values(QuirkyFileSystem::NoKernelCopy, QuirkyFileSystem::KernelCopyStopsEarly,
+                                         QuirkyFileSystem::ShortWrites),
+                         [](const auto& info) { return std::string(kQuirkNames[info.param]); });
+
+// Changes made by someone else while a file is being copied.
+class MeddlingFileSystem : public ForwardingFileSystem {
+public:
+    std::function<void()> duringCopy;  // runs once, at the first data transfer
+
+    long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) override {
+        if (duringCopy) std::exchange(duringCopy, nullptr)();
+        return m_target.CopyChunk(in, out, n);
+    }
+    FileHandle Create(const std::string& path, bool exclusive, unsigned mode) override {
+        // The first temporary name is taken by another process just before.
+        if (exclusive && clashOnce) {
+            clashOnce = false;
+            WriteFile(path, "someone else's");
+            planted = path;
+        }
+        return m_target.Create(path, exclusive, mode);
+    }
+    bool clashOnce = false;
+    std::string planted;
+};
+
+TEST(CopyInterference, AChangeToEitherSideDuringTheCopyIsNotOverwrittenOrInstalled) {
+    struct Case {
+        const char* side;
+        FileCopyResult reason;
+    };
+    for (const Case& c :
+         {Case{"A", FileCopyResult::SourceChanged}, Case{"B", FileCopyResult::DestinationChanged}}) {
+        TempDir t;
+        const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+        WriteFile(a + "/f", "new", kNew);
+        WriteFile(b + "/f", "old", kOld);
+        CopyTables tables;
+        tables.AddPair(a, b);
+        tables.AddEntry(0, "f", kNew, kOld, "f");
+        MeddlingFileSystem fs;
+        const std::string touched = t / (std::string(c.side) + "/f");
+        fs.duringCopy = [&] { WriteFile(touched, "edited meanwhile", ModTime(touched)); };
+
+        RecordingObserver obs;
+        EXPECT_EQ(tables.CopyAll(fs, obs).failed, 1) << c.side;
+        EXPECT_EQ(obs.reasons, (std::vector<FileCopyResult>{c.reason})) << c.side;
+        EXPECT_EQ(ReadFile(b + "/f"), c.side[0] == 'B' ? "edited meanwhile" : "old");
+        EXPECT_EQ(ListNames(b), "f");
+    }
+}
+
+TEST(CopyInterference, ATakenTemporaryNameIsLeftAloneAndAnotherIsTried) {
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    WriteFile(a + "/f", "new", kNew);
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, "f", kNew, 0);
+    MeddlingFileSystem fs;
+    fs.clashOnce = true;
+
+    RecordingObserver obs;
+    EXPECT_EQ(tables.CopyAll(fs, obs).copied, 1);
+    EXPECT_EQ(ReadFile(b + "/f"), "new");
+    EXPECT_EQ(ReadFile(fs.planted), "someone else's");
+}
+
+TEST(CopyTempName, IsRecognisedAsTemporaryAndNeverRepeats) {
+    std::set<std::string> seen;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string name = MakeCopyTempName();
+        EXPECT_TRUE(IsCopyTempName(name)) << name;
+        EXPECT_TRUE(seen.insert(name).second) << name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// zoruna --sync end to end: real directories and a settings file written by
+// hand, run in-process through RunSync.
+#include "app/headless_sync.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "settings/ini_file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr FileTime kOld = 1500000000;
+constexpr FileTime kNew = 1600000000;
+
+std::string Section(int slot, const std::string& a, const std::string& b, const std::string& masks = "") {
+    return "[DIR" + std::to_string(slot) + "]\r\nDIRA=" + a + "\r\nDIRB=" + b + "\r\nMASK=" + masks + "\r\n\r\n";
+}
+
+std::string Drain(std::FILE* f) {
+    std::rewind(f);
+    std::string s;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+// Lines sorted: the order within a pair follows the directory listing.
+std::vector<std::string> SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+class SyncTest : public testing::Test {
+protected:
+    void SetUp() override { SetSettingsFile(m_dir / "zoruna.INI"); }
+    void TearDown() override { SetSettingsFile("zoruna.INI"); }
+
+    struct Result {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    Result Sync(const std::string& settings) {
+        WriteFile(m_dir / "zoruna.INI", settings);
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        const int status = RunSync(out, err);
+        return {status, Drain(out), Drain(err)};
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(SyncTest, CopiesEveryDifferenceAndThenFindsNone) {
+    const std::string a = m_dir.MakeDir("A"), b = m_dir.MakeDir("B");
+    const std::string c = m_dir.MakeDir("C"), d = m_dir.MakeDir("D");
+    WriteFile(a + "/only-a", "1", kNew);
+    WriteFile(b + "/only-b", "2", kNew);
+    WriteFile(a + "/newer-in-a", "new", kNew);
+    WriteFile(b + "/newer-in-a", "old", kOld);
+    WriteFile(a + "/skip.bak", "masked", kNew);
+    WriteFile(c + "/tab\tname", "3", kNew);
+    WriteFile(c + "/Same.TXT", "old", kOld);
+    WriteFile(d + "/SAME.txt", "new", kNew);
+    const std::string settings = Section(0, a, b, ".bak") + Section(1, c, d);
+
+    const Result r = Sync(settings);
+
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(SortedLines(r.out), (std::vector<std::string>{"1\tA_NEWER\tnewer-in-a", "1\tONLY_A\tonly-a",
+                                                            "1\tONLY_B\tonly-b", "2\tB_NEWER\tSame.TXT",
+                                                            "2\tONLY_A\ttab\\x09name"}));
+    EXPECT_EQ(ListNames(b), "newer-in-a only-a only-b");
+    EXPECT_EQ(ReadFile(b + "/newer-in-a"), "new");
+    EXPECT_EQ(ListNames(c), "Same.TXT tab\tname");
+    EXPECT_EQ(ReadFile(c + "/Same.TXT"), "new");
+
+    const Result again = Sync(settings);
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, "");
+}
+
+TEST_F(SyncTest, AFileThatCannotBeCopiedIsReportedAndTheRestIsCopied) {
+    const std::string a = m_dir.MakeDir("A"), b = m_dir.MakeDir("B");
+    WriteFile(a + "/locked", "new", kNew);
+    WriteFile(b + "/locked", "protected", kOld);
+    ASSERT_EQ(chmod((b + "/locked").c_str(), 0444), 0);
+    WriteFile(a + "/free", "new", kNew);
+
+    const Result r = Sync(Section(0, a, b));
+
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "1\tONLY_A\tfree\n");
+    EXPECT_EQ(r.err, "lockedのコピーに失敗しました。\n");
+    EXPECT_EQ(ReadFile(b + "/locked"), "protected");
+}
+
+TEST_F(SyncTest, APairThatCannotBeListedGivesStatusTwoAndTheOthersAreSynced) {
+    const std::string a = m_dir.MakeDir("A"), b = m_dir.MakeDir("B");
+    WriteFile(a + "/f", "x", kNew);
+    const std::string missing = m_dir / "missing";
+
+    const Result r = Sync(Section(0, missing, b) + Section(1, a, b));
+
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "2\tONLY_A\tf\n");
+    const std::string message =
+        "ﾃﾞｨﾚｸﾄﾘ \"" + missing + "\" の参照に失敗しました。\n\"" + b + "\" との比較は行いません。\n";
+    EXPECT_EQ(r.err, message + message) << "reported by both comparisons";
+    EXPECT_EQ(ReadFile(b + "/f"), "x");
+}
+
+}  // namespace
