@@ -14,33 +14,12 @@
 
 #include "settings/ini_file.h"
 #include "support/temp_dir.h"
+#include "support/test_text.h"
 
 namespace {
 
 constexpr FileTime kOld = 1500000000;
 constexpr FileTime kNew = 1600000000;
-
-std::string Section(int slot, const std::string& a, const std::string& b, const std::string& masks = "") {
-    return "[DIR" + std::to_string(slot) + "]\r\nDIRA=" + a + "\r\nDIRB=" + b + "\r\nMASK=" + masks + "\r\n\r\n";
-}
-
-std::string Drain(std::FILE* f) {
-    std::rewind(f);
-    std::string s;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-// Lines sorted: the order within a pair follows the directory listing.
-std::vector<std::string> SortedLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 class SyncTest : public testing::Test {
 protected:
@@ -57,7 +36,7 @@ protected:
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         const int status = RunSync(out, err);
-        return {status, Drain(out), Drain(err)};
+        return {status, DrainStream(out), DrainStream(err)};
     }
 
     TempDir m_dir;
@@ -74,7 +53,7 @@ TEST_F(SyncTest, CopiesEveryDifferenceAndThenFindsNone) {
     WriteFile(c + "/tab\tname", "3", kNew);
     WriteFile(c + "/Same.TXT", "old", kOld);
     WriteFile(d + "/SAME.txt", "new", kNew);
-    const std::string settings = Section(0, a, b, ".bak") + Section(1, c, d);
+    const std::string settings = PairSection(0, a, b, ".bak") + PairSection(1, c, d);
 
     const Result r = Sync(settings);
 
@@ -100,7 +79,7 @@ TEST_F(SyncTest, AFileThatCannotBeCopiedIsReportedAndTheRestIsCopied) {
     ASSERT_EQ(chmod((b + "/locked").c_str(), 0444), 0);
     WriteFile(a + "/free", "new", kNew);
 
-    const Result r = Sync(Section(0, a, b));
+    const Result r = Sync(PairSection(0, a, b));
 
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "1\tONLY_A\tfree\n");
@@ -113,7 +92,7 @@ TEST_F(SyncTest, APairThatCannotBeListedGivesStatusTwoAndTheOthersAreSynced) {
     WriteFile(a + "/f", "x", kNew);
     const std::string missing = m_dir / "missing";
 
-    const Result r = Sync(Section(0, missing, b) + Section(1, a, b));
+    const Result r = Sync(PairSection(0, missing, b) + PairSection(1, a, b));
 
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "2\tONLY_A\tf\n");

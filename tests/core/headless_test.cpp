@@ -16,6 +16,7 @@
 #include "core/compare.h"
 #include "settings/ini_file.h"
 #include "support/temp_dir.h"
+#include "support/test_text.h"
 
 namespace {
 
@@ -56,10 +57,6 @@ TEST(KindName, FollowsTheListsImageRule) {
     }
 }
 
-std::string Section(int slot, const std::string& a, const std::string& b, const std::string& masks) {
-    return "[DIR" + std::to_string(slot) + "]\r\nDIRA=" + a + "\r\nDIRB=" + b + "\r\nMASK=" + masks + "\r\n\r\n";
-}
-
 // Runs RunHeadless in-process on a settings file of a temporary directory.
 class HeadlessTest : public ::testing::Test {
 protected:
@@ -95,19 +92,9 @@ protected:
         std::FILE* err = std::tmpfile();
         Result r;
         r.status = RunHeadless(static_cast<int>(args.size()), argv.data(), out, err);
-        r.out = Slurp(out);
-        r.err = Slurp(err);
+        r.out = DrainStream(out);
+        r.err = DrainStream(err);
         return r;
-    }
-
-    static std::string Slurp(std::FILE* f) {
-        std::fflush(f);
-        std::rewind(f);
-        std::string s;
-        char buf[4096];
-        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
-        std::fclose(f);
-        return s;
     }
 
     TempDir m_dir;
@@ -116,13 +103,6 @@ private:
     std::optional<std::string> m_oldTz;
 };
 
-std::vector<std::string> SortedLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
 
 TEST_F(HeadlessTest, VersionAndHelp) {
     const Result version = Run({"--version"});
@@ -150,8 +130,8 @@ TEST_F(HeadlessTest, UnknownOptionAndStrayArgumentsFail) {
 }
 
 TEST_F(HeadlessTest, PairsListsTheRegisteredSlotsEscaped) {
-    WriteSettings("[SIZE]\r\nFNAME=147\r\n\r\n" + Section(0, "C:\\WORK", "/b\tx", "obj, bak") +
-                  Section(1, "/c", "/d", "") + Section(2, "/only-a", "", "x"));
+    WriteSettings("[SIZE]\r\nFNAME=147\r\n\r\n" + PairSection(0, "C:\\WORK", "/b\tx", "obj, bak") +
+                  PairSection(1, "/c", "/d", "") + PairSection(2, "/only-a", "", "x"));
     const Result r = Run({"--pairs"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "1\tC:\\\\WORK\t/b\\x09x\tobj,bak\n2\t/c\t/d\t\n");
@@ -168,7 +148,7 @@ TEST_F(HeadlessTest, PairsWithoutSettingsFilePrintsNothing) {
 TEST_F(HeadlessTest, ReportPrintsEveryDifferenceAndExitsByWhatItFound) {
     const std::string a = m_dir.MakeDir("a");
     const std::string b = m_dir.MakeDir("b");
-    WriteSettings(Section(0, a, b, ".o"));
+    WriteSettings(PairSection(0, a, b, ".o"));
 
     WriteFile(a + "/same", "", 1000);
     WriteFile(b + "/same", "", 1000);
@@ -204,7 +184,7 @@ TEST_F(HeadlessTest, ReportGoesOnAfterAListingFailureAndExitsWith2) {
     const std::string a = m_dir.MakeDir("a");
     const std::string b = m_dir.MakeDir("b");
     const std::string missing = m_dir / "no\x01pe";
-    WriteSettings(Section(0, missing, b, "") + Section(1, a, b, ""));
+    WriteSettings(PairSection(0, missing, b, "") + PairSection(1, a, b, ""));
     WriteFile(a + "/f", "", 1000);
     const Result r = Run({"--report"});
     EXPECT_EQ(r.status, 2);

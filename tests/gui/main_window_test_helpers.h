@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "settings/ini_file.h"
 #include "support/temp_dir.h"
+#include "support/test_text.h"
 
 // The main dialog with its context menu kept from popping up: a real popup
 // waits for the user, so the test records what the menu looked like instead.
@@ -44,10 +45,8 @@ inline std::string SettingsText(const std::vector<std::pair<std::string, std::st
                                 const char* widths = nullptr) {
     std::string text;
     if (widths) text += std::string("[SIZE]\r\n") + widths + "\r\n";
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        text += "[DIR" + std::to_string(i) + "]\r\nDIRA=" + pairs[i].first + "\r\nDIRB=" + pairs[i].second +
-                "\r\nMASK=\r\n\r\n";
-    }
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+        text += PairSection(static_cast<int>(i), pairs[i].first, pairs[i].second);
     return text;
 }
 

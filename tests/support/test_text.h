@@ -1,0 +1,36 @@
+// Text helpers shared by tests: settings sections written by hand, captured
+// output streams.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// One pair section with all its keys in one block, as a user would write it.
+inline std::string PairSection(int slot, const std::string& dirA, const std::string& dirB,
+                               const std::string& masks = "") {
+    return "[DIR" + std::to_string(slot) + "]\r\nDIRA=" + dirA + "\r\nDIRB=" + dirB + "\r\nMASK=" + masks +
+           "\r\n\r\n";
+}
+
+// Everything written to a temporary stream; the stream is closed.
+inline std::string DrainStream(std::FILE* f) {
+    std::fflush(f);
+    std::rewind(f);
+    std::string s;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+// The lines of a text, sorted (the order within a pair follows the listing).
+inline std::vector<std::string> SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
