@@ -197,7 +197,7 @@ TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
 // still listed and its failure reported, pair 3 adds nothing.
 TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     MemoryFileSystem fs;
-    for (int i = 0; i < MAX_DIFFS - 2; ++i) fs.Add("/p0a", "f" + std::to_string(i), 1);
+    for (int i = 0; i < MAX_DIFFS - 2; ++i) fs.Add("/p0a", std::string("f").append(std::to_string(i)), 1);
     fs.AddDir("/p0b");
     fs.Add("/p1a", "x", 1);
     fs.Add("/p1a", "y", 1);

@@ -28,7 +28,7 @@ bool TailIsZero(const Slots& slots, std::size_t used) {
 
 std::string Items(int n) {
     std::string text;
-    for (int i = 0; i < n; ++i) text += (i ? "," : "") + std::string("m") + std::to_string(i);
+    for (int i = 0; i < n; ++i) text.append(i ? "," : "").append("m").append(std::to_string(i));
     return text;
 }
 

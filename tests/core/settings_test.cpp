@@ -38,9 +38,9 @@ std::string Describe(const DirPairTable& t) {
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const DirPair& p = t.pairs[i];
         std::string masks;
-        for (int m = 0; m < MAX_MASKS && p.masks[m][0]; ++m) masks += (m ? "," : "") + std::string(p.masks[m]);
+        for (int m = 0; m < MAX_MASKS && p.masks[m][0]; ++m) masks.append(m ? "," : "").append(p.masks[m]);
         if (p.dirA[0] || p.dirB[0] || !masks.empty())
-            s += " " + std::to_string(i) + ":" + p.dirA + "|" + p.dirB + "|" + masks;
+            s.append(" ").append(std::to_string(i)).append(":").append(p.dirA).append("|").append(p.dirB).append("|").append(masks);
     }
     return s;
 }
