@@ -22,21 +22,21 @@ struct FileSpec {
 };
 
 // A directory of a case; missing directories cannot be listed.
-struct DirSpec {
+struct DirSetup {
     std::string path;
     std::vector<FileSpec> files = {};
     bool missing = false;
 };
 
-struct PairSpec {
-    DirSpec a;
-    DirSpec b;
+struct PairSetup {
+    DirSetup a;
+    DirSetup b;
     std::vector<std::string> maskSlots = {};  // written as they are, empty ones included
 };
 
 struct CompareCase {
     const char* name;
-    std::vector<PairSpec> pairs;
+    std::vector<PairSetup> pairs;
     std::vector<std::string> entries;   // "pair|name|nameB|timeA|timeB"
     std::vector<std::string> messages;  // listing failures, in order
 };
@@ -44,15 +44,15 @@ struct CompareCase {
 // gtest shows the case by its name.
 void PrintTo(const CompareCase& c, std::ostream* os) { *os << c.name; }
 
-void Build(const std::vector<PairSpec>& specs, MemoryFileSystem& fs, DirPairTable& table) {
+void Build(const std::vector<PairSetup>& setups, MemoryFileSystem& fs, DirPairTable& table) {
     std::memset(&table, 0, sizeof table);
-    for (const PairSpec& spec : specs) {
+    for (const PairSetup& setup : setups) {
         DirPair& pair = table.pairs[table.count++];
-        std::strcpy(pair.dirA, spec.a.path.c_str());
-        std::strcpy(pair.dirB, spec.b.path.c_str());
-        for (std::size_t m = 0; m < spec.maskSlots.size(); ++m)
-            std::strcpy(pair.masks[m], spec.maskSlots[m].c_str());
-        for (const DirSpec* dir : {&spec.a, &spec.b}) {
+        std::strcpy(pair.dirA, setup.a.path.c_str());
+        std::strcpy(pair.dirB, setup.b.path.c_str());
+        for (std::size_t m = 0; m < setup.maskSlots.size(); ++m)
+            std::strcpy(pair.masks[m], setup.maskSlots[m].c_str());
+        for (const DirSetup* dir : {&setup.a, &setup.b}) {
             if (dir->missing) continue;
             fs.AddDir(dir->path);
             for (const FileSpec& f : dir->files) {
