@@ -6,6 +6,7 @@
 # The build directory must hold libzoruna_ui.a and libzoruna_core.a (build the
 # zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
 set -euo pipefail
+. "$(dirname "$0")/screenshot-lib.sh"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
@@ -24,9 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shellcheck disable=SC2046
-c++ -std=c++20 -O1 -I"$root" "$root/scripts/copy-progress-shot.cpp" -o "$work/shot" \
-  "$build/libzoruna_ui.a" "$build/libzoruna_core.a" $(wx-config --cxxflags --libs core,base)
+build_shot_program "$root/scripts/copy-progress-shot.cpp" "$build" "$work/shot"
 
 # Files only in A or newer there; the copy in B of one of them is read-only, so that copy
 # fails and the picture is taken while its lines show.
@@ -43,16 +42,8 @@ chmod 0444 "$b/2024年度_予算案.xlsx"
 touch -d '2024-03-05 10:15:00' "$a/2024年度_予算案.xlsx"
 printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$a" "$b" > "$work/zoruna.INI"
 
-# The dialogs have neither a minimise nor a maximise box: only the close
-# button, as the windows ask for.
-cat > "$work/rc.xml" <<'XML'
-<?xml version="1.0"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <theme><titleLayout>NLC</titleLayout></theme>
-</openbox_config>
-XML
-openbox --config-file "$work/rc.xml" >/dev/null 2>&1 &
-wm=$!
+start_window_manager "$work"
+wm=$wm_pid
 mkdir -p "$(dirname "$out")"
 (cd "$work" && HOME="$work" LC_ALL=C.UTF-8 timeout 60 ./shot "$work/zoruna.INI" "$out")
 echo "wrote $out"

@@ -5,6 +5,7 @@
 #   scripts/screenshot-main-window.sh [path/to/zoruna] [output.png]
 # Needs xvfb-run, openbox, x11-utils (xwininfo, xprop) and ImageMagick.
 set -euo pipefail
+. "$(dirname "$0")/screenshot-lib.sh"
 
 exe=$(realpath "${1:-build/zoruna}")
 out=$(realpath -m "${2:-docs/main-window.png}")
@@ -40,16 +41,8 @@ stamp '2022-06-16 16:45:00' "$work/写真/B/notes.txt"
   printf '[DIR1]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$work/写真/A" "$work/写真/B"
 } > "$work/zoruna.INI"
 
-# The dialog has neither a minimise nor a maximise box: show only the close
-# button, as the window asks for.
-cat > "$work/rc.xml" <<'XML'
-<?xml version="1.0"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <theme><titleLayout>NLC</titleLayout></theme>
-</openbox_config>
-XML
-openbox --config-file "$work/rc.xml" >/dev/null 2>&1 &
-pids+=($!)
+start_window_manager "$work"
+pids+=("$wm_pid")
 (cd "$work" && HOME="$work" LC_ALL=C.UTF-8 exec "$exe" -d) >/dev/null 2>&1 &
 pids+=($!)
 

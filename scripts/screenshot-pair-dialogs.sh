@@ -6,6 +6,7 @@
 # The build directory must hold libzoruna_ui.a and libzoruna_core.a (build the
 # zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
 set -euo pipefail
+. "$(dirname "$0")/screenshot-lib.sh"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
@@ -23,12 +24,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shellcheck disable=SC2046
-c++ -std=c++20 -O1 -I"$root" "$root/scripts/pair-dialogs-shot.cpp" -o "$work/shot" \
-  "$build/libzoruna_ui.a" "$build/libzoruna_core.a" $(wx-config --cxxflags --libs core,base)
+build_shot_program "$root/scripts/pair-dialogs-shot.cpp" "$build" "$work/shot"
 
-openbox >/dev/null 2>&1 &
-wm=$!
+start_window_manager "$work"
+wm=$wm_pid
 mkdir -p "$outdir"
 for which in list input; do
   (cd "$work" && HOME="$work" LC_ALL=C.UTF-8 timeout 60 ./shot "$which" "$outdir/pair-$which.png")

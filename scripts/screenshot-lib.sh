@@ -1,0 +1,26 @@
+# Shared by the screenshot scripts (sourced, not run).
+
+# Starts openbox on the current display with only a close button in title
+# bars (the dialogs have neither a minimise nor a maximise box). Its process
+# id is left in wm_pid.
+start_window_manager() {
+  local dir=$1
+  cat > "$dir/rc.xml" <<'XML'
+<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <theme><titleLayout>NLC</titleLayout></theme>
+</openbox_config>
+XML
+  openbox --config-file "$dir/rc.xml" >/dev/null 2>&1 &
+  wm_pid=$!
+}
+
+# Builds a screenshot program against a build folder's libraries.
+#   build_shot_program source.cpp build-dir output
+build_shot_program() {
+  local root
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  # shellcheck disable=SC2046
+  c++ -std=c++20 -O1 -I"$root" "$1" -o "$3" \
+    "$2/libzoruna_ui.a" "$2/libzoruna_core.a" $(wx-config --cxxflags --libs core,base)
+}
