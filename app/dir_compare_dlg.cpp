@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/message_box.h"
-#include "app/start_option.h"
-#include "app/wx_text.h"
+#include "ui/message_box.h"
+#include "cli/start_option.h"
+#include "ui/wx_text.h"
 #include "core/compare.h"
 #include "core/date_text.h"
 #include "core/filesystem.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 #include "core/records.h"
 #include "dialogs/confirm_copy_dlg.h"
 #include "dialogs/dir_list_dlg.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/message_box.h"
+#include "ui/message_box.h"
 #include "core/copy.h"
 #include "core/filesystem.h"
 #include "dialogs/copy_progress_dlg.h"

@@ -1,5 +1,5 @@
 #include "app/gui_main.h"
-#include "app/headless.h"
+#include "cli/headless.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
 

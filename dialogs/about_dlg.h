@@ -1,7 +1,7 @@
 // The About box: the application icon, the version text and OK.
 #pragma once
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 #include "res/dialog_resources.h"
 
 class CAboutDlg : public ResourceDialog {

@@ -1,7 +1,7 @@
 // The modal question before a copy: OK or Cancel, nothing else.
 #pragma once
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 #include "res/dialog_resources.h"
 
 class CConfirmCopyDlg : public ResourceDialog {

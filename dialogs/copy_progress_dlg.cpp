@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/wx_text.h"
+#include "ui/wx_text.h"
 #include "res/dialog_resources.h"
 #include "res/resource.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 
 class CCopyProgressDlg : public ResourceDialog {
 public:

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/message_box.h"
-#include "app/wx_text.h"
+#include "ui/message_box.h"
+#include "ui/wx_text.h"
 #include "core/mask_list.h"
 #include "core/mbtext.h"
 #include "core/pair_ops.h"

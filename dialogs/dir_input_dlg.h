@@ -5,7 +5,7 @@
 
 #include <wx/textctrl.h>
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 #include "core/records.h"
 #include "dialogs/mask_dlg.h"
 #include "res/dialog_resources.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/wx_text.h"
+#include "ui/wx_text.h"
 #include "core/pair_ops.h"
 #include "res/resource.h"
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 #include "core/records.h"
 #include "dialogs/dir_input_dlg.h"
 #include "res/dialog_resources.h"

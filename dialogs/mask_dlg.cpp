@@ -2,8 +2,8 @@
 
 #include <wx/textctrl.h>
 
-#include "app/message_box.h"
-#include "app/wx_text.h"
+#include "ui/message_box.h"
+#include "ui/wx_text.h"
 #include "core/mask_list.h"
 #include "res/resource.h"
 

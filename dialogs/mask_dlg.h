@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 #include "core/records.h"
 #include "res/dialog_resources.h"
 

@@ -1,6 +1,6 @@
 // zoruna --sync end to end: real directories and a settings file written by
 // hand, run in-process through RunSync.
-#include "app/headless_sync.h"
+#include "cli/headless_sync.h"
 
 #include <sys/stat.h>
 

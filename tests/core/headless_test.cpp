@@ -1,4 +1,4 @@
-#include "app/headless.h"
+#include "cli/headless.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_common.h"
+#include "cli/headless_common.h"
 #include "core/compare.h"
 #include "settings/ini_file.h"
 #include "support/temp_dir.h"

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "app/dir_compare_app.h"
-#include "app/start_option.h"
+#include "cli/start_option.h"
 #include "gui/main_window_test_helpers.h"
 
 namespace {

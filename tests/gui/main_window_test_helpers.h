@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/dir_compare_dlg.h"
-#include "app/resource_dialog.h"
-#include "app/wx_text.h"
+#include "ui/resource_dialog.h"
+#include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
 #include "res/resource.h"
 #include "settings/ini_file.h"

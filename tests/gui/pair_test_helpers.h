@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_dialog.h"
-#include "app/wx_text.h"
+#include "ui/resource_dialog.h"
+#include "ui/wx_text.h"
 #include "core/records.h"
 #include "gui/support/gui_test_main.h"
 #include "res/resource.h"

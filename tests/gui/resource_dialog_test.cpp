@@ -1,11 +1,11 @@
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-#include "app/dialog_font.h"
-#include "app/wx_text.h"
+#include "ui/dialog_font.h"
+#include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
 #include "res/dialog_resources.h"
 #include "res/resource.h"

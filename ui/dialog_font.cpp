@@ -1,11 +1,11 @@
-#include "app/dialog_font.h"
+#include "ui/dialog_font.h"
 
 #include <wx/fontenum.h>
 #include <wx/settings.h>
 
 #include <cstring>
 
-#include "app/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace {
 

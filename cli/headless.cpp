@@ -1,12 +1,12 @@
-#include "app/headless.h"
+#include "cli/headless.h"
 
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "app/headless_common.h"
-#include "app/headless_sync.h"
+#include "cli/headless_common.h"
+#include "cli/headless_sync.h"
 #include "core/compare.h"
 #include "core/date_text.h"
 #include "core/filesystem.h"

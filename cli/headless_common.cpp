@@ -1,4 +1,4 @@
-#include "app/headless_common.h"
+#include "cli/headless_common.h"
 
 #include <cstring>
 

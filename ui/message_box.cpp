@@ -1,8 +1,8 @@
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
 #include <wx/msgdlg.h>
 
-#include "app/wx_text.h"
+#include "ui/wx_text.h"
 #include "res/strings.h"
 
 int ShowMessage(wxWindow* owner, std::string_view text, long style) {

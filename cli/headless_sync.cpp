@@ -1,11 +1,11 @@
-#include "app/headless_sync.h"
+#include "cli/headless_sync.h"
 
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "app/headless_common.h"
+#include "cli/headless_common.h"
 #include "core/compare.h"
 #include "core/copy.h"
 #include "core/filesystem.h"

@@ -1,4 +1,4 @@
-#include "app/start_option.h"
+#include "cli/start_option.h"
 
 bool HasCompareAtStartOption(const std::vector<std::string>& args) {
     // The program path is left out on purpose: a hyphen in the folder the

@@ -1,4 +1,4 @@
-#include "app/wx_text.h"
+#include "ui/wx_text.h"
 
 #include <wx/strconv.h>
 

@@ -1,4 +1,4 @@
-#include "app/resource_dialog.h"
+#include "ui/resource_dialog.h"
 
 #include <wx/button.h>
 #include <wx/listbox.h>
@@ -9,8 +9,8 @@
 
 #include <algorithm>
 
-#include "app/dialog_font.h"
-#include "app/wx_text.h"
+#include "ui/dialog_font.h"
+#include "ui/wx_text.h"
 #include "res/resource.h"
 
 ResourceDialog::ResourceDialog(const DialogTemplate& tmpl) : m_tmpl(tmpl) {}
