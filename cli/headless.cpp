@@ -17,7 +17,6 @@ namespace {
 
 constexpr const char* kVersionText = "Zoruna Version 0.98.03";
 
-std::string_view FieldText(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
 
 void PrintUsage(std::FILE* out) {
     const std::string& settings = SettingsFileName();
@@ -43,8 +42,8 @@ int PrintPairs(std::FILE* out) {
     LoadPairsReadOnly(pairs);
     for (int i = 0; i < pairs.count && i < MAX_DIR_PAIRS; ++i) {
         const DirPair& p = pairs.pairs[i];
-        std::fprintf(out, "%d\t%s\t%s\t%s\n", i + 1, EscapeField(FieldText(p.dirA, MAX_PATH)).c_str(),
-                     EscapeField(FieldText(p.dirB, MAX_PATH)).c_str(), EscapeField(JoinMaskList(p.masks)).c_str());
+        std::fprintf(out, "%d\t%s\t%s\t%s\n", i + 1, EscapeField(FieldText(p.dirA)).c_str(),
+                     EscapeField(FieldText(p.dirB)).c_str(), EscapeField(JoinMaskList(p.masks)).c_str());
     }
     return 0;
 }
@@ -64,7 +63,7 @@ int PrintReport(std::FILE* out, std::FILE* err) {
         const std::string dateA = kind == IMAGE_ONLY_B ? "" : FormatDateText(e.timeA);
         const std::string dateB = kind == IMAGE_ONLY_A ? "" : FormatDateText(e.timeB);
         std::fprintf(out, "%d\t%s\t%s\t%s\t%s\n", e.pairIndex + 1, KindName(e),
-                     EscapeField(FieldText(e.name, DIFF_NAME_LEN)).c_str(), dateA.c_str(), dateB.c_str());
+                     EscapeField(FieldText(e.name)).c_str(), dateA.c_str(), dateB.c_str());
     }
     if (listingFailed) return 2;
     return diffs->count > 0 ? 1 : 0;

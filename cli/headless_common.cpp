@@ -28,8 +28,8 @@ std::string EscapeListingFailure(const DirPairTable& pairs, const std::string& m
     // The message names the two directories of one pair, the failed one first.
     // Pairs with the same message have the same texts, so the first match will do.
     for (int p = 0; p < pairs.count && p < MAX_DIR_PAIRS; ++p) {
-        const std::string a(pairs.pairs[p].dirA, strnlen(pairs.pairs[p].dirA, MAX_PATH));
-        const std::string b(pairs.pairs[p].dirB, strnlen(pairs.pairs[p].dirB, MAX_PATH));
+        const std::string a(FieldText(pairs.pairs[p].dirA));
+        const std::string b(FieldText(pairs.pairs[p].dirB));
         if (message == FormatListingFailure(a.c_str(), b.c_str()))
             return FormatListingFailure(EscapeField(a).c_str(), EscapeField(b).c_str());
         if (message == FormatListingFailure(b.c_str(), a.c_str()))

@@ -12,7 +12,6 @@
 
 namespace {
 
-std::string_view NameOf(const DiffEntry& e) { return {e.name, strnlen(e.name, DIFF_NAME_LEN)}; }
 
 // Prints one line per copied file on out and the failure message per file
 // that was left alone on err.
@@ -22,11 +21,11 @@ public:
 
     void OnCopied(int, const DiffEntry& entry) override {
         std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
-                     EscapeField(NameOf(entry)).c_str());
+                     EscapeField(FieldText(entry.name)).c_str());
     }
     void OnFailure(int, const DiffEntry& entry, const std::string&, FileCopyResult) override {
         // The message with the name printed as a field, so that it stays one line.
-        std::fputs(FormatCopyFailure(EscapeField(NameOf(entry)).c_str()).c_str(), m_err);
+        std::fputs(FormatCopyFailure(EscapeField(FieldText(entry.name)).c_str()).c_str(), m_err);
     }
 
 private:

@@ -35,8 +35,6 @@ struct SideFile {
     std::string upper;
 };
 
-std::string_view FieldText(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
-
 // Builds dir + separator + name in one reused buffer, so that querying the
 // status of every file does not allocate a path per file.
 class PathBuilder {
@@ -67,7 +65,7 @@ bool EndsWith(std::string_view s, std::string_view ending) {
 std::vector<std::string> UpperMasks(const DirPair& pair) {
     std::vector<std::string> masks;
     for (int m = 0; m < MAX_MASKS && pair.masks[m][0] != 0; ++m)
-        masks.push_back(MbUpper(FieldText(pair.masks[m], MASK_LEN)));
+        masks.push_back(MbUpper(FieldText(pair.masks[m])));
     return masks;
 }
 
@@ -136,8 +134,8 @@ public:
         const std::vector<std::string> masks = UpperMasks(pair);
         const std::vector<SideFile> filesA = KeptFiles(namesA, masks);
         const std::vector<SideFile> filesB = KeptFiles(namesB, masks);
-        PathBuilder pathA(FieldText(pair.dirA, MAX_PATH));
-        PathBuilder pathB(FieldText(pair.dirB, MAX_PATH));
+        PathBuilder pathA(FieldText(pair.dirA));
+        PathBuilder pathB(FieldText(pair.dirB));
 
         NameIndex indexB(filesB);
         std::vector<bool> matchedB(filesB.size(), false);
@@ -186,8 +184,8 @@ void CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
     const int count = pairs.count < MAX_DIR_PAIRS ? pairs.count : MAX_DIR_PAIRS;
     for (int p = 0; p < count; ++p) {
         const DirPair& pair = pairs.pairs[p];
-        const std::string dirA(FieldText(pair.dirA, MAX_PATH));
-        const std::string dirB(FieldText(pair.dirB, MAX_PATH));
+        const std::string dirA(FieldText(pair.dirA));
+        const std::string dirB(FieldText(pair.dirB));
         namesA.clear();
         namesB.clear();
         // A full table records nothing more, but every later pair is still

@@ -143,18 +143,8 @@ FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, const 
         const long long n = m_fs.Read(in, m_buffer.get(), kBufferBytes);
         if (n < 0) return FileCopyResult::ReadFailed;
         if (n == 0) return FileCopyResult::Copied;
-        if (!WriteAll(out, m_buffer.get(), static_cast<std::size_t>(n))) return FileCopyResult::WriteFailed;
+        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n))) return FileCopyResult::WriteFailed;
         copied += static_cast<std::uint64_t>(n);
         if (onBytes) onBytes(copied);
     }
-}
-
-bool FileCopier::WriteAll(FileHandle out, const char* data, std::size_t n) {
-    while (n > 0) {
-        const long long w = m_fs.Write(out, data, n);
-        if (w <= 0) return false;  // 0 would never make progress
-        data += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
 }

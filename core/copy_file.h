@@ -56,7 +56,6 @@ private:
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
                                    std::uint64_t& copied);
-    bool WriteAll(FileHandle out, const char* data, std::size_t n);
 
     FileSystem& m_fs;
     std::unique_ptr<char[]> m_buffer;

@@ -8,3 +8,14 @@ std::string JoinPath(std::string_view dir, std::string_view name) {
     path.append(name);
     return path;
 }
+
+bool WriteAll(FileSystem& fs, FileHandle h, const void* data, std::size_t n) {
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        const long long w = fs.Write(h, p, n);
+        if (w <= 0) return false;
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}

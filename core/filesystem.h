@@ -90,3 +90,7 @@ public:
 };
 
 FileSystem& RealFileSystem();
+
+// Writes all n bytes to h, going on after short writes. False on an error or
+// when the system accepts nothing (0 would never make progress).
+bool WriteAll(FileSystem& fs, FileHandle h, const void* data, std::size_t n);

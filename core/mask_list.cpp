@@ -20,7 +20,7 @@ std::string JoinMaskList(const char (&masks)[MAX_MASKS][MASK_LEN]) {
     std::string text;
     for (int i = 0; i < MAX_MASKS && masks[i][0] != 0; ++i) {
         if (i > 0) text.push_back(',');
-        text.append(masks[i], strnlen(masks[i], MASK_LEN));
+        text.append(FieldText(masks[i]));
     }
     return text;
 }

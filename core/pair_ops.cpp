@@ -15,7 +15,7 @@ namespace {
 // byte, exactly the printf widths; in UTF-8 a Japanese character takes three
 // bytes but two columns.
 std::string PairLineColumn(const char (&dir)[MAX_PATH]) {
-    const std::string_view text(dir, strnlen(dir, MAX_PATH));
+    const std::string_view text = FieldText(dir);
     std::size_t end = 0;
     int columns = 0;
     while (end < text.size()) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 
 inline constexpr int MAX_DIR_PAIRS = 10;  // capacity of a DirPairTable
 inline constexpr int MAX_MASKS = 10;      // exclusion masks per pair
@@ -64,3 +66,10 @@ inline bool CopiesAToB(const DiffEntry& e) { return e.timeB < e.timeA; }
 
 // Name of the entry's file in directory B.
 inline const char* NameInB(const DiffEntry& e) { return e.nameB[0] ? e.nameB : e.name; }
+
+// The text of a fixed-size, NUL-terminated field (the whole field when it has
+// no terminator).
+template <std::size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+    return {field, strnlen(field, N)};
+}

@@ -28,8 +28,6 @@ std::string TrimLeadingBlanks(std::string text) {
     return text;
 }
 
-std::string FieldText(const char (&field)[MAX_PATH]) { return std::string(field, strnlen(field, MAX_PATH)); }
-
 }  // namespace
 
 bool CDirInputDlg::OnInitDialog() {

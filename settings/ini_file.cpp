@@ -28,17 +28,6 @@ bool IsSeparator(char c) {
 #endif
 }
 
-// Writes all of text to h, going on after short writes.
-bool WriteAll(FileSystem& fs, FileHandle h, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const long long n = fs.Write(h, text.data() + done, text.size() - done);
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 bool ReadAll(FileSystem& fs, FileHandle h, std::string& text) {
     char buf[16384];
     for (;;) {
@@ -116,7 +105,7 @@ bool ReplaceSettingsText(const std::string& text) {
     const FileHandle h = fs.Create(tempName, true, mode);
     if (h == kInvalidHandle) return false;
     fs.SetMode(h, mode);  // the umask may have narrowed it; a failure only costs the bits
-    const bool written = WriteAll(fs, h, text);
+    const bool written = WriteAll(fs, h, text.data(), text.size());
     // Close is checked: it may be the first to report that the data did not fit.
     const bool closed = fs.Close(h);
     if (written && closed && fs.Rename(tempName, fileName)) return true;

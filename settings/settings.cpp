@@ -16,10 +16,6 @@ constexpr std::size_t kMaskValueBytes = 255;
 
 std::string PairSection(int slot) { return "DIR" + std::to_string(slot); }
 
-std::string_view FieldText(const char* field, std::size_t size) {
-    return std::string_view(field, strnlen(field, size));
-}
-
 std::string_view StringValue(std::string_view text, std::string_view section, std::string_view key) {
     return FindIniValue(text, section, key).value_or(std::string_view());
 }
@@ -58,8 +54,8 @@ bool ApplySave(std::string& text, const ColumnWidths& widths, const DirPairTable
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const DirPair& pair = pairs.pairs[i];
         const std::string section = PairSection(i);
-        if (!write(section, "DIRA", FieldText(pair.dirA, MAX_PATH)) ||
-            !write(section, "DIRB", FieldText(pair.dirB, MAX_PATH)) ||
+        if (!write(section, "DIRA", FieldText(pair.dirA)) ||
+            !write(section, "DIRB", FieldText(pair.dirB)) ||
             !write(section, "MASK", SavedMaskList(pair)))
             return false;
     }
