@@ -5,9 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "ui/message_box.h"
+#include "cli/failure_text.h"
 #include "cli/start_option.h"
-#include "ui/wx_text.h"
 #include "core/compare.h"
 #include "core/date_text.h"
 #include "core/filesystem.h"
@@ -18,6 +17,8 @@
 #include "res/strings.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
+#include "ui/message_box.h"
+#include "ui/wx_text.h"
 
 namespace {
 
@@ -128,8 +129,9 @@ bool CDirCompareDlg::OnInitDialog() {
 }
 
 void CDirCompareDlg::CompareAll() {
-    ::CompareAll(m_pairs, m_diffs, RealFileSystem(), [this](const std::string& message) {
-        ShowMessage(GetWindow(), message, wxOK | wxICON_EXCLAMATION);
+    ::CompareAll(m_pairs, m_diffs, RealFileSystem(), [this](const ListingFailure& failure) {
+        ShowMessage(GetWindow(), FormatListingFailure(failure.failedDir.c_str(), failure.otherDir.c_str()),
+                    wxOK | wxICON_EXCLAMATION);
         GetWindow()->Raise();
     });
 }

@@ -6,10 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "ui/message_box.h"
+#include "cli/failure_text.h"
 #include "core/copy.h"
 #include "core/filesystem.h"
 #include "dialogs/copy_progress_dlg.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ public:
         if (Clock::now() - m_lastRepaint >= kRepaintInterval) RepaintNow();
     }
 
-    void OnFailure(int row, const DiffEntry& entry, const std::string& message, FileCopyResult) override {
+    void OnFailure(int row, const DiffEntry& entry, FileCopyResult, int) override {
         if (row != m_startedRow) {
             // Refused before it started (its pair is gone): the lines would
             // still name the previous file.
@@ -48,7 +49,7 @@ public:
             m_progress.UpdateControls();
             RepaintNow();
         }
-        ShowMessage(m_owner, message, wxOK | wxICON_EXCLAMATION);
+        ShowMessage(m_owner, FormatCopyFailure(entry.name), wxOK | wxICON_EXCLAMATION);
     }
 
 private:

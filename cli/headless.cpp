@@ -53,9 +53,9 @@ int PrintReport(std::FILE* out, std::FILE* err) {
     LoadPairsReadOnly(pairs);
     const auto diffs = std::make_unique<DiffTable>();
     bool listingFailed = false;
-    CompareAll(pairs, *diffs, RealFileSystem(), [&](const std::string& message) {
+    CompareAll(pairs, *diffs, RealFileSystem(), [&](const ListingFailure& failure) {
         listingFailed = true;
-        std::fprintf(err, "%s\n", EscapeListingFailure(pairs, message).c_str());
+        std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
     });
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];

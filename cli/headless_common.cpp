@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/compare.h"
+#include "cli/failure_text.h"
 #include "settings/settings.h"
 
 std::string EscapeField(std::string_view bytes) {
@@ -24,18 +24,8 @@ std::string EscapeField(std::string_view bytes) {
     return out;
 }
 
-std::string EscapeListingFailure(const DirPairTable& pairs, const std::string& message) {
-    // The message names the two directories of one pair, the failed one first.
-    // Pairs with the same message have the same texts, so the first match will do.
-    for (int p = 0; p < pairs.count && p < MAX_DIR_PAIRS; ++p) {
-        const std::string a(FieldText(pairs.pairs[p].dirA));
-        const std::string b(FieldText(pairs.pairs[p].dirB));
-        if (message == FormatListingFailure(a.c_str(), b.c_str()))
-            return FormatListingFailure(EscapeField(a).c_str(), EscapeField(b).c_str());
-        if (message == FormatListingFailure(b.c_str(), a.c_str()))
-            return FormatListingFailure(EscapeField(b).c_str(), EscapeField(a).c_str());
-    }
-    return EscapeField(message);
+std::string PrintedListingFailure(const ListingFailure& failure) {
+    return FormatListingFailure(EscapeField(failure.failedDir).c_str(), EscapeField(failure.otherDir).c_str());
 }
 
 const char* KindName(const DiffEntry& e) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/failure_text.h"
 #include "cli/headless_common.h"
 #include "core/compare.h"
 #include "core/copy.h"
@@ -23,7 +24,7 @@ public:
         std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
                      EscapeField(FieldText(entry.name)).c_str());
     }
-    void OnFailure(int, const DiffEntry& entry, const std::string&, FileCopyResult) override {
+    void OnFailure(int, const DiffEntry& entry, FileCopyResult, int) override {
         // The message with the name printed as a field, so that it stays one line.
         std::fputs(FormatCopyFailure(EscapeField(FieldText(entry.name)).c_str()).c_str(), m_err);
     }
@@ -42,9 +43,9 @@ int RunSync(std::FILE* out, std::FILE* err) {
     FileSystem& fs = RealFileSystem();
 
     bool listingFailed = false;
-    const ListingFailureHandler onListingFailure = [&](const std::string& message) {
+    const ListingFailureHandler onListingFailure = [&](const ListingFailure& failure) {
         listingFailed = true;
-        std::fprintf(err, "%s\n", EscapeListingFailure(*pairs, message).c_str());
+        std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
     };
 
     CompareAll(*pairs, *diffs, fs, onListingFailure);

@@ -1,5 +1,6 @@
 #include "core/compare.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -8,18 +9,10 @@
 #include "core/mbtext.h"
 #include "core/temp_name.h"
 
-std::string FormatListingFailure(const char* failedDir, const char* otherDir) {
-    std::string text = "ﾃﾞｨﾚｸﾄﾘ \"";
-    text += failedDir;
-    text += "\" の参照に失敗しました。\n\"";
-    text += otherDir;
-    text += "\" との比較は行いません。";
-    return text;
-}
-
 int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names) {
     std::vector<DirEntry> entries;
-    if (!fs.ListDirectory(dir, entries)) return 1;
+    errno = 0;
+    if (!fs.ListDirectory(dir, entries)) return errno != 0 ? errno : EIO;
     names.clear();
     names.reserve(entries.size());
     for (auto& e : entries)
@@ -144,28 +137,31 @@ public:
             const FileTime timeA = ModTime(m_fs, pathA.For(a.name));
             const std::size_t j = indexB.Take(a.upper);
             if (j == NameIndex::kNone) {
-                Append(p, a.name, "", timeA, 0);
+                Append(p, a.name, "", true, timeA, false, 0);
                 continue;
             }
             matchedB[j] = true;
             const FileTime timeB = ModTime(m_fs, pathB.For(filesB[j].name));
-            if (timeA != timeB) Append(p, a.name, filesB[j].name, timeA, timeB);
+            if (timeA != timeB) Append(p, a.name, filesB[j].name, true, timeA, true, timeB);
         }
         for (std::size_t j = 0; j < filesB.size(); ++j) {
             if (matchedB[j]) continue;
             if (Full()) return;
-            Append(p, filesB[j].name, "", 0, ModTime(m_fs, pathB.For(filesB[j].name)));
+            Append(p, filesB[j].name, "", false, 0, true, ModTime(m_fs, pathB.For(filesB[j].name)));
         }
     }
 
 private:
-    void Append(int p, std::string_view name, std::string_view nameB, FileTime timeA, FileTime timeB) {
+    void Append(int p, std::string_view name, std::string_view nameB, bool inA, FileTime timeA, bool inB,
+                FileTime timeB) {
         DiffEntry& e = m_diffs.entries[m_diffs.count];
         e.pairIndex = static_cast<std::uint8_t>(p);
         CopyText(e.name, sizeof e.name, name);
         CopyText(e.nameB, sizeof e.nameB, nameB);
         e.timeA = timeA;
         e.timeB = timeB;
+        e.inA = inA;
+        e.inB = inB;
         ++m_diffs.count;
     }
 
@@ -190,12 +186,12 @@ void CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
         namesB.clear();
         // A full table records nothing more, but every later pair is still
         // listed so that a directory that cannot be read is still reported.
-        if (ListFiles(fs, dirA, namesA) != 0) {
-            if (onListingFailure) onListingFailure(FormatListingFailure(dirA.c_str(), dirB.c_str()));
+        if (const int error = ListFiles(fs, dirA, namesA); error != 0) {
+            if (onListingFailure) onListingFailure({p, PairSide::A, dirA, dirB, error});
             continue;
         }
-        if (ListFiles(fs, dirB, namesB) != 0) {
-            if (onListingFailure) onListingFailure(FormatListingFailure(dirB.c_str(), dirA.c_str()));
+        if (const int error = ListFiles(fs, dirB, namesB); error != 0) {
+            if (onListingFailure) onListingFailure({p, PairSide::B, dirB, dirA, error});
             continue;
         }
         comparison.ComparePair(p, pair, namesA, namesB);

@@ -1,6 +1,7 @@
 // The comparison engine: fills a DiffTable from the registered pairs.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,16 +9,24 @@
 #include "core/filesystem.h"
 #include "core/records.h"
 
-// Called once per directory that cannot be listed, with the full message text
-// (two lines, no trailing line break). The caller shows it; the run goes on
-// with the next pair after the callback returns.
-using ListingFailureHandler = std::function<void(const std::string& message)>;
+enum class PairSide : std::uint8_t { A, B };
 
-// "ﾃﾞｨﾚｸﾄﾘ "<failed>" の参照に失敗しました。\n"<other>" との比較は行いません。"
-std::string FormatListingFailure(const char* failedDir, const char* otherDir);
+// A directory of a pair that could not be listed; that pair is not compared.
+struct ListingFailure {
+    int pairIndex = 0;
+    PairSide failedSide = PairSide::A;
+    std::string failedDir;  // the directory that could not be listed
+    std::string otherDir;   // the pair's other directory
+    int error = 0;          // errno of the failed call
+};
+
+// Called once per directory that cannot be listed. The caller words and
+// shows it; the run goes on with the next pair after the callback returns.
+using ListingFailureHandler = std::function<void(const ListingFailure& failure)>;
 
 // Names of the files (not directories or other entries) directly inside dir.
-// Returns 0 when dir could be listed, 1 otherwise (names left as they were).
+// Returns 0 when dir could be listed, otherwise the errno of the failure
+// (names left as they were).
 int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names);
 
 // Compares every registered pair and replaces diffs with the result.

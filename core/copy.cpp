@@ -3,12 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-std::string FormatCopyFailure(const char* name) {
-    std::string message = name;
-    message += "のコピーに失敗しました。\n";
-    return message;
-}
-
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     const char* nameA = entry.name;
     const char* nameB = NameInB(entry);
@@ -60,6 +54,7 @@ CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& dif
         const std::uint64_t fileSize = planned[static_cast<std::size_t>(r)];
 
         FileCopyResult result = FileCopyResult::SourceUnavailable;
+        copier.ClearError();
         if (IsRegisteredPair(pairs, entry)) {
             const CopyPlan plan = PlanCopy(pairs.pairs[entry.pairIndex], entry);
             observer.OnFileStart(r, entry, plan.fromDir, plan.toDir);
@@ -77,7 +72,7 @@ CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& dif
             observer.OnCopied(r, entry);
         } else {
             ++summary.failed;
-            observer.OnFailure(r, entry, FormatCopyFailure(entry.name), result);
+            observer.OnFailure(r, entry, result, copier.LastError());
         }
     }
     return summary;

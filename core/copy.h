@@ -11,9 +11,6 @@
 #include "core/filesystem.h"
 #include "core/records.h"
 
-// "<name>のコピーに失敗しました。\n"
-std::string FormatCopyFailure(const char* name);
-
 // Where one entry's file comes from and goes to.
 struct CopyPlan {
     const char* fromDir;  // the source directory of the pair
@@ -48,10 +45,10 @@ public:
     virtual void OnProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
     // The file of `row` now has the source's content and modification time.
     virtual void OnCopied(int /*row*/, const DiffEntry& /*entry*/) {}
-    // The file of `row` was left alone; message is FormatCopyFailure(entry.name).
-    // The run goes on with the next row when this returns.
-    virtual void OnFailure(int /*row*/, const DiffEntry& /*entry*/, const std::string& /*message*/,
-                           FileCopyResult /*reason*/) {}
+    // The file of `row` was left alone, for `reason`; error is the errno of
+    // the call that failed (0 when no call failed, e.g. a changed file). The
+    // run goes on with the next row when this returns.
+    virtual void OnFailure(int /*row*/, const DiffEntry& /*entry*/, FileCopyResult /*reason*/, int /*error*/) {}
 };
 
 // Whether row r of the results list is selected.

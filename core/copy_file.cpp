@@ -1,6 +1,7 @@
 #include "core/copy_file.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <random>
 
@@ -42,7 +43,8 @@ std::string MakeCopyTempName() {
 
 FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes) {
     FileStatus source;
-    if (!m_fs.GetStatus(request.sourcePath, source) || !source.isFile) return FileCopyResult::SourceUnavailable;
+    if (!m_fs.GetStatus(request.sourcePath, source)) return SystemFailure(FileCopyResult::SourceUnavailable);
+    if (!source.isFile) return FileCopyResult::SourceUnavailable;
 
     FileStatus destination;
     bool destinationExists = false;
@@ -50,12 +52,13 @@ FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesH
     if (check != FileCopyResult::Copied) return check;
 
     const FileHandle in = m_fs.OpenRead(request.sourcePath);
-    if (in == kInvalidHandle) return FileCopyResult::SourceUnavailable;
+    if (in == kInvalidHandle) return SystemFailure(FileCopyResult::SourceUnavailable);
 
     std::string tempPath;
     const FileHandle out =
         CreateTemporary(request.destinationDir, destinationExists ? kPrivateMode : kNewFileMode, tempPath);
     if (out == kInvalidHandle) {
+        SystemFailure(FileCopyResult::WriteFailed);
         m_fs.Close(in);
         return FileCopyResult::WriteFailed;
     }
@@ -64,12 +67,12 @@ FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesH
     FileCopyResult result = CopyContent(in, out, source.size, onBytes, copied);
     if (result == FileCopyResult::Copied && copied != source.size) result = FileCopyResult::SourceChanged;
     if (result == FileCopyResult::Copied && destinationExists && !m_fs.SetMode(out, destination.mode))
-        result = FileCopyResult::WriteFailed;
+        result = SystemFailure(FileCopyResult::WriteFailed);
     if (result == FileCopyResult::Copied && !m_fs.SetModTime(out, source.mtime, source.mtimeNsec))
-        result = FileCopyResult::WriteFailed;
+        result = SystemFailure(FileCopyResult::WriteFailed);
     m_fs.Close(in);
     // A failed close can mean that written data never reached the disk.
-    if (!m_fs.Close(out) && result == FileCopyResult::Copied) result = FileCopyResult::WriteFailed;
+    if (!m_fs.Close(out) && result == FileCopyResult::Copied) result = SystemFailure(FileCopyResult::WriteFailed);
 
     if (result == FileCopyResult::Copied) {
         // The copy carries the source's time; if the source moved on while it
@@ -87,7 +90,7 @@ FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesH
             result = FileCopyResult::DestinationChanged;
     }
     if (result == FileCopyResult::Copied && !m_fs.Rename(tempPath, request.destinationPath))
-        result = FileCopyResult::WriteFailed;
+        result = SystemFailure(FileCopyResult::WriteFailed);
 
     if (result != FileCopyResult::Copied) m_fs.Remove(tempPath);
     return result;
@@ -126,7 +129,7 @@ FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, std::uint6
     while (copied < expectedSize) {
         const long long n = m_fs.CopyChunk(in, out, kChunkBytes);
         if (n == kCopyUnsupported) return CopyByReadWrite(in, out, onBytes, copied);
-        if (n < 0) return FileCopyResult::WriteFailed;
+        if (n < 0) return SystemFailure(FileCopyResult::WriteFailed);
         // Some file systems report 0 before the end; the plain loop then
         // finds out whether there is more.
         if (n == 0) return CopyByReadWrite(in, out, onBytes, copied);
@@ -141,9 +144,9 @@ FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, const 
     if (!m_buffer) m_buffer.reset(new char[kBufferBytes]);
     for (;;) {
         const long long n = m_fs.Read(in, m_buffer.get(), kBufferBytes);
-        if (n < 0) return FileCopyResult::ReadFailed;
+        if (n < 0) return SystemFailure(FileCopyResult::ReadFailed);
         if (n == 0) return FileCopyResult::Copied;
-        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n))) return FileCopyResult::WriteFailed;
+        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n))) return SystemFailure(FileCopyResult::WriteFailed);
         copied += static_cast<std::uint64_t>(n);
         if (onBytes) onBytes(copied);
     }

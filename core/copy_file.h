@@ -4,6 +4,7 @@
 // exactly as they were and the temporary file is removed.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -48,8 +49,16 @@ public:
     explicit FileCopier(FileSystem& fs) : m_fs(fs) {}
 
     FileCopyResult Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes = {});
+    // errno of the call that made the last Copy fail; 0 when none failed.
+    int LastError() const { return m_error; }
+    void ClearError() { m_error = 0; }
 
 private:
+    // Records errno of the system call that just failed and returns result.
+    FileCopyResult SystemFailure(FileCopyResult result) {
+        m_error = errno;
+        return result;
+    }
     FileCopyResult CheckDestination(const FileCopyRequest& request, FileStatus& seen, bool& exists);
     FileHandle CreateTemporary(const std::string& dir, unsigned mode, std::string& tempPath);
     FileCopyResult CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
@@ -59,6 +68,7 @@ private:
 
     FileSystem& m_fs;
     std::unique_ptr<char[]> m_buffer;
+    int m_error = 0;
 };
 
 // ".zoruna~<unique>.tmp": a name that no other run or process picks.

@@ -46,6 +46,8 @@ inline constexpr FileHandle kInvalidHandle = -1;
 // the caller then falls back to Read/Write.
 inline constexpr long long kCopyUnsupported = -2;
 
+// A call that fails leaves the reason in errno (the POSIX layer gets it from
+// the system; fakes set it themselves).
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

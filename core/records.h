@@ -37,8 +37,12 @@ struct DiffEntry {
     std::uint8_t pairIndex;       // slot of the pair in DirPairTable.pairs
     char name[DIFF_NAME_LEN];     // spelled as in A when the file exists there, else as in B
     char nameB[DIFF_NAME_LEN];    // spelled as in B when the file exists there, else empty
-    FileTime timeA;               // 0: not in A
-    FileTime timeB;               // 0: not in B
+    FileTime timeA;               // meaningful only when inA
+    FileTime timeB;               // meaningful only when inB
+    // Which sides have the file. Kept apart from the times: a file may well
+    // be dated 0 (1 January 1970) or earlier.
+    bool inA;
+    bool inB;
 };
 
 struct DiffTable {
@@ -46,7 +50,7 @@ struct DiffTable {
     DiffEntry entries[MAX_DIFFS];
 };
 
-// The kind of an entry, derived from its two times (never stored). The values
+// The kind of an entry, derived from its sides and times (never stored). The values
 // are also the row-state image indices of the results list.
 enum DiffKind : int {
     IMAGE_ONLY_A = 0,
@@ -56,13 +60,13 @@ enum DiffKind : int {
 };
 
 inline DiffKind KindOf(const DiffEntry& e) {
-    if (e.timeA == 0) return IMAGE_ONLY_B;
-    if (e.timeB == 0) return IMAGE_ONLY_A;
+    if (!e.inA) return IMAGE_ONLY_B;
+    if (!e.inB) return IMAGE_ONLY_A;
     return e.timeB >= e.timeA ? IMAGE_B_NEWER : IMAGE_A_NEWER;
 }
 
-// The copy goes from A to B exactly when B's time is older (or B is absent).
-inline bool CopiesAToB(const DiffEntry& e) { return e.timeB < e.timeA; }
+// The copy goes from A to B exactly when B is absent or B's time is older.
+inline bool CopiesAToB(const DiffEntry& e) { return e.inA && (!e.inB || e.timeB < e.timeA); }
 
 // Name of the entry's file in directory B.
 inline const char* NameInB(const DiffEntry& e) { return e.nameB[0] ? e.nameB : e.name; }

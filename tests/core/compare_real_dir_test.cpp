@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -26,7 +27,9 @@ RealRun CompareDirs(const std::string& a, const std::string& b) {
     std::strcpy(table.pairs[0].dirB, b.c_str());
     const auto diffs = std::make_unique<DiffTable>();
     RealRun run;
-    CompareAll(table, *diffs, RealFileSystem(), [&](const std::string& m) { run.messages.push_back(m); });
+    CompareAll(table, *diffs, RealFileSystem(), [&](const ListingFailure& f) {
+        run.messages.push_back(f.failedDir + " | " + f.otherDir + " | " + std::strerror(f.error));
+    });
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         run.entries.push_back(std::string(e.name) + "|" + e.nameB + "|" + std::to_string(e.timeA) + "|" +
@@ -70,7 +73,7 @@ TEST(CompareRealDirs, MissingDirectoryIsReported) {
     const std::string b = t.MakeDir("b");
     const RealRun run = CompareDirs(t / "missing", b);
     EXPECT_TRUE(run.entries.empty());
-    EXPECT_EQ(run.messages, std::vector<std::string>{FormatListingFailure((t / "missing").c_str(), b.c_str())});
+    EXPECT_EQ(run.messages, std::vector<std::string>{t / "missing" + " | " + b + " | " + std::strerror(ENOENT)});
 }
 
 // On a case-sensitive file system B may hold README and readme. The file of A

@@ -68,11 +68,17 @@ std::string Render(const DiffEntry& e) {
            std::to_string(e.timeB);
 }
 
+// A listing failure as "<pair> <side>: <failed dir> (other: <dir>) errno <n>".
+std::string RenderFailure(const ListingFailure& f) {
+    return std::to_string(f.pairIndex) + (f.failedSide == PairSide::A ? " A: " : " B: ") + f.failedDir +
+           " (other: " + f.otherDir + ") errno " + std::to_string(f.error);
+}
+
 // Runs CompareAll over a table that holds leftovers of an earlier run.
 std::vector<std::string> RunCompare(FileSystem& fs, const DirPairTable& table, DiffTable& diffs,
                              std::vector<std::string>& messages) {
     std::memset(&diffs, 0xAB, sizeof diffs);
-    CompareAll(table, diffs, fs, [&](const std::string& m) { messages.push_back(m); });
+    CompareAll(table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); });
     std::vector<std::string> rendered;
     for (int i = 0; i < diffs.count; ++i) rendered.push_back(Render(diffs.entries[i]));
     return rendered;
@@ -99,8 +105,8 @@ TEST_P(CompareAllTest, ProducesTheEntriesInOrder) {
     EXPECT_TRUE(RestIsZero(*diffs));
 }
 
-const std::string kFailAB = FormatListingFailure("/a", "/b");
-const std::string kFailBA = FormatListingFailure("/b", "/a");
+const std::string kFailAB = "0 A: /a (other: /b) errno 2";
+const std::string kFailBA = "0 B: /b (other: /a) errno 2";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompareAllTest,
@@ -220,13 +226,8 @@ TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     EXPECT_EQ(entries[MAX_DIFFS - 3], "0|f4997||1|0");
     EXPECT_EQ(entries[MAX_DIFFS - 2], "1|x||1|0");
     EXPECT_EQ(entries[MAX_DIFFS - 1], "1|y||1|0");
-    EXPECT_EQ(messages, std::vector<std::string>{FormatListingFailure("/p2a", "/p2b")});
+    EXPECT_EQ(messages, std::vector<std::string>{"2 A: /p2a (other: /p2b) errno 2"});
     EXPECT_EQ(fs.listed(), (std::vector<std::string>{"/p0a", "/p0b", "/p1a", "/p1b", "/p2a", "/p3a", "/p3b"}));
-}
-
-TEST(FormatListingFailure, IsTheTwoLineText) {
-    EXPECT_EQ(FormatListingFailure("C:\\A", "D:\\B"),
-              "ﾃﾞｨﾚｸﾄﾘ \"C:\\A\" の参照に失敗しました。\n\"D:\\B\" との比較は行いません。");
 }
 
 TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {
@@ -235,7 +236,7 @@ TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {
     fs.Add("/d", "sub", 1, Kind::Directory);
     fs.Add("/d", "f2", 1);
     std::vector<std::string> names{"stale"};
-    EXPECT_EQ(ListFiles(fs, "/missing", names), 1);
+    EXPECT_EQ(ListFiles(fs, "/missing", names), ENOENT);
     EXPECT_EQ(names, std::vector<std::string>{"stale"});
     EXPECT_EQ(ListFiles(fs, "/d", names), 0);
     EXPECT_EQ(names, (std::vector<std::string>{"f1", "f2"}));

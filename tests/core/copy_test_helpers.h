@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/failure_text.h"
 #include "core/copy.h"
 #include "core/mbtext.h"
 #include "core/temp_name.h"
@@ -31,6 +32,9 @@ struct CopyTables {
         CopyText(e.nameB, sizeof e.nameB, nameB);
         e.timeA = timeA;
         e.timeB = timeB;
+        // In these tables a time of 0 stands for "no file on that side".
+        e.inA = timeA != 0;
+        e.inB = timeB != 0;
     }
     CopyRunSummary CopyRows(const std::set<int>& selected, FileSystem& fs, CopyObserver& observer) const {
         return CopySelectedFiles(*pairs, *diffs, diffs->count,
@@ -48,14 +52,16 @@ public:
     }
     void OnProgress(std::uint64_t done, std::uint64_t total) override { progress.push_back({done, total}); }
     void OnCopied(int row, const DiffEntry&) override { events.push_back("copied " + std::to_string(row)); }
-    void OnFailure(int row, const DiffEntry&, const std::string& message, FileCopyResult reason) override {
+    void OnFailure(int row, const DiffEntry& entry, FileCopyResult reason, int error) override {
         events.push_back("failed " + std::to_string(row));
-        messages.push_back(message);
+        messages.push_back(FormatCopyFailure(entry.name));
+        errors.push_back(error);
         reasons.push_back(reason);
     }
 
     std::vector<std::string> events;
     std::vector<std::string> messages;
+    std::vector<int> errors;
     std::vector<FileCopyResult> reasons;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
 };

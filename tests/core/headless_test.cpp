@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/failure_text.h"
 #include "cli/headless_common.h"
 #include "core/compare.h"
 #include "settings/ini_file.h"
@@ -45,15 +47,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(KindName, FollowsTheListsImageRule) {
     struct Case {
-        FileTime a, b;
+        bool inA;
+        FileTime a;
+        bool inB;
+        FileTime b;
         const char* kind;
     };
-    for (const Case& c : {Case{5, 0, "ONLY_A"}, Case{0, 5, "ONLY_B"}, Case{0, 0, "ONLY_B"}, Case{6, 5, "A_NEWER"},
-                          Case{5, 6, "B_NEWER"}, Case{5, 5, "B_NEWER"}, Case{-5, 0, "ONLY_A"}}) {
+    // The sides decide presence whatever the times; 0 and earlier are real dates.
+    for (const Case& c : {Case{true, 5, false, 0, "ONLY_A"}, Case{false, 0, true, 5, "ONLY_B"},
+                          Case{true, 0, false, 0, "ONLY_A"}, Case{false, 0, true, 0, "ONLY_B"},
+                          Case{true, 6, true, 5, "A_NEWER"}, Case{true, 5, true, 6, "B_NEWER"},
+                          Case{true, 5, true, 5, "B_NEWER"}, Case{true, 0, true, -5, "A_NEWER"},
+                          Case{true, -5, false, 0, "ONLY_A"}}) {
         DiffEntry e{};
+        e.inA = c.inA;
         e.timeA = c.a;
+        e.inB = c.inB;
         e.timeB = c.b;
-        EXPECT_STREQ(KindName(e), c.kind) << c.a << " " << c.b;
+        EXPECT_STREQ(KindName(e), c.kind) << c.inA << c.a << " " << c.inB << c.b;
     }
 }
 
@@ -192,19 +203,14 @@ TEST_F(HeadlessTest, ReportGoesOnAfterAListingFailureAndExitsWith2) {
     EXPECT_EQ(r.err, FormatListingFailure((m_dir / "no\\x01pe").c_str(), b.c_str()) + "\n");
 }
 
-TEST(EscapeListingFailure, EscapesTheDirectoriesAndKeepsTheLineBreak) {
-    DirPairTable pairs{};
-    pairs.count = 2;
-    std::strcpy(pairs.pairs[0].dirA, "/x");
-    std::strcpy(pairs.pairs[0].dirB, "/y");
-    std::strcpy(pairs.pairs[1].dirA, "/a\nb");
-    std::strcpy(pairs.pairs[1].dirB, "/c\\");
-    EXPECT_EQ(EscapeListingFailure(pairs, FormatListingFailure("/c\\", "/a\nb")),
-              FormatListingFailure("/c\\\\", "/a\\x0Ab"));
-    EXPECT_EQ(EscapeListingFailure(pairs, FormatListingFailure("/a\nb", "/c\\")),
-              FormatListingFailure("/a\\x0Ab", "/c\\\\"));
-    // A text that names no pair is escaped whole.
-    EXPECT_EQ(EscapeListingFailure(pairs, "a\nb"), "a\\x0Ab");
+TEST(FailureText, ListingFailureIsTheTwoLineText) {
+    EXPECT_EQ(FormatListingFailure("C:\\A", "D:\\B"),
+              "ﾃﾞｨﾚｸﾄﾘ \"C:\\A\" の参照に失敗しました。\n\"D:\\B\" との比較は行いません。");
+}
+
+TEST(FailureText, PrintedListingFailureEscapesTheDirectoriesAndKeepsTheLineBreak) {
+    const ListingFailure failure{1, PairSide::B, "/c\\", "/a\nb", ENOENT};
+    EXPECT_EQ(PrintedListingFailure(failure), FormatListingFailure("/c\\\\", "/a\\x0Ab"));
 }
 
 }  // namespace

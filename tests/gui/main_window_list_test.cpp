@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 
+#include "cli/failure_text.h"
 #include "core/compare.h"
 #include "core/date_text.h"
 #include "gui/main_window_test_helpers.h"
@@ -73,9 +74,9 @@ TEST_F(ResultList, CompareShowsEveryKindWithImageAndDates) {
     dlg->DestroyWindow();
 }
 
-TEST_F(ResultList, FileOnlyInAWithTimeZeroShowsAsOnlyB) {
-    // Time 0 means "absent", so such a file reads as only in B with the date
-    // of time 0 in column B and nothing in column A.
+TEST_F(ResultList, FileOnlyInAWithTimeZeroShowsAsOnlyA) {
+    // A file dated 1 January 1970 is still a file: which sides have it does
+    // not depend on its time.
     WriteFile(dirA + "/epoch.txt", "a");
     struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, (dirA + "/epoch.txt").c_str(), times, 0), 0);
@@ -84,9 +85,9 @@ TEST_F(ResultList, FileOnlyInAWithTimeZeroShowsAsOnlyB) {
     Press(*dlg, IDOK);
     const std::vector<Row> rows = Rows(*dlg);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].image, IMAGE_ONLY_B);
-    EXPECT_EQ(rows[0].dateA, "");
-    EXPECT_EQ(rows[0].dateB, FormatDateText(0));
+    EXPECT_EQ(rows[0].image, IMAGE_ONLY_A);
+    EXPECT_EQ(rows[0].dateA, FormatDateText(0));
+    EXPECT_EQ(rows[0].dateB, "");
     dlg->DestroyWindow();
 }
 

@@ -1,5 +1,7 @@
 #include "support/memory_fs.h"
 
+#include <cerrno>
+
 void MemoryFileSystem::AddDir(const std::string& dir) { m_dirs[dir]; }
 
 void MemoryFileSystem::Add(const std::string& dir, const std::string& name, FileTime mtime, Kind kind) {
@@ -14,7 +16,10 @@ bool MemoryFileSystem::ListDirectory(const std::string& dir, std::vector<DirEntr
     m_listed.push_back(dir);
     out.clear();
     const auto it = m_dirs.find(dir);
-    if (it == m_dirs.end()) return false;
+    if (it == m_dirs.end()) {
+        errno = ENOENT;
+        return false;
+    }
     for (const Entry& e : it->second) {
         DirEntry d;
         d.name = e.name;
