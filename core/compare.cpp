@@ -171,8 +171,9 @@ private:
 
 }  // namespace
 
-void CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                const ListingFailureHandler& onListingFailure) {
+CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
+                          const ListingFailureHandler& onListingFailure) {
+    CompareSummary summary;
     std::memset(&diffs, 0, sizeof diffs);
     Comparison comparison(diffs, fs);
     std::vector<std::string> namesA;
@@ -196,4 +197,5 @@ void CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
         }
         comparison.ComparePair(p, pair, namesA, namesB);
     }
+    return summary;
 }

@@ -29,6 +29,17 @@ using ListingFailureHandler = std::function<void(const ListingFailure& failure)>
 // (names left as they were).
 int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names);
 
+struct CompareSummary {
+    // Differences left out of the table because it was full, per pair slot.
+    int omitted[MAX_DIR_PAIRS] = {};
+
+    int TotalOmitted() const {
+        int total = 0;
+        for (const int n : omitted) total += n;
+        return total;
+    }
+};
+
 // Compares every registered pair and replaces diffs with the result.
-void CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
+CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
                 const ListingFailureHandler& onListingFailure);

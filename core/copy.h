@@ -49,6 +49,10 @@ public:
     // the call that failed (0 when no call failed, e.g. a changed file). The
     // run goes on with the next row when this returns.
     virtual void OnFailure(int /*row*/, const DiffEntry& /*entry*/, FileCopyResult /*reason*/, int /*error*/) {}
+    // Asked before each file and between chunks: true abandons the file in
+    // progress (its destination untouched, the temporary file removed) and
+    // ends the run.
+    virtual bool StopRequested() { return false; }
 };
 
 // Whether row r of the results list is selected.
@@ -58,6 +62,7 @@ struct CopyRunSummary {
     int selected = 0;
     int copied = 0;
     int failed = 0;
+    bool stopped = false;  // the observer asked to stop before every selected file was dealt with
 };
 
 // Copies the file of every selected row r (0 <= r < rows; row r shows

@@ -22,6 +22,7 @@ enum class FileCopyResult {
     DestinationProtected,  // read-only, a directory or another non-file, or a link
     ReadFailed,
     WriteFailed,           // creating, writing, stamping, closing or renaming the new copy
+    Stopped,               // abandoned because the user stopped the run
 };
 
 struct FileCopyRequest {

@@ -89,6 +89,9 @@ public:
     // reported with isLink (a dangling one exists too). The copy uses it so
     // that it never replaces a link by a plain file.
     virtual bool GetLinkStatus(const std::string& path, FileStatus& st) { return GetStatus(path, st); }
+    // Steps, in seconds, in which the file system holding dir keeps
+    // modification times: 2 on FAT and exFAT, 1 elsewhere.
+    virtual int TimeGranularity(const std::string& /*dir*/) { return 1; }
 };
 
 FileSystem& RealFileSystem();
