@@ -41,9 +41,19 @@ TEST_F(Start, WindowAsDesigned) {
     EXPECT_EQ(w->GetDefaultItem(), exitButton);
     EXPECT_EQ(wxWindow::FindFocus(), exitButton) << "the first tab stop has the focus";
 
+    // Every size rendered from the icon's source, each a picture rather than
+    // an empty square: at least a quarter of its pixels are drawn.
     const wxIconBundle icons = w->GetIcons();
-    EXPECT_TRUE(icons.GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NONE).IsOk());
-    EXPECT_TRUE(icons.GetIcon(wxSize(32, 32), wxIconBundle::FALLBACK_NONE).IsOk());
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const wxIcon icon = icons.GetIcon(wxSize(size, size), wxIconBundle::FALLBACK_NONE);
+        ASSERT_TRUE(icon.IsOk()) << size;
+        const wxImage image = wxBitmap(icon).ConvertToImage();
+        ASSERT_EQ(image.GetSize(), wxSize(size, size));
+        int drawn = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) drawn += !image.IsTransparent(x, y);
+        EXPECT_GE(drawn, size * size / 4) << size;
+    }
 
     wxListCtrl* list = dlg->ResultList();
     EXPECT_EQ(list->GetColumnCount(), 3);
