@@ -1,13 +1,16 @@
 # make run    install what is missing, build, start Zoruna in the current folder
 # make test   install what is missing, build, run every test (GUI tests under Xvfb)
 # make bench  build optimised and run the benchmarks
+# make install PREFIX=...  install the program, menu entry, icons and man page (default /usr/local)
+# make deb    build the Debian package (build/zoruna_<version>_<arch>.deb)
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 BENCH_DIR ?= build-bench
 JOBS      ?= $(shell nproc)
+PREFIX    ?= /usr/local
 CMAKE_GEN := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench install deb clean
 
 all: build
 
@@ -35,6 +38,12 @@ bench: deps
 	@test -f $(BENCH_DIR)/CMakeCache.txt || cmake -S . -B $(BENCH_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	bash scripts/run-benchmarks.sh $(BENCH_DIR)
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+deb: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR)

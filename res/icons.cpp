@@ -1,17 +1,42 @@
 #include "res/icons.h"
 
+#include <wx/bitmap.h>
+#include <wx/image.h>
+#include <wx/imagpng.h>
+#include <wx/mstream.h>
+
+#include "app_icon_png.h"
 #include "res/resource.h"
 
 #include "res/icons/a_newer.xpm"
-#include "res/icons/app_16.xpm"
-#include "res/icons/app_32.xpm"
 #include "res/icons/b_newer.xpm"
 #include "res/icons/only_a.xpm"
 #include "res/icons/only_b.xpm"
 
+namespace {
+
+// Decoded with a handler of its own, so that loading the icons does not
+// depend on which image handlers the application has registered.
+wxIcon AppIcon(const AppIconPng& png) {
+    wxMemoryInputStream in(png.data, png.length);
+    wxImage image;
+    wxPNGHandler handler;
+    wxIcon icon;
+    if (handler.LoadFile(&image, in, false)) icon.CopyFromBitmap(wxBitmap(image));
+    return icon;
+}
+
+wxIcon AppIconOfSize(int size) {
+    for (const AppIconPng& png : kAppIconPngs)
+        if (png.size == size) return AppIcon(png);
+    return wxNullIcon;
+}
+
+}  // namespace
+
 wxIcon LoadIconResource(int id) {
     switch (id) {
-        case IDR_MAINFRAME: return wxIcon(app_32_xpm);
+        case IDR_MAINFRAME: return AppIconOfSize(32);
         case IDI_ONLY_A: return wxIcon(only_a_xpm);
         case IDI_ONLY_B: return wxIcon(only_b_xpm);
         case IDI_A_NEWER: return wxIcon(a_newer_xpm);
@@ -22,7 +47,6 @@ wxIcon LoadIconResource(int id) {
 
 wxIconBundle LoadAppIcons() {
     wxIconBundle icons;
-    icons.AddIcon(wxIcon(app_16_xpm));
-    icons.AddIcon(wxIcon(app_32_xpm));
+    for (const AppIconPng& png : kAppIconPngs) icons.AddIcon(AppIcon(png));
     return icons;
 }

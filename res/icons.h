@@ -1,5 +1,6 @@
-// The program's pictures: the application icon and the results list's four
-// row-state icons, drawn as XPM files under res/icons/.
+// The program's pictures: the application icon (rendered at build time from
+// res/icons/zoruna.svg, the source of the installed icons too) and the results
+// list's four row-state icons, drawn as XPM files under res/icons/.
 #pragma once
 
 #include <wx/icon.h>
@@ -10,6 +11,6 @@
 // any other identifier.
 wxIcon LoadIconResource(int id);
 
-// Both images of IDR_MAINFRAME (16 x 16 and 32 x 32), for a window's title
-// bar, task bar and switcher.
+// Every rendered size of the application icon (16 x 16 to 256 x 256), for a
+// window's title bar, task bar and switcher.
 wxIconBundle LoadAppIcons();

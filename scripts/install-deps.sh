@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-apps x11-utils imagemagick openbox
   fonts-ipafont-gothic
+  librsvg2-bin scdoc
+  desktop-file-utils appstream man-db dpkg-dev file
 )
 
 missing=()

@@ -11,6 +11,7 @@
 
 #include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
+#include "support/test_name.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntCase{"-99999999999", INT_MIN},
                       // Only the first 255 bytes count.
                       IntCase{std::string(253, ' ') + "42", 42}, IntCase{std::string(254, ' ') + "42", 4},
-                      IntCase{std::string(255, ' ') + "42", 0}));
+                      IntCase{std::string(255, ' ') + "42", 0}),
+    [](const auto& info) { return NameFromText(info.param.value); });
 
 // --- writing --------------------------------------------------------------
 

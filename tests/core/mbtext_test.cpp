@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 namespace {
 
@@ -12,6 +13,9 @@ struct UpperCase {
     std::string in;
     std::string out;
 };
+
+// gtest shows the case by its name.
+void PrintTo(const UpperCase& c, std::ostream* os) { *os << c.name; }
 
 class MbUpperTest : public ::testing::TestWithParam<UpperCase> {};
 
@@ -25,6 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
         UpperCase{"ascii", CodePage::Utf8, "Readme.txt", "README.TXT"},
         UpperCase{"utf8_kept_whole", CodePage::Utf8, "\xE3\x81\x82" "a\xC3\xA9z", "\xE3\x81\x82" "A\xC3\xA9Z"},
         UpperCase{"utf8_invalid_bytes_pass", CodePage::Utf8, "\xFF" "a\x80" "b", "\xFF" "A\x80" "B"},
+        // A three-byte lead followed by ASCII is a byte on its own: the letters after it are folded.
+        UpperCase{"utf8_lead_without_continuation_bytes", CodePage::Utf8, "\xE3" "ab", "\xE3" "AB"},
         // 0x83 0x61 is one Shift-JIS character: its trail byte 0x61 ('a') stays.
         UpperCase{"cp932_trail_a", CodePage::Cp932, "\x83\x61" "a", "\x83\x61" "A"},
         // 0x95 0x5C ends in a backslash byte that must not be taken on its own.
@@ -74,6 +80,7 @@ TEST(CharColumns, FullWidthTakesTwoColumns) {
         {"\xC3\xA9", CodePage::Utf8, 1},          // é
         {"\x82\xA0", CodePage::Cp932, 2},         // あ in Shift-JIS
         {"\xB1", CodePage::Cp932, 1},             // ｱ in Shift-JIS
+        {"\x82", CodePage::Cp932, 1},             // a lead byte with nothing after it
     };
     for (const Case& c : cases) EXPECT_EQ(CharColumns(c.text, c.cp), c.columns) << c.text;
 }

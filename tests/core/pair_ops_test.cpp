@@ -105,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RemoveCase{"last_of_ten", 10, {9}, {0, 1, 2, 3, 4, 5, 6, 7, 8}},
                       RemoveCase{"first_of_ten", 10, {0}, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
                       RemoveCase{"none", 3, {}, {0, 1, 2}},
+                      RemoveCase{"index_equal_to_count", 5, {5}, {0, 1, 2, 3, 4}},
                       // Indices that a list box never delivers do no harm.
                       RemoveCase{"unsorted_duplicate_and_out_of_range", 5, {3, 1, 3, 7, -1}, {0, 2, 4}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -11,6 +11,7 @@
 #include "settings/ini_file.h"
 #include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
+#include "support/test_name.h"
 
 namespace {
 
@@ -93,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, SettingsFileNameTest,
                                            NameCase{"C:/x\\y/Zoruna.exe", "Zoruna.INI"},
                                            NameCase{"./v1.2/zoruna", "zoruna.INI"},
                                            NameCase{"zoruna.a.exe", "zoruna.a.INI"}, NameCase{"zoruna", "zoruna.INI"},
-                                           NameCase{"", "zoruna.INI"}, NameCase{nullptr, "zoruna.INI"}));
+                                           NameCase{"", "zoruna.INI"}, NameCase{nullptr, "zoruna.INI"}),
+                         [](const auto& info) {
+                             return info.param.argv0 ? NameFromText(info.param.argv0) : std::string("null_pointer");
+                         });
 
 // --- loading --------------------------------------------------------------
 
@@ -225,7 +229,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, MaskCutTest,
                          ::testing::Values(MaskCutCase{std::vector<std::size_t>(10, 63), 4},
                                            MaskCutCase{{60, 60, 60, 60, 63}, 4},
                                            MaskCutCase{{50, 50, 50, 50, 50, 9}, 5},
-                                           MaskCutCase{{63, 63, 63, 63}, 4}));
+                                           MaskCutCase{{63, 63, 63, 63}, 4}),
+                         [](const auto& info) {
+                             std::string name = "lengths";
+                             for (std::size_t n : info.param.lengths) name += "_" + std::to_string(n);
+                             return name + "_keep_" + std::to_string(info.param.kept);
+                         });
 
 class RenameFails : public ForwardingFileSystem {
 public:

@@ -1,5 +1,5 @@
-// Start-up of the main dialog: the window itself, the settings it loads, the
-// option -d, and one instance per user (real processes).
+// Start-up of the main dialog: the window itself, the settings it loads, what
+// -d does to the window, and one instance per user (real processes).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -15,36 +15,9 @@
 #include <thread>
 
 #include "app/dir_compare_app.h"
-#include "cli/start_option.h"
 #include "gui/main_window_test_helpers.h"
 
 namespace {
-
-struct OptionCase {
-    std::vector<std::string> args;  // after the program path
-    bool compare;
-};
-
-void PrintTo(const OptionCase& c, std::ostream* os) {
-    for (const std::string& arg : c.args) *os << '"' << arg << "\" ";
-}
-
-class StartOption : public ::testing::TestWithParam<OptionCase> {};
-
-TEST_P(StartOption, FirstHyphenOfTheArgumentsFollowedByLowerCaseD) {
-    EXPECT_EQ(HasCompareAtStartOption(GetParam().args), GetParam().compare);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, StartOption,
-    ::testing::Values(OptionCase{{}, false}, OptionCase{{"-d"}, true}, OptionCase{{"-D"}, false},
-                      OptionCase{{"/d"}, false}, OptionCase{{"d"}, false}, OptionCase{{"-"}, false},
-                      OptionCase{{"-", "d"}, false},       // the blank between the arguments follows the hyphen
-                      OptionCase{{"-dx"}, true},           // only the byte after the hyphen counts
-                      OptionCase{{"name", "-d"}, true},    // the first hyphen may stand anywhere
-                      OptionCase{{"x-d"}, true},           // even inside an argument
-                      OptionCase{{"-x", "-d"}, false},     // only the first hyphen is examined
-                      OptionCase{{"--d"}, false}, OptionCase{{"-e-d"}, false}));
 
 class Start : public MainWindowFixture {
 protected:
@@ -68,9 +41,19 @@ TEST_F(Start, WindowAsDesigned) {
     EXPECT_EQ(w->GetDefaultItem(), exitButton);
     EXPECT_EQ(wxWindow::FindFocus(), exitButton) << "the first tab stop has the focus";
 
+    // Every size rendered from the icon's source, each a picture rather than
+    // an empty square: at least a quarter of its pixels are drawn.
     const wxIconBundle icons = w->GetIcons();
-    EXPECT_TRUE(icons.GetIcon(wxSize(16, 16), wxIconBundle::FALLBACK_NONE).IsOk());
-    EXPECT_TRUE(icons.GetIcon(wxSize(32, 32), wxIconBundle::FALLBACK_NONE).IsOk());
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        const wxIcon icon = icons.GetIcon(wxSize(size, size), wxIconBundle::FALLBACK_NONE);
+        ASSERT_TRUE(icon.IsOk()) << size;
+        const wxImage image = wxBitmap(icon).ConvertToImage();
+        ASSERT_EQ(image.GetSize(), wxSize(size, size));
+        int drawn = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) drawn += !image.IsTransparent(x, y);
+        EXPECT_GE(drawn, size * size / 4) << size;
+    }
 
     wxListCtrl* list = dlg->ResultList();
     EXPECT_EQ(list->GetColumnCount(), 3);
