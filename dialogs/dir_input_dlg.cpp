@@ -45,8 +45,7 @@ bool CDirInputDlg::OnInitDialog() {
     } else {
         std::memset(m_dlgMask.m_masks, 0, sizeof m_dlgMask.m_masks);
     }
-    m_editDirA->SetFocus();
-    return true;
+    return true;  // the focus goes to the first tab stop, the edit for A
 }
 
 bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH]) {
@@ -89,7 +88,7 @@ bool CDirInputDlg::CheckStorable(const std::string& text, wxTextCtrl* edit) {
         problem = kDirTooLong;
     if (!problem) return true;
     ShowMessage(GetWindow(), problem, kInputMessageStyle);
-    edit->SetFocus();
+    GotoDlgCtrl(edit);
     return false;
 }
 
@@ -101,15 +100,15 @@ void CDirInputDlg::OnOK() {
     switch (CheckDirInput(textA, textB)) {
         case DirInputCheck::AMissing:
             ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
-            m_editDirA->SetFocus();
+            GotoDlgCtrl(m_editDirA);
             return;
         case DirInputCheck::BMissing:
             ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
-            m_editDirB->SetFocus();
+            GotoDlgCtrl(m_editDirB);
             return;
         case DirInputCheck::Same:
             ShowMessage(GetWindow(), kDirSame, kInputMessageStyle);
-            m_editDirB->SetFocus();
+            GotoDlgCtrl(m_editDirB);
             return;
         case DirInputCheck::Accept:
             break;

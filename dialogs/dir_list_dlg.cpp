@@ -15,14 +15,13 @@ bool CDirListDlg::OnInitDialog() {
     // dialog's content and get the system's list text colour.
     m_listPairs->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
     wnd->Bind(wxEVT_BUTTON, &CDirListDlg::OnDelete, this, IDC_DELETE);
+    // Clicks and Space toggle single lines (the dialog builder sees to it)
+    // and arrive here as selection changes.
     wnd->Bind(wxEVT_LISTBOX, &CDirListDlg::OnSelChangePairList, this, IDC_PAIR_LIST);
-    m_listPairs->Bind(wxEVT_LEFT_DOWN, &CDirListDlg::OnClickPairList, this);
-    m_listPairs->Bind(wxEVT_LEFT_DCLICK, &CDirListDlg::OnDoubleClickPairList, this);
 
     FillPairList();
     UpdateButtons();
-    GetDlgItem(IDCANCEL)->SetFocus();
-    return true;
+    return true;  // the focus goes to the first tab stop, Close
 }
 
 void CDirListDlg::FillPairList() {
@@ -42,28 +41,14 @@ std::vector<int> CDirListDlg::SelectedLines() const {
 void CDirListDlg::UpdateButtons() {
     const std::size_t selected = SelectedLines().size();
     const bool roomForAnother = m_pPairTable && m_pPairTable->count < MAX_DIR_PAIRS;
-    GetDlgItem(IDC_DELETE)->Enable(selected != 0);
+    // A button that disables itself (Delete after deleting, Register at ten
+    // pairs) hands the focus on: to the list after Delete.
+    EnableDlgItem(IDC_DELETE, selected != 0);
     // With ten pairs even an edit is refused until a pair has been deleted.
-    GetDlgItem(IDOK)->Enable(selected <= 1 && roomForAnother);
+    EnableDlgItem(IDOK, selected <= 1 && roomForAnother);
 }
 
 void CDirListDlg::OnSelChangePairList(wxCommandEvent&) { UpdateButtons(); }
-
-void CDirListDlg::OnClickPairList(wxMouseEvent& event) {
-    // Each click toggles one line and leaves the others as they are.
-    m_listPairs->SetFocus();
-    const int line = m_listPairs->HitTest(event.GetPosition());
-    if (line == wxNOT_FOUND) return;
-    if (m_listPairs->IsSelected(line))
-        m_listPairs->Deselect(line);
-    else
-        m_listPairs->SetSelection(line);
-    UpdateButtons();
-}
-
-void CDirListDlg::OnDoubleClickPairList(wxMouseEvent&) {
-    // The two presses of a double click have toggled the line twice already.
-}
 
 void CDirListDlg::OnOK() {
     // Enter reaches here too: Register runs only while its button is enabled.

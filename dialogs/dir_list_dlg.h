@@ -29,8 +29,6 @@ private:
     std::vector<int> SelectedLines() const;
     void OnSelChangePairList(wxCommandEvent& event);
     void OnDelete(wxCommandEvent& event);
-    void OnClickPairList(wxMouseEvent& event);
-    void OnDoubleClickPairList(wxMouseEvent& event);
 
 public:
     // Runs Register: adds a pair or edits the one selected pair.

@@ -39,7 +39,7 @@ void CMaskDlg::OnOK() {
     const std::string text = FromWx(edit->GetValue());
     if (const char* problem = MaskTextProblem(text)) {
         ShowMessage(GetWindow(), problem, wxOK | wxICON_QUESTION);
-        edit->SetFocus();
+        GotoDlgCtrl(edit);
         return;
     }
     m_strMasks = text;

@@ -10,8 +10,23 @@
 #include <algorithm>
 
 #include "ui/dialog_font.h"
+#include "ui/toggle_list.h"
+#include "ui/window_focus.h"
 #include "ui/wx_text.h"
 #include "res/resource.h"
+
+namespace {
+
+// Controls that the Tab key reaches; labels and pictures are skipped.
+bool IsTabStop(ControlKind kind) { return kind != ControlKind::Static && kind != ControlKind::Icon; }
+
+void PressButton(wxWindow* button) {
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+}  // namespace
 
 ResourceDialog::ResourceDialog(const DialogTemplate& tmpl) : m_tmpl(tmpl) {}
 
@@ -59,7 +74,9 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
                 long style = border;
                 style |= (c.style & CS_MULTIPLESEL) ? wxLB_MULTIPLE : wxLB_SINGLE;
                 if (c.style & CS_VSCROLL) style |= wxLB_NEEDED_SB;
-                w = new wxListBox(m_wnd, id, pos, size, 0, nullptr, style);
+                auto* list = new wxListBox(m_wnd, id, pos, size, 0, nullptr, style);
+                if (c.style & CS_MULTIPLESEL) UseToggleSelection(list);
+                w = list;
                 break;
             }
             case ControlKind::Edit:
@@ -92,18 +109,24 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
     m_wnd->Bind(wxEVT_BUTTON, &ResourceDialog::OnButtonOK, this, wxID_OK);
     m_wnd->Bind(wxEVT_BUTTON, &ResourceDialog::OnButtonCancel, this, wxID_CANCEL);
     m_wnd->Bind(wxEVT_CLOSE_WINDOW, &ResourceDialog::OnClose, this);
+    m_wnd->Bind(wxEVT_CHAR_HOOK, &ResourceDialog::OnCharHook, this);
     if (parent)
         m_wnd->CentreOnParent();
     else
         m_wnd->CentreOnScreen();
 }
 
-int ResourceDialog::DoModal(wxWindow* parent) {
+void ResourceDialog::Initialize(wxWindow* parent) {
     BuildWindow(parent);
     m_endedInInit = false;
     m_initializing = true;
-    OnInitDialog();
+    const bool focusFirst = OnInitDialog();
     m_initializing = false;
+    if (focusFirst && !m_endedInInit) GotoDlgCtrl(NextTabStop(nullptr));
+}
+
+int ResourceDialog::DoModal(wxWindow* parent) {
+    Initialize(parent);
     // A dialog that ended itself while initialising is never shown.
     const int code = m_endedInInit ? m_wnd->GetReturnCode() : m_wnd->ShowModal();
     DestroyWindow();
@@ -111,11 +134,7 @@ int ResourceDialog::DoModal(wxWindow* parent) {
 }
 
 bool ResourceDialog::Create(wxWindow* parent, bool show) {
-    BuildWindow(parent);
-    m_endedInInit = false;
-    m_initializing = true;
-    OnInitDialog();
-    m_initializing = false;
+    Initialize(parent);
     if (show && !m_endedInInit) m_wnd->Show();
     return true;
 }
@@ -147,4 +166,66 @@ void ResourceDialog::OnClose(wxCloseEvent& event) {
     // The close box runs the same path as the Cancel button.
     if (event.CanVeto()) event.Veto();
     OnCancel();
+}
+
+void ResourceDialog::EnableDlgItem(int id, bool enable) {
+    wxWindow* item = GetDlgItem(id);
+    if (!item || item->IsThisEnabled() == enable) return;
+    // Asked before disabling: GTK then drops the focus of the window, and a
+    // window without a focused control hears neither Escape nor Enter.
+    const bool passFocus = !enable && HoldsWindowFocus(item);
+    item->Enable(enable);
+    if (passFocus) GotoDlgCtrl(NextTabStop(item));
+}
+
+void ResourceDialog::GotoDlgCtrl(wxWindow* control) {
+    if (!control) return;
+    control->SetFocus();
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) edit->SelectAll();
+}
+
+wxWindow* ResourceDialog::NextTabStop(const wxWindow* from) const {
+    const std::span<const ControlTemplate> controls = m_tmpl.controls;
+    const std::size_t n = controls.size();
+    std::size_t start = 0;
+    for (std::size_t i = 0; from && i < n; ++i)
+        if (IsTabStop(controls[i].kind) && GetDlgItem(controls[i].id) == from) start = i + 1;
+    for (std::size_t k = 0; k < n; ++k) {
+        const ControlTemplate& c = controls[(start + k) % n];
+        if (!IsTabStop(c.kind)) continue;
+        wxWindow* w = GetDlgItem(c.id);
+        if (w && w != from && w->IsThisEnabled() && w->IsShown()) return w;
+    }
+    return nullptr;
+}
+
+wxWindow* ResourceDialog::DefaultButton() const {
+    for (const ControlTemplate& c : m_tmpl.controls)
+        if (c.kind == ControlKind::DefPushButton) return GetDlgItem(c.id);
+    return nullptr;
+}
+
+void ResourceDialog::OnCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    if (event.AltDown() || event.ControlDown()) {
+        event.Skip();
+        return;
+    }
+    if (key == WXK_ESCAPE) {
+        OnCancel();
+        return;
+    }
+    if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER) {
+        event.Skip();
+        return;
+    }
+    // Enter is taken here, before the control: an edit or a list would keep
+    // it for itself (GTK's list would even select the line alone).
+    wxWindow* focus = wxWindow::FindFocus();
+    if (dynamic_cast<wxButton*>(focus) && focus->IsEnabled() && wxGetTopLevelParent(focus) == m_wnd) {
+        PressButton(focus);
+        return;
+    }
+    wxWindow* button = DefaultButton();
+    if (button && button->IsEnabled()) PressButton(button);
 }

@@ -2,6 +2,12 @@
 // builds a real wxDialog from its layout in res/ each time it runs, the way a
 // dialog object outlives its window on Windows. Handlers are bound to the
 // window in OnInitDialog with Bind().
+//
+// The keyboard works as in a Windows dialog on every platform: Escape is the
+// Cancel command in every state; Enter presses the push button that has the
+// focus, or else the default button while it is enabled; the controls take
+// the focus in the order of the layout, and a control that is disabled while
+// it holds the focus hands it to the next enabled one.
 #pragma once
 
 #include <wx/dialog.h>
@@ -32,6 +38,13 @@ public:
     wxWindow* GetDlgItem(int id) const;
     template <class T>
     T* Item(int id) const { return dynamic_cast<T*>(GetDlgItem(id)); }
+
+    // Enables or disables a control; a control that loses the focus this way
+    // passes it on to the next enabled control in tab order.
+    void EnableDlgItem(int id, bool enable);
+    // Puts the focus on control; an edit gets its whole text selected, so
+    // that typing replaces it.
+    void GotoDlgCtrl(wxWindow* control);
     const DialogTemplate& Template() const { return m_tmpl; }
 
     // The window identifier of a resource identifier: IDOK and IDCANCEL
@@ -39,7 +52,9 @@ public:
     static int WxId(int resourceId);
 
 protected:
-    // Runs after the controls exist and before the window is shown.
+    // Runs after the controls exist and before the window is shown. True:
+    // the focus goes to the first control in tab order that can take it;
+    // false: OnInitDialog has placed the focus itself.
     virtual bool OnInitDialog() { return true; }
     // The OK button (IDOK), also reached by Enter on a default OK button.
     virtual void OnOK() { EndDialog(wxID_OK); }
@@ -48,6 +63,13 @@ protected:
 
 private:
     void BuildWindow(wxWindow* parent);
+    // Builds the window and runs OnInitDialog.
+    void Initialize(wxWindow* parent);
+    // The first control after from (from the start for nullptr) in tab
+    // order that is enabled and shown, wrapping around; nullptr if none.
+    wxWindow* NextTabStop(const wxWindow* from) const;
+    wxWindow* DefaultButton() const;
+    void OnCharHook(wxKeyEvent& event);
     void OnButtonOK(wxCommandEvent& event);
     void OnButtonCancel(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);

@@ -1,0 +1,141 @@
+#include "ui/toggle_list.h"
+
+#include <algorithm>
+
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
+
+namespace {
+
+#ifndef __WXMSW__
+
+void ReportSelectionChange(wxListBox* list, int line) {
+    wxCommandEvent change(wxEVT_LISTBOX, list->GetId());
+    change.SetEventObject(list);
+    change.SetInt(line);
+    list->GetEventHandler()->ProcessEvent(change);
+}
+
+void ToggleLine(wxListBox* list, int line) {
+    SetCaretLine(list, line);
+    if (list->IsSelected(line))
+        list->Deselect(line);
+    else
+        list->SetSelection(line);
+    ReportSelectionChange(list, line);
+}
+
+void OnLeftDown(wxListBox* list, const wxMouseEvent& event) {
+    list->SetFocus();
+    const int line = list->HitTest(event.GetPosition());
+    if (line != wxNOT_FOUND) ToggleLine(list, line);
+}
+
+// Where a navigation key moves the caret from line, or wxNOT_FOUND for a key
+// that is not one.
+int NavigationTarget(const wxListBox* list, int key, int line) {
+    const int last = static_cast<int>(list->GetCount()) - 1;
+    const int page = std::max(1, list->GetCountPerPage() - 1);
+    int target;
+    switch (key) {
+        case WXK_UP: case WXK_NUMPAD_UP: target = line - 1; break;
+        case WXK_DOWN: case WXK_NUMPAD_DOWN: target = line + 1; break;
+        case WXK_HOME: case WXK_NUMPAD_HOME: target = 0; break;
+        case WXK_END: case WXK_NUMPAD_END: target = last; break;
+        case WXK_PAGEUP: case WXK_NUMPAD_PAGEUP: target = line - page; break;
+        case WXK_PAGEDOWN: case WXK_NUMPAD_PAGEDOWN: target = line + page; break;
+        default: return wxNOT_FOUND;
+    }
+    return std::clamp(target, 0, last);
+}
+
+void OnKeyDown(wxListBox* list, wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    // Tab moves on; Alt and Ctrl combinations belong to the dialog.
+    if (key == WXK_TAB || event.AltDown() || event.ControlDown()) {
+        event.Skip();
+        return;
+    }
+    if (list->GetCount() == 0) return;
+    // Without a caret the first line counts as focused, as on Windows.
+    const int caret = std::max(GetCaretLine(list), 0);
+    if (key == WXK_SPACE || key == WXK_NUMPAD_SPACE) {
+        ToggleLine(list, caret);
+        return;
+    }
+    const int target = NavigationTarget(list, key, caret);
+    if (target != wxNOT_FOUND) SetCaretLine(list, target);
+    // Every other key is dropped: the view would select the line it finds
+    // by typing, or all lines, without the dialog knowing.
+}
+
+#endif  // !__WXMSW__
+
+}  // namespace
+
+void UseToggleSelection(wxListBox* list) {
+#ifdef __WXMSW__
+    (void)list;
+#else
+    list->Bind(wxEVT_LEFT_DOWN, [list](wxMouseEvent& event) { OnLeftDown(list, event); });
+    // Each press of a double click has toggled its line already.
+    list->Bind(wxEVT_LEFT_DCLICK, [](wxMouseEvent&) {});
+    list->Bind(wxEVT_KEY_DOWN, [list](wxKeyEvent& event) { OnKeyDown(list, event); });
+#endif
+}
+
+#ifdef __WXGTK__
+
+namespace {
+
+struct TreePath {
+    explicit TreePath(int line) : path(gtk_tree_path_new_from_indices(line, -1)) {}
+    ~TreePath() { gtk_tree_path_free(path); }
+    TreePath(const TreePath&) = delete;
+    TreePath& operator=(const TreePath&) = delete;
+    GtkTreePath* path;
+};
+
+}  // namespace
+
+int GetCaretLine(const wxListBox* list) {
+    GtkTreePath* path = nullptr;
+    gtk_tree_view_get_cursor(list->m_treeview, &path, nullptr);
+    if (!path) return wxNOT_FOUND;
+    const int depth = gtk_tree_path_get_depth(path);
+    const int line = depth > 0 ? gtk_tree_path_get_indices(path)[0] : wxNOT_FOUND;
+    gtk_tree_path_free(path);
+    return line;
+}
+
+void SetCaretLine(wxListBox* list, int line) {
+    if (line < 0 || line >= static_cast<int>(list->GetCount())) return;
+    // Setting GTK's cursor selects that line alone; the selection is put back
+    // as it was, unseen by the dialog.
+    wxArrayInt selected;
+    list->GetSelections(selected);
+    GtkTreeSelection* selection = gtk_tree_view_get_selection(list->m_treeview);
+    list->GTKDisableEvents();
+    gtk_tree_view_set_cursor(list->m_treeview, TreePath(line).path, nullptr, FALSE);
+    gtk_tree_selection_unselect_all(selection);
+    for (int i : selected) gtk_tree_selection_select_path(selection, TreePath(i).path);
+    list->GTKEnableEvents();
+}
+
+#elif defined(__WXMSW__)
+
+int GetCaretLine(const wxListBox* list) {
+    const LRESULT line = ::SendMessage(static_cast<HWND>(list->GetHandle()), LB_GETCARETINDEX, 0, 0);
+    return line == LB_ERR || list->GetCount() == 0 ? wxNOT_FOUND : static_cast<int>(line);
+}
+
+void SetCaretLine(wxListBox* list, int line) {
+    if (line < 0 || line >= static_cast<int>(list->GetCount())) return;
+    ::SendMessage(static_cast<HWND>(list->GetHandle()), LB_SETCARETINDEX, line, FALSE);
+}
+
+#endif
