@@ -42,6 +42,12 @@ check "--version prints the package version" test "$out" = "Zoruna Version $vers
 check "man finds the page" test "$(man -w zoruna)" = /usr/share/man/man1/zoruna.1
 check "menu entry installed" test -f /usr/share/applications/zoruna.desktop
 check "menu launcher installed" test -x /usr/libexec/zoruna/zoruna-launcher
+# The menu's command opens the window: still running after five seconds on a
+# virtual display, in the settings folder the launcher created.
+status=0
+(cd / && env -u XDG_CONFIG_HOME HOME="$work" xvfb-run -a timeout 5 /usr/libexec/zoruna/zoruna-launcher) || status=$?
+check "the menu's launcher starts the window (status $status, 124: ended by timeout)" test "$status" = 124
+check "settings folder created" test -d "$work/.config/zoruna"
 
 "${sudo[@]}" dpkg -r zoruna
 removed=1
