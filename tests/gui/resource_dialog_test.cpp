@@ -97,19 +97,4 @@ INSTANTIATE_TEST_SUITE_P(
                       FocusPassCase{"other_control_keeps_it", IDC_DIR_B, {IDOK, IDC_MASK}, IDC_DIR_B}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ResourceDialog, FocusPassedToAnEditSelectsItsText) {
-    ResourceDialog dlg(kDirInputDialog);
-    ASSERT_TRUE(dlg.Create(nullptr, false));
-    auto* b = dlg.Item<wxTextCtrl>(IDC_DIR_B);
-    b->ChangeValue("/some/dir");
-    b->SetSelection(2, 2);
-    dlg.GetDlgItem(IDC_DIR_A)->SetFocus();
-    dlg.EnableDlgItem(IDC_DIR_A, false);
-    ASSERT_EQ(wxWindow::FindFocus(), b);
-    long from = -1, to = -1;
-    b->GetSelection(&from, &to);
-    EXPECT_EQ(from, 0);
-    EXPECT_EQ(to, b->GetLastPosition());
-}
-
 }  // namespace
