@@ -82,9 +82,6 @@ bool CDirCompareDlg::OnInitDialog() {
     // as a right click does in a native list; rows and the empty space below
     // them alike. The menu key only sends wxEVT_CONTEXT_MENU, left alone.
     m_listResult->Bind(wxEVT_RIGHT_UP, &CDirCompareDlg::OnRClickResultList, this);
-    // A native list leaves Enter to the dialog, which presses the default
-    // button (Exit); the generic list would take it for itself.
-    m_listResult->Bind(wxEVT_KEY_DOWN, &CDirCompareDlg::OnKeyDownResultList, this);
 #endif
 
 #ifdef __WXMSW__
@@ -165,19 +162,6 @@ void CDirCompareDlg::ClearResults() {
 void CDirCompareDlg::OnRClickResultList(wxEvent&) {
     PrepareResultMenu();
     TrackResultMenu();
-}
-
-void CDirCompareDlg::OnKeyDownResultList(wxKeyEvent& event) {
-    const int key = event.GetKeyCode();
-    if ((key != WXK_RETURN && key != WXK_NUMPAD_ENTER) || event.HasAnyModifiers()) {
-        event.Skip();
-        return;
-    }
-    wxWindow* button = GetWindow()->GetDefaultItem();
-    if (!button) return;
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
 }
 
 void CDirCompareDlg::PrepareResultMenu() {

@@ -59,7 +59,6 @@ private:
     void OnSecret(wxCommandEvent& event);
     void OnDirs(wxCommandEvent& event);
     void OnRClickResultList(wxEvent& event);
-    void OnKeyDownResultList(wxKeyEvent& event);
     // Greys Select all on an empty list and the copy without a selection.
     void PrepareResultMenu();
     void OnSelectAll(wxCommandEvent& event);

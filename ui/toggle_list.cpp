@@ -29,6 +29,13 @@ void ToggleLine(wxListBox* list, int line) {
     ReportSelectionChange(list, line);
 }
 
+void ForwardEnter(wxListBox* list) {
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(list);
+    list->GetEventHandler()->ProcessEvent(enter);
+}
+
 void OnLeftDown(wxListBox* list, const wxMouseEvent& event) {
     list->SetFocus();
     const int line = list->HitTest(event.GetPosition());
@@ -55,8 +62,9 @@ int NavigationTarget(const wxListBox* list, int key, int line) {
 
 void OnKeyDown(wxListBox* list, wxKeyEvent& event) {
     const int key = event.GetKeyCode();
-    // Tab moves on; Alt and Ctrl combinations belong to the dialog.
-    if (key == WXK_TAB || event.AltDown() || event.ControlDown()) {
+    // Tab moves on and Alt combinations belong to the dialog; Shift and Ctrl
+    // change nothing, as on Windows (GTK would select ranges or all lines).
+    if (key == WXK_TAB || event.AltDown()) {
         event.Skip();
         return;
     }
@@ -85,6 +93,11 @@ void UseToggleSelection(wxListBox* list) {
     // Each press of a double click has toggled its line already.
     list->Bind(wxEVT_LEFT_DCLICK, [](wxMouseEvent&) {});
     list->Bind(wxEVT_KEY_DOWN, [list](wxKeyEvent& event) { OnKeyDown(list, event); });
+    // wxGTK's list box keeps Enter for itself while a line is selected and
+    // reports it as a double click (real double clicks never reach it, see
+    // above); it goes on to the window as the Enter key it was, where a
+    // dialog presses its default button.
+    list->Bind(wxEVT_LISTBOX_DCLICK, [list](wxCommandEvent&) { ForwardEnter(list); });
 #endif
 }
 

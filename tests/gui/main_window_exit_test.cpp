@@ -27,16 +27,11 @@ void Leave(CDirCompareDlg& dlg, Way way) {
         case Way::CloseBox:
             w->Close();
             break;
-        case Way::EnterInList: {
+        case Way::EnterInList:
             // Enter where no button has the focus presses the default button.
-            wxWindow* area = ListMouseWindow(dlg.ResultList());
-            area->SetFocus();
-            wxKeyEvent enter(wxEVT_KEY_DOWN);
-            enter.m_keyCode = WXK_RETURN;
-            enter.SetEventObject(area);
-            area->GetEventHandler()->ProcessEvent(enter);
+            ShowForKeys(w, ListMouseWindow(dlg.ResultList()));
+            PressKey(WXK_RETURN);
             break;
-        }
     }
     PumpEvents();
 }

@@ -42,7 +42,7 @@ int RunInput(DirPair& pair, Body body) {
 }
 
 // Presses a button and checks that it brings up exactly this refusal, with
-// the focus then on the control focusId.
+// the focus then on the edit focusId and its whole text selected.
 void ExpectRefusal(wxDialog* d, int button, const char* message, int focusId) {
     ModalSeen box;
     ExpectMessageBox(wxID_OK, &box);
@@ -52,6 +52,10 @@ void ExpectRefusal(wxDialog* d, int button, const char* message, int focusId) {
     EXPECT_EQ(box.title, "Zoruna");
     EXPECT_EQ(box.style & (wxICON_MASK | wxOK | wxCANCEL | wxYES_NO), wxOK | wxICON_QUESTION);
     EXPECT_EQ(wxWindow::FindFocus(), Control(d, focusId));
+    long from = -1, to = -1;
+    Edit(d, focusId)->GetSelection(&from, &to);
+    EXPECT_EQ(from, 0);
+    EXPECT_EQ(to, Edit(d, focusId)->GetLastPosition()) << "typing must replace the whole text";
     EXPECT_NE(d->GetReturnCode(), wxID_OK) << "the dialog must stay open";
 }
 

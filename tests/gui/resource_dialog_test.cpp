@@ -4,6 +4,8 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
+#include <vector>
+
 #include "ui/dialog_font.h"
 #include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
@@ -58,5 +60,41 @@ TEST(ResourceDialog, CancelAndCloseBoxEndWithCancel) {
         EXPECT_EQ(dlg.DoModal(), wxID_CANCEL);
     }
 }
+
+struct FocusPassCase {
+    const char* name;
+    int focus;                 // control with the focus
+    std::vector<int> disable;  // disabled one after the other
+    int expected;              // control with the focus afterwards
+};
+
+void PrintTo(const FocusPassCase& c, std::ostream* os) { *os << c.name; }
+
+class FocusPass : public ::testing::TestWithParam<FocusPassCase> {};
+
+// The input layout: A, B, Browse A, Browse B, OK, Cancel, two labels, MASK.
+TEST_P(FocusPass, DisabledControlHandsTheFocusToTheNextEnabledTabStop) {
+    const FocusPassCase& c = GetParam();
+    ResourceDialog dlg(kDirInputDialog);
+    ASSERT_TRUE(dlg.Create(nullptr, false));
+    dlg.GetDlgItem(c.focus)->SetFocus();
+    for (int id : c.disable) dlg.EnableDlgItem(id, false);
+    EXPECT_EQ(wxWindow::FindFocus(), dlg.GetDlgItem(c.expected));
+    for (int id : c.disable) {
+        EXPECT_FALSE(dlg.GetDlgItem(id)->IsThisEnabled());
+        dlg.EnableDlgItem(id, true);
+    }
+    // Enabling never takes the focus.
+    EXPECT_EQ(wxWindow::FindFocus(), dlg.GetDlgItem(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FocusPass,
+    ::testing::Values(FocusPassCase{"to_the_next", IDC_BROWSE_A, {IDC_BROWSE_A}, IDC_BROWSE_B},
+                      FocusPassCase{"over_disabled_ones", IDOK, {IDCANCEL, IDOK}, IDC_MASK},
+                      FocusPassCase{"past_labels_and_around", IDC_MASK, {IDC_MASK}, IDC_DIR_A},
+                      FocusPassCase{"edit_to_edit", IDC_DIR_A, {IDC_DIR_A}, IDC_DIR_B},
+                      FocusPassCase{"other_control_keeps_it", IDC_DIR_B, {IDOK, IDC_MASK}, IDC_DIR_B}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
+#include <wx/uiaction.h>
 #include <wx/uilocale.h>
 
 #include <deque>
@@ -91,6 +92,26 @@ void PumpEvents() {
     for (int i = 0; i < 100 && wxTheApp->Pending(); ++i) wxTheApp->Dispatch();
     wxTheApp->ProcessPendingEvents();
     wxYield();
+}
+
+void ShowForKeys(wxTopLevelWindow* window, wxWindow* control) {
+    window->Show();
+    window->Raise();
+    PumpEvents();
+    control->SetFocus();
+    PumpEvents();
+}
+
+void PressKey(int key, int modifiers) {
+    wxUIActionSimulator keyboard;
+    keyboard.Char(key, modifiers);
+    PumpEvents();
+}
+
+void TypeKeys(const char* text) {
+    wxUIActionSimulator keyboard;
+    keyboard.Text(text);
+    PumpEvents();
 }
 
 int main(int argc, char** argv) {

@@ -36,6 +36,16 @@ int ModalCount();
 // Runs pending events until the queue is empty (no sleeping).
 void PumpEvents();
 
+// Shows window (the modal hook never shows a dialog itself) as the window
+// that gets the keyboard, with the focus on control. Bare Xvfb has no window
+// manager, so the window takes the input focus itself.
+void ShowForKeys(wxTopLevelWindow* window, wxWindow* control);
+// Presses and releases key (WXK_... or a character) with modifiers through
+// the X server, as the keyboard does, and runs the events that follow.
+void PressKey(int key, int modifiers = wxMOD_NONE);
+// Types text (ASCII) key by key.
+void TypeKeys(const char* text);
+
 // UTF-8 helpers for assertions.
 inline std::string U8(const wxString& s) { return std::string(s.utf8_str()); }
 inline wxString W(const char* utf8) { return wxString::FromUTF8(utf8); }
