@@ -4,14 +4,13 @@
 
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
-#endif
-#ifdef __WXMSW__
+#else
 #include <wx/msw/wrapwin.h>
 #endif
 
-namespace {
+#ifdef __WXGTK__
 
-#ifndef __WXMSW__
+namespace {
 
 void ReportSelectionChange(wxListBox* list, int line) {
     wxCommandEvent change(wxEVT_LISTBOX, list->GetId());
@@ -27,13 +26,6 @@ void ToggleLine(wxListBox* list, int line) {
     else
         list->SetSelection(line);
     ReportSelectionChange(list, line);
-}
-
-void ForwardEnter(wxListBox* list) {
-    wxKeyEvent enter(wxEVT_CHAR_HOOK);
-    enter.m_keyCode = WXK_RETURN;
-    enter.SetEventObject(list);
-    list->GetEventHandler()->ProcessEvent(enter);
 }
 
 void OnLeftDown(wxListBox* list, const wxMouseEvent& event) {
@@ -81,29 +73,21 @@ void OnKeyDown(wxListBox* list, wxKeyEvent& event) {
     // by typing, or all lines, without the dialog knowing.
 }
 
-#endif  // !__WXMSW__
-
-}  // namespace
-
-void UseToggleSelection(wxListBox* list) {
-#ifdef __WXMSW__
-    (void)list;
-#else
-    list->Bind(wxEVT_LEFT_DOWN, [list](wxMouseEvent& event) { OnLeftDown(list, event); });
-    // Each press of a double click has toggled its line already.
-    list->Bind(wxEVT_LEFT_DCLICK, [](wxMouseEvent&) {});
-    list->Bind(wxEVT_KEY_DOWN, [list](wxKeyEvent& event) { OnKeyDown(list, event); });
-    // wxGTK's list box keeps Enter for itself while a line is selected and
-    // reports it as a double click (real double clicks never reach it, see
-    // above); it goes on to the window as the Enter key it was, where a
-    // dialog presses its default button.
-    list->Bind(wxEVT_LISTBOX_DCLICK, [list](wxCommandEvent&) { ForwardEnter(list); });
-#endif
+gboolean OnViewEvent(GtkWidget*, GdkEvent* event, gpointer data) {
+    if (event->type != GDK_KEY_PRESS) return FALSE;
+    const GdkEventKey& key = event->key;
+    if (key.keyval != GDK_KEY_Return && key.keyval != GDK_KEY_KP_Enter && key.keyval != GDK_KEY_ISO_Enter)
+        return FALSE;
+    auto* list = static_cast<wxListBox*>(data);
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = key.keyval == GDK_KEY_KP_Enter ? WXK_NUMPAD_ENTER : WXK_RETURN;
+    enter.SetShiftDown(key.state & GDK_SHIFT_MASK);
+    enter.SetControlDown(key.state & GDK_CONTROL_MASK);
+    enter.SetAltDown(key.state & GDK_MOD1_MASK);
+    enter.SetEventObject(list);
+    list->GetEventHandler()->ProcessEvent(enter);
+    return TRUE;
 }
-
-#ifdef __WXGTK__
-
-namespace {
 
 struct TreePath {
     explicit TreePath(int line) : path(gtk_tree_path_new_from_indices(line, -1)) {}
@@ -114,6 +98,19 @@ struct TreePath {
 };
 
 }  // namespace
+
+void UseToggleSelection(wxListBox* list) {
+    list->Bind(wxEVT_LEFT_DOWN, [list](wxMouseEvent& event) { OnLeftDown(list, event); });
+    // Each press of a double click has toggled its line already.
+    list->Bind(wxEVT_LEFT_DCLICK, [](wxMouseEvent&) {});
+    list->Bind(wxEVT_KEY_DOWN, [list](wxKeyEvent& event) { OnKeyDown(list, event); });
+    // wxGTK's list box keeps Enter for itself while a line is selected: it
+    // reports a double click and then activates the window's default button
+    // on its own, so a dialog would run it twice. Enter is taken before
+    // either sees it and goes to the window as the key it was, where a
+    // dialog presses its default button once.
+    g_signal_connect(list->m_treeview, "event", G_CALLBACK(OnViewEvent), list);
+}
 
 int GetCaretLine(const wxListBox* list) {
     GtkTreePath* path = nullptr;
@@ -139,7 +136,9 @@ void SetCaretLine(wxListBox* list, int line) {
     list->GTKEnableEvents();
 }
 
-#elif defined(__WXMSW__)
+#else  // Windows: LBS_MULTIPLESEL does it all.
+
+void UseToggleSelection(wxListBox*) {}
 
 int GetCaretLine(const wxListBox* list) {
     const LRESULT line = ::SendMessage(static_cast<HWND>(list->GetHandle()), LB_GETCARETINDEX, 0, 0);

@@ -228,6 +228,10 @@ TEST(ListFocus, EnterOnCloseClosesAndEnterInTheListRegisters) {
         PressKey(WXK_SPACE);
         ExpectModal([](wxDialog* input, const ModalSeen&) {
             EXPECT_EQ(Text(input, IDC_DIR_A), "/a0");  // the selected pair
+            // Shown for real, the input dialog takes the activation from the
+            // list; once it is gone, nothing may press Register a second time.
+            input->Show();
+            PumpEvents();
             SetText(input, IDC_DIR_B, "/edited");
             Press(input, IDOK);
             return input->GetReturnCode();
