@@ -35,23 +35,21 @@ private:
 
 }  // namespace
 
-int RunSync(std::FILE* out, std::FILE* err) {
-    const auto pairs = std::make_unique<DirPairTable>();
-    LoadPairsReadOnly(*pairs);
+int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
     FileSystem& fs = RealFileSystem();
 
     bool listingFailed = false;
     const ListingFailureHandler onListingFailure = [&](const std::string& message) {
         listingFailed = true;
-        std::fprintf(err, "%s\n", EscapeListingFailure(*pairs, message).c_str());
+        std::fprintf(err, "%s\n", EscapeListingFailure(pairs, message).c_str());
     };
 
-    CompareAll(*pairs, *diffs, fs, onListingFailure);
+    CompareAll(pairs, *diffs, fs, onListingFailure);
     PrintingObserver observer(out, err);
     const CopyRunSummary summary =
-        CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
-    CompareAll(*pairs, *diffs, fs, onListingFailure);
+        CopySelectedFiles(pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
+    CompareAll(pairs, *diffs, fs, onListingFailure);
 
     if (listingFailed) return 2;
     return summary.failed == 0 && diffs->count == 0 ? 0 : 1;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "zoruna_version.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
 
     const ChildResult version = RunIn(t.path(), exe, "--version");
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "Zoruna Version 0.98.03\n");
+    EXPECT_EQ(version.out, ZORUNA_VERSION_TEXT "\n");
 
     const ChildResult pairs = RunIn(t.path(), exe, "--pairs");
     EXPECT_EQ(pairs.status, 0);
