@@ -107,7 +107,7 @@ int main() {
         std::string (*make)();
         int pairs;
     };
-    for (const Shape& shape : {Shape{"grown by older saves", Grown, 1}, Shape{"20 MiB foreign section", Foreign, 10},
+    for (const Shape& shape : {Shape{"grown by older saves", Grown, 10}, Shape{"20 MiB foreign section", Foreign, 10},
                                Shape{"keyless pair sections", Keyless, 0}}) {
         const std::string text = shape.make();
         WriteText(store.path, text);

@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "settings/ini_store.h"
@@ -22,14 +24,22 @@ std::size_t DirectoryPartLength(const std::string& path) {
     return base;
 }
 
-bool ReadAll(FileSystem& fs, FileHandle h, std::string& text) {
-    char buf[16384];
+// Reads to the end straight into text; sizeHint (the size the file's status
+// gave) spares the regrowing of a large file's text.
+bool ReadAll(FileSystem& fs, FileHandle h, std::string& text, std::uint64_t sizeHint) {
+    constexpr std::uint64_t kMinBuffer = 1 << 16;
+    constexpr std::uint64_t kMaxHint = 1 << 26;
+    text.resize(static_cast<std::size_t>(std::clamp(sizeHint + 1, kMinBuffer, kMaxHint)));
+    std::size_t used = 0;
     for (;;) {
-        const long long n = fs.Read(h, buf, sizeof buf);
+        if (used == text.size()) text.resize(text.size() * 2);
+        const long long n = fs.Read(h, text.data() + used, text.size() - used);
         if (n < 0) return false;
-        if (n == 0) return true;
-        text.append(buf, static_cast<std::size_t>(n));
+        if (n == 0) break;
+        used += static_cast<std::size_t>(n);
     }
+    text.resize(used);
+    return true;
 }
 
 // A write is only made in file mode, with all texts present and a key line
@@ -76,7 +86,7 @@ SettingsRead ReadSettingsText(const SettingsStore& store, std::string& text) {
     if (!st.isFile) return SettingsRead::NotAFile;
     const FileHandle h = fs.OpenRead(store.path);
     if (h == kInvalidHandle) return SettingsRead::Unreadable;
-    const bool ok = ReadAll(fs, h, text);
+    const bool ok = ReadAll(fs, h, text, st.size);
     fs.Close(h);
     if (!ok) text.clear();
     return ok ? SettingsRead::Read : SettingsRead::Unreadable;

@@ -1,6 +1,7 @@
 #include "settings/ini_text.h"
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -28,67 +29,86 @@ std::string HeaderText(std::string_view section) {
 
 bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-bool HasByteOrderMark(std::string_view text) { return StartsWith(text, kByteOrderMark); }
+// Hands out the lines of a text one by one: a line ends at an LF, one CR
+// before it is dropped, a last line without an LF is still a line.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : m_text(text) {}
 
-// The blocks of the file in order: [first, end) line indices; ended: its last
-// line is a block end (false only for a last block cut off by the file's end).
-struct Block {
-    std::size_t first;
-    std::size_t end;
-    bool ended;
+    bool Next(std::string_view& line) {
+        if (m_pos >= m_text.size()) return false;
+        const std::size_t lf = m_text.find('\n', m_pos);
+        const std::size_t end = lf == std::string_view::npos ? m_text.size() : lf;
+        line = m_text.substr(m_pos, end - m_pos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        m_pos = lf == std::string_view::npos ? m_text.size() : lf + 1;
+        return true;
+    }
+    // Offset of the next line.
+    std::size_t Position() const { return m_pos; }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
 };
 
-Block NextBlock(const std::vector<std::string_view>& lines, std::size_t first) {
-    std::size_t i = first + 1;  // the first line never ends its block
-    while (i < lines.size()) {
-        if (EndsBlock(lines[i++])) return {first, i, true};
+// Reads the next block into lines: its first line, then the following ones
+// up to and including its block end. ended: the block has its block end
+// (only the file's last block can lack one). False when no line is left.
+bool NextBlock(LineCursor& cursor, std::vector<std::string_view>& lines, bool& ended) {
+    lines.clear();
+    ended = false;
+    std::string_view line;
+    if (!cursor.Next(line)) return false;
+    lines.push_back(line);  // the first line never ends its block
+    while (cursor.Next(line)) {
+        lines.push_back(line);
+        if (EndsBlock(line)) {
+            ended = true;
+            break;
+        }
     }
-    return {first, lines.size(), false};
+    return true;
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    if (StartsWith(text, kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    return text;
 }
 
 }  // namespace
 
-std::vector<std::string_view> SplitIniLines(std::string_view text) {
-    if (HasByteOrderMark(text)) text.remove_prefix(kByteOrderMark.size());
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t lf = text.find('\n');
-        if (lf == std::string_view::npos) {
-            lines.push_back(text);
-            break;
-        }
-        std::string_view line = text.substr(0, lf);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        text.remove_prefix(lf + 1);
-    }
-    return lines;
-}
-
-IniIndex::IniIndex(std::string_view text) : m_lines(SplitIniLines(text)) {
+IniIndex::IniIndex(std::string_view text) {
+    text = WithoutByteOrderMark(text);
     // Every block that begins with "[" closes the section before it.
     std::string_view open;
     std::size_t openBegin = 0;
     auto close = [&](std::size_t end) {
-        if (!open.empty()) m_sections.try_emplace(open, Range{openBegin, end});
+        if (!open.empty()) m_sections.try_emplace(open, text.substr(openBegin, end - openBegin));
     };
-    for (std::size_t i = 0; i < m_lines.size();) {
-        const Block block = NextBlock(m_lines, i);
-        if (StartsSection(m_lines[i])) {
-            close(i);
-            open = m_lines[i];
-            openBegin = i + 1;
+    LineCursor cursor(text);
+    bool blockStart = true;
+    std::string_view line;
+    for (std::size_t pos = 0; cursor.Next(line); pos = cursor.Position()) {
+        if (blockStart) {
+            blockStart = false;
+            if (StartsSection(line)) {
+                close(pos);
+                open = line;
+                openBegin = cursor.Position();
+            }
+        } else if (EndsBlock(line)) {
+            blockStart = true;
         }
-        i = block.end;
     }
-    close(m_lines.size());
+    close(text.size());
 }
 
 std::optional<std::string_view> IniIndex::Find(std::string_view section, std::string_view key) const {
     const auto it = m_sections.find(HeaderText(section));
     if (it == m_sections.end()) return std::nullopt;
-    for (std::size_t i = it->second.begin; i < it->second.end; ++i) {
-        const std::string_view line = m_lines[i];
+    LineCursor cursor(it->second);
+    for (std::string_view line; cursor.Next(line);) {
         if (!StartsWith(line, key)) continue;
         // The byte after the key is skipped whatever it is.
         if (line.size() <= key.size() + 1) return std::string_view();
@@ -127,118 +147,151 @@ bool IsWritableIni(std::string_view section, std::string_view key, std::string_v
            key.size() + 1 + value.size() > 2;  // a shorter key line would read as a block end
 }
 
+namespace {
+
+// One pass of ApplyIniWrites over the file, block by block.
+class IniRewriter {
+public:
+    IniRewriter(const std::vector<IniSectionWrite>& writes, bool removeStale)
+        : m_writes(writes), m_removeStale(removeStale), m_found(writes.size(), false) {
+        for (const IniSectionWrite& w : writes) {
+            m_headers.push_back(HeaderText(w.section));
+            m_replaced.emplace_back(w.keys.size(), false);
+        }
+    }
+
+    std::string Run(std::string_view text) {
+        const std::string_view body = WithoutByteOrderMark(text);
+        m_out.reserve(text.size() + 64 * m_writes.size() + 64);
+        m_out.append(text.substr(0, text.size() - body.size()));  // the mark, kept
+
+        LineCursor cursor(body);
+        std::vector<std::string_view> block;
+        bool ended = false;
+        while (NextBlock(cursor, block, ended)) {
+            if (StartsSection(block.front())) m_staleOf = kNone;
+            const std::size_t w = WriteFor(block.front());
+            if (w != kNone)
+                SectionBlock(w, block, ended);
+            else if (m_staleOf != kNone)
+                LaterBlock(block, ended);
+            else
+                Copy(block, ended);
+        }
+        AppendMissingSections();
+        return std::move(m_out);
+    }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    std::size_t WriteFor(std::string_view header) const {
+        for (std::size_t w = 0; w < m_headers.size(); ++w)
+            if (m_headers[w] == header) return w;
+        return kNone;
+    }
+
+    std::size_t KeyOf(std::size_t w, std::string_view line) const {
+        for (std::size_t k = 0; k < m_writes[w].keys.size(); ++k)
+            if (StartsWith(line, m_writes[w].keys[k].key)) return k;
+        return kNone;
+    }
+
+    void Put(std::string_view line) { m_out.append(line).append(kLineEnd); }
+
+    void PutKey(std::size_t w, std::size_t k) {
+        const IniKeyWrite& kw = m_writes[w].keys[k];
+        m_out.append(kw.key).append("=").append(kw.value).append(kLineEnd);
+    }
+
+    // Keys not replaced in any block of their section so far; every block of
+    // the section gets them, as a single write always did.
+    void PutMissing(std::size_t w) {
+        for (std::size_t k = 0; k < m_writes[w].keys.size(); ++k)
+            if (!m_replaced[w][k]) PutKey(w, k);
+    }
+
+    void Copy(const std::vector<std::string_view>& block, bool ended) {
+        for (const std::string_view line : block) Put(line);
+        m_lastBlockEnded = ended;
+    }
+
+    // A block headed by section w: key lines replaced in place, missing keys
+    // inserted before the block end.
+    void SectionBlock(std::size_t w, const std::vector<std::string_view>& block, bool ended) {
+        Put(block.front());
+        for (std::size_t j = 1; j < block.size(); ++j) {
+            const std::string_view line = block[j];
+            const bool last = ended && j + 1 == block.size();
+            const std::size_t k = KeyOf(w, line);
+            if (k != kNone) {
+                PutKey(w, k);
+                m_replaced[w][k] = true;
+                if (last) {
+                    // A short key line was the block end; the new one is longer.
+                    PutMissing(w);
+                    Put("");
+                }
+            } else if (last) {
+                PutMissing(w);
+                Put(line);
+            } else {
+                Put(line);
+            }
+        }
+        if (!ended) PutMissing(w);
+        m_found[w] = true;
+        m_lastBlockEnded = ended;
+        if (m_removeStale) m_staleOf = w;
+    }
+
+    // A block between a written section's block and the next header: the
+    // lines of the written keys go. A block that keeps none goes with its
+    // block end; one whose first remaining line begins with "[" is kept
+    // whole, for that line would become a header.
+    void LaterBlock(const std::vector<std::string_view>& block, bool ended) {
+        const std::size_t bodyEnd = ended ? block.size() - 1 : block.size();
+        m_kept.clear();
+        for (std::size_t j = 0; j < bodyEnd; ++j)
+            if (KeyOf(m_staleOf, block[j]) == kNone) m_kept.push_back(block[j]);
+        if (m_kept.empty()) return;
+        if (m_kept.size() == bodyEnd || StartsSection(m_kept.front())) {
+            Copy(block, ended);
+            return;
+        }
+        for (const std::string_view line : m_kept) Put(line);
+        if (ended) Put(block.back());
+        m_lastBlockEnded = ended;
+    }
+
+    void AppendMissingSections() {
+        for (std::size_t w = 0; w < m_writes.size(); ++w) {
+            if (m_found[w]) continue;
+            // The header must be the first line of a block to be found again.
+            if (!m_lastBlockEnded) Put("");
+            Put(m_headers[w]);
+            for (std::size_t k = 0; k < m_writes[w].keys.size(); ++k) PutKey(w, k);
+            Put("");
+            m_lastBlockEnded = true;
+        }
+    }
+
+    const std::vector<IniSectionWrite>& m_writes;
+    const bool m_removeStale;
+    std::vector<std::string> m_headers;
+    std::vector<bool> m_found;
+    std::vector<std::vector<bool>> m_replaced;
+    std::string m_out;
+    std::vector<std::string_view> m_kept;
+    bool m_lastBlockEnded = true;  // nothing written yet counts as after a block end
+    std::size_t m_staleOf = kNone;  // the section whose older key lines are being removed
+};
+
+}  // namespace
+
 std::string ApplyIniWrites(std::string_view text, const std::vector<IniSectionWrite>& writes,
                            bool removeStale) {
-    const bool bom = HasByteOrderMark(text);
-    const std::vector<std::string_view> lines = SplitIniLines(text);
-
-    std::vector<std::string> headers;
-    std::vector<bool> found(writes.size(), false);
-    std::vector<std::vector<bool>> replaced;
-    for (const IniSectionWrite& w : writes) {
-        headers.push_back(HeaderText(w.section));
-        replaced.emplace_back(w.keys.size(), false);
-    }
-    auto writeFor = [&](std::string_view header) -> std::ptrdiff_t {
-        for (std::size_t w = 0; w < headers.size(); ++w)
-            if (headers[w] == header) return static_cast<std::ptrdiff_t>(w);
-        return -1;
-    };
-    auto keyOf = [&](std::size_t w, std::string_view line) -> std::ptrdiff_t {
-        for (std::size_t k = 0; k < writes[w].keys.size(); ++k)
-            if (StartsWith(line, writes[w].keys[k].key)) return static_cast<std::ptrdiff_t>(k);
-        return -1;
-    };
-
-    std::string out;
-    out.reserve(text.size() + 64 * writes.size() + 64);
-    if (bom) out.append(kByteOrderMark);
-    auto put = [&out](std::string_view line) {
-        out.append(line);
-        out.append(kLineEnd);
-    };
-    auto putKey = [&](std::size_t w, std::size_t k) {
-        out.append(writes[w].keys[k].key).append("=").append(writes[w].keys[k].value).append(kLineEnd);
-    };
-    // Keys not replaced in any block of their section so far; every block of
-    // the section gets them, as the single write always did.
-    auto putMissing = [&](std::size_t w) {
-        for (std::size_t k = 0; k < writes[w].keys.size(); ++k)
-            if (!replaced[w][k]) putKey(w, k);
-    };
-    auto putLines = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) put(lines[i]);
-    };
-
-    bool lastBlockEnded = true;  // nothing written yet counts as after a block end
-    std::ptrdiff_t staleOf = -1;  // the section whose stale key lines are being removed
-    for (std::size_t i = 0; i < lines.size();) {
-        const Block block = NextBlock(lines, i);
-        i = block.end;
-        const std::ptrdiff_t w = writeFor(lines[block.first]);
-        if (StartsSection(lines[block.first])) staleOf = -1;
-
-        if (w >= 0) {
-            put(lines[block.first]);
-            for (std::size_t j = block.first + 1; j < block.end; ++j) {
-                const std::string_view line = lines[j];
-                const std::ptrdiff_t k = keyOf(static_cast<std::size_t>(w), line);
-                const bool last = block.ended && j + 1 == block.end;
-                if (k >= 0) {
-                    putKey(static_cast<std::size_t>(w), static_cast<std::size_t>(k));
-                    replaced[w][k] = true;
-                    // A short key line was the block end; the new one is longer.
-                    if (last) {
-                        putMissing(static_cast<std::size_t>(w));
-                        put("");
-                        break;
-                    }
-                } else if (last) {
-                    putMissing(static_cast<std::size_t>(w));
-                    put(line);
-                    break;
-                } else {
-                    put(line);
-                }
-            }
-            if (!block.ended) putMissing(static_cast<std::size_t>(w));
-            found[w] = true;
-            lastBlockEnded = block.ended;
-            if (removeStale) staleOf = w;
-            continue;
-        }
-
-        if (staleOf >= 0) {
-            // Without the block end, the lines that stay; a block that keeps
-            // none goes, and one whose first remaining line begins with "["
-            // is kept whole, for that line would become a header.
-            const std::size_t bodyEnd = block.ended ? block.end - 1 : block.end;
-            std::vector<std::string_view> kept;
-            for (std::size_t j = block.first; j < bodyEnd; ++j)
-                if (keyOf(static_cast<std::size_t>(staleOf), lines[j]) < 0) kept.push_back(lines[j]);
-            if (kept.empty()) continue;
-            if (kept.size() != bodyEnd - block.first && !StartsSection(kept.front())) {
-                for (const std::string_view line : kept) put(line);
-                if (block.ended) put(lines[block.end - 1]);
-                lastBlockEnded = block.ended;
-                continue;
-            }
-        }
-        putLines(block.first, block.end);
-        lastBlockEnded = block.ended;
-    }
-
-    for (std::size_t w = 0; w < writes.size(); ++w) {
-        if (found[w]) continue;
-        // The header must be the first line of a block to be found again.
-        if (!lastBlockEnded) put("");
-        put(headers[w]);
-        for (std::size_t k = 0; k < writes[w].keys.size(); ++k) putKey(w, k);
-        put("");
-        lastBlockEnded = true;
-        found[w] = true;
-    }
-    return out;
+    return IniRewriter(writes, removeStale).Run(text);
 }
 
 std::string ApplyIniWrite(std::string_view text, std::string_view section, std::string_view key,

@@ -21,12 +21,9 @@
 #include <unordered_map>
 #include <vector>
 
-// The lines of a settings file as the reader sees them (a leading byte-order
-// mark skipped).
-std::vector<std::string_view> SplitIniLines(std::string_view text);
-
-// A settings file's text split and indexed once, so that any number of reads
-// cost one pass over the file. Views into text, which must outlive it.
+// A settings file's text indexed in one pass: where each section's key lines
+// lie. A read then scans only its own section. Views into text, which must
+// outlive the index.
 class IniIndex {
 public:
     explicit IniIndex(std::string_view text);
@@ -36,12 +33,9 @@ public:
     std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
 private:
-    struct Range {
-        std::size_t begin;  // the line after the header
-        std::size_t end;    // the next block that begins with "[", or the end
-    };
-    std::vector<std::string_view> m_lines;
-    std::unordered_map<std::string_view, Range> m_sections;  // by header line, first one wins
+    // The section's key lines: from the line after its header to the next
+    // block that begins with "[" (or the end of the text).
+    std::unordered_map<std::string_view, std::string_view> m_sections;  // by header line, first one wins
 };
 
 // One read of the whole text (IniIndex for several).

@@ -64,6 +64,14 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
     EXPECT_EQ(report.out.rfind("1\tONLY_A\tf\t", 0), 0u) << report.out;
 
     EXPECT_EQ(RunIn(t.path(), exe, "--no-such-option").status, 2);
+
+    // The settings file is looked up in the current folder: none there is a
+    // broken setup, and an empty one registers no pair.
+    const std::string empty = t.MakeDir("empty");
+    EXPECT_EQ(RunIn(empty, exe, "--report").status, 2);
+    WriteFile(empty + "/zoruna.INI", "");
+    EXPECT_EQ(RunIn(empty, exe, "--sync").status, 3);
+    EXPECT_EQ(ReadFile(empty + "/zoruna.INI"), "") << "the headless options never write it";
 }
 
 }  // namespace
