@@ -31,13 +31,11 @@ std::string SaveFailedText(const std::string& fileName) {
 // Asked at Exit when changed pairs would be lost for want of a settings file.
 std::string CreateSettingsQuestion(const SettingsStore& store) {
     std::string folder = store.Folder();
-    if (folder.empty() || folder.front() != '/') {
+    if (!wxIsAbsolutePath(ToWx(folder))) {
         const std::string cwd = FromWx(wxGetCwd());
-        folder = folder == "." ? cwd : cwd + "/" + folder;
+        folder = folder == "." ? cwd : cwd + kPathSeparator + folder;
     }
-    const std::size_t base = store.path.find_last_of('/');
-    const std::string name = base == std::string::npos ? store.path : store.path.substr(base + 1);
-    return "設定ﾌｧｲﾙ \"" + name + "\" がﾌｫﾙﾀﾞ \"" + folder +
+    return "設定ﾌｧｲﾙ \"" + store.FileName() + "\" がﾌｫﾙﾀﾞ \"" + folder +
            "\" にありません。\nこのﾌｫﾙﾀﾞに作成して、変更したﾃﾞｨﾚｸﾄﾘの設定を保存しますか?";
 }
 
@@ -128,6 +126,7 @@ bool CDirCompareDlg::OnInitDialog() {
         m_listResult->InsertColumn(col, ToWx(kColumnTitles[col]), wxLIST_FORMAT_LEFT, columnWidths[col]);
     // Exit compares against what the window shows, not what the file said: a
     // width the list does not take as given is no change of the user's.
+    // A stored window size (m_storedSize) is to be applied before this point.
     m_startWidths = ColumnWidthsShown();
     m_startSize = WindowSizeShown();
 

@@ -71,6 +71,8 @@ std::string SettingsStore::TempPath() const {
     return path.substr(0, base) + "$$" + path.substr(base) + "$$";
 }
 
+std::string SettingsStore::FileName() const { return path.substr(DirectoryPartLength(path)); }
+
 std::string SettingsStore::Folder() const {
     const std::size_t base = DirectoryPartLength(path);
     if (base == 0) return ".";

@@ -17,6 +17,8 @@ struct SettingsStore {
     std::string TempPath() const;
     // The directory that holds the settings file ("." for a bare name).
     std::string Folder() const;
+    // The settings file's name without its directory.
+    std::string FileName() const;
 };
 
 enum class SettingsRead {

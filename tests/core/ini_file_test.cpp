@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -211,10 +212,33 @@ TEST_F(IniFileTest, ADirectoryInPlaceOfTheFileIsNotRead) {
 
 // --- the temporary file and the replacement ------------------------------
 
-TEST(SettingsTempFile, SitsBesideTheSettingsFile) {
-    EXPECT_EQ(SettingsStore{"zoruna.INI"}.TempPath(), "$$zoruna.INI$$");
-    EXPECT_EQ(SettingsStore{"/a/b.c/Z.INI"}.TempPath(), "/a/b.c/$$Z.INI$$");
+struct StorePathCase {
+    const char* what;
+    const char* path;
+    const char* temp;
+    const char* folder;
+    const char* name;
+};
+
+void PrintTo(const StorePathCase& c, std::ostream* os) { *os << c.what; }
+
+class StorePathTest : public ::testing::TestWithParam<StorePathCase> {};
+
+// The temporary file sits beside the settings file; the folder is what a
+// question names and what is flushed after the rename.
+TEST_P(StorePathTest, SplitsTheSettingsPath) {
+    const SettingsStore store{GetParam().path};
+    EXPECT_EQ(store.TempPath(), GetParam().temp);
+    EXPECT_EQ(store.Folder(), GetParam().folder);
+    EXPECT_EQ(store.FileName(), GetParam().name);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, StorePathTest,
+                         ::testing::Values(StorePathCase{"bare_name", "zoruna.INI", "$$zoruna.INI$$", ".", "zoruna.INI"},
+                                           StorePathCase{"absolute", "/a/b.c/Z.INI", "/a/b.c/$$Z.INI$$", "/a/b.c", "Z.INI"},
+                                           StorePathCase{"in_root", "/Z.INI", "/$$Z.INI$$", "/", "Z.INI"},
+                                           StorePathCase{"relative_folder", "sub/Z.INI", "sub/$$Z.INI$$", "sub", "Z.INI"}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(IniFileTest, KeepsPermissionBits) {
     for (mode_t mode : {0600, 0664}) {
