@@ -116,6 +116,8 @@ TEST_F(HeadlessTest, VersionAndHelp) {
     for (const char* option : {"--pairs", "--report", "--sync", "--help", "--version"})
         EXPECT_NE(help.out.find("\n  " + std::string(option) + " "), std::string::npos) << option;
     EXPECT_NE(help.out.find(m_dir / "zoruna.INI"), std::string::npos);
+    EXPECT_NE(help.out.find("exit with 2 when the settings file is missing"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("3 when it registers no complete pair"), std::string::npos) << help.out;
     EXPECT_EQ(help.out.back(), '\n');
 }
 

@@ -242,6 +242,29 @@ INSTANTIATE_TEST_SUITE_P(
                  "[OTHER]\r\nX=1\r\n\r\n" + OneBlockFile(kExample)}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The file is read whole whatever size its status gave (a file can grow
+// between the status and the read).
+class SizeUnderstated : public ForwardingFileSystem {
+public:
+    bool GetStatus(const std::string& path, FileStatus& st) override {
+        const bool ok = ForwardingFileSystem::GetStatus(path, st);
+        st.size = 10;
+        return ok;
+    }
+};
+
+TEST_F(SettingsTest, LargeFileIsReadWhole) {
+    std::string file = "[NOTES]\r\n";
+    for (int i = 0; i < 20000; ++i) file += "NOTE" + std::to_string(i) + "=text\r\n";
+    file += "\r\n" + PairSection(0, "/a", "/b", "OBJ") + PairSection(1, "/c", "/d");
+    ASSERT_GT(file.size(), 200000u);
+    WriteFile(m_ini, file);
+    EXPECT_EQ(Describe(Load()), "count=2 0:/a|/b|OBJ 1:/c|/d|");
+    SizeUnderstated understated;
+    m_store.fs = &understated;
+    EXPECT_EQ(Describe(Load()), "count=2 0:/a|/b|OBJ 1:/c|/d|");
+}
+
 // Grown files load the newest values, as they always did.
 TEST_F(SettingsTest, GrownFilesLoadTheirNewestValues) {
     WriteFile(m_ini, GrownFile({kExample, kExample, kOlder}));
