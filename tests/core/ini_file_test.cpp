@@ -233,12 +233,13 @@ TEST_P(StorePathTest, SplitsTheSettingsPath) {
     EXPECT_EQ(store.FileName(), GetParam().name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, StorePathTest,
-                         ::testing::Values(StorePathCase{"bare_name", "zoruna.INI", "$$zoruna.INI$$", ".", "zoruna.INI"},
-                                           StorePathCase{"absolute", "/a/b.c/Z.INI", "/a/b.c/$$Z.INI$$", "/a/b.c", "Z.INI"},
-                                           StorePathCase{"in_root", "/Z.INI", "/$$Z.INI$$", "/", "Z.INI"},
-                                           StorePathCase{"relative_folder", "sub/Z.INI", "sub/$$Z.INI$$", "sub", "Z.INI"}),
-                         [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StorePathTest,
+    ::testing::Values(StorePathCase{"bare_name", "zoruna.INI", "$$zoruna.INI$$", ".", "zoruna.INI"},
+                      StorePathCase{"absolute", "/a/b.c/Z.INI", "/a/b.c/$$Z.INI$$", "/a/b.c", "Z.INI"},
+                      StorePathCase{"in_root", "/Z.INI", "/$$Z.INI$$", "/", "Z.INI"},
+                      StorePathCase{"relative_folder", "sub/Z.INI", "sub/$$Z.INI$$", "sub", "Z.INI"}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(IniFileTest, KeepsPermissionBits) {
     for (mode_t mode : {0600, 0664}) {
