@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/ini_store.h"
+
 // The name of the per-user lock that a running instance holds (see
 // wxSingleInstanceChecker: on Unix a lock file of this name in the home
 // folder, on Windows a named mutex).
@@ -15,8 +17,10 @@ wxString SingleInstanceName();
 
 class CDirCompareApp : public wxApp {
 public:
-    // args: the command-line arguments after the program path, as bytes.
-    explicit CDirCompareApp(std::vector<std::string> args) : m_args(std::move(args)) {}
+    // args: the command-line arguments after the program path, as bytes;
+    // store: where the main dialog keeps its settings.
+    CDirCompareApp(std::vector<std::string> args, SettingsStore store)
+        : m_args(std::move(args)), m_store(std::move(store)) {}
 
     // Runs the main dialog and returns false, so that no main loop follows
     // and the process ends. A second start while a main dialog exists ends
@@ -28,5 +32,6 @@ public:
 
 private:
     std::vector<std::string> m_args;
+    SettingsStore m_store;
     static inline bool s_finished = false;
 };

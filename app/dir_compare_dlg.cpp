@@ -1,5 +1,6 @@
 #include "app/dir_compare_dlg.h"
 
+#include <wx/filefn.h>
 #include <wx/wupdlock.h>
 
 #include <cstring>
@@ -15,7 +16,6 @@
 #include "res/icons.h"
 #include "res/resource.h"
 #include "res/strings.h"
-#include "settings/ini_file.h"
 #include "settings/settings.h"
 #include "ui/message_box.h"
 #include "ui/wx_text.h"
@@ -27,6 +27,17 @@ constexpr const char* kSecretText = "まだ秘密です。";
 // Shown when the settings file exists but could not be rewritten.
 std::string SaveFailedText(const std::string& fileName) {
     return "設定ﾌｧｲﾙ \"" + fileName + "\" に保存できませんでした。\n変更したﾃﾞｨﾚｸﾄﾘの設定は保存されていません。";
+}
+
+// Asked at Exit when changed pairs would be lost for want of a settings file.
+std::string CreateSettingsQuestion(const SettingsStore& store) {
+    std::string folder = store.Folder();
+    if (!wxIsAbsolutePath(ToWx(folder))) {
+        const std::string cwd = FromWx(wxGetCwd());
+        folder = folder == "." ? cwd : cwd + kPathSeparator + folder;
+    }
+    return "設定ﾌｧｲﾙ \"" + store.FileName() + "\" がﾌｫﾙﾀﾞ \"" + folder +
+           "\" にありません。\nこのﾌｫﾙﾀﾞに作成して、変更したﾃﾞｨﾚｸﾄﾘの設定を保存しますか?";
 }
 
 const char* const kColumnTitles[] = {"ﾌｧｲﾙ名", "更新日付Ａ", "更新日付Ｂ"};
@@ -92,7 +103,7 @@ bool CDirCompareDlg::OnInitDialog() {
     wnd->SetIcons(m_hIcon);
 
     ColumnWidths widths;
-    LoadSettings(m_pairs, widths);
+    LoadSettings(m_store, m_pairs, widths, m_storedSize);
 
     m_menuResult = BuildResultMenu();
     m_pPopupMenu = m_menuResult.get();
@@ -111,6 +122,11 @@ bool CDirCompareDlg::OnInitDialog() {
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
     for (int col = 0; col < 3; ++col)
         m_listResult->InsertColumn(col, ToWx(kColumnTitles[col]), wxLIST_FORMAT_LEFT, columnWidths[col]);
+    // Exit compares against what the window shows, not what the file said: a
+    // width the list does not take as given is no change of the user's.
+    // A stored window size (m_storedSize) is to be applied before this point.
+    m_startWidths = ColumnWidthsShown();
+    m_startSize = WindowSizeShown();
 
     // The dialog opens with the focus on its first tab stop, Exit.
     GetDlgItem(IDCANCEL)->SetFocus();
@@ -188,16 +204,39 @@ void CDirCompareDlg::OnSecret(wxCommandEvent&) {
     ShowMessage(GetWindow(), kSecretText, wxOK | wxICON_INFORMATION);
 }
 
-void CDirCompareDlg::OnCancel() {
-    if (m_bPairsModified) {
-        const ColumnWidths widths{m_listResult->GetColumnWidth(0), m_listResult->GetColumnWidth(1),
-                                  m_listResult->GetColumnWidth(2)};
-        // Leaving must stay possible: a failed save is reported, then the
-        // dialog ends all the same. Without a settings file nothing is saved
-        // by design, silently.
-        if (SaveSettings(widths, m_pairs) == SaveResult::Failed) {
-            ShowMessage(GetWindow(), SaveFailedText(SettingsFileName()), wxOK | wxICON_EXCLAMATION);
-        }
+ColumnWidths CDirCompareDlg::ColumnWidthsShown() const {
+    return {m_listResult->GetColumnWidth(0), m_listResult->GetColumnWidth(1), m_listResult->GetColumnWidth(2)};
+}
+
+WindowSize CDirCompareDlg::WindowSizeShown() const {
+    const wxSize size = GetWindow()->GetSize();
+    return {size.x, size.y};
+}
+
+bool CDirCompareDlg::AskToCreateSettingsFile() {
+    return ShowMessage(GetWindow(), CreateSettingsQuestion(m_store), wxYES_NO | wxICON_QUESTION) == wxYES;
+}
+
+void CDirCompareDlg::SaveChangedSettings() {
+    const ColumnWidths widths = ColumnWidthsShown();
+    const WindowSize shown = WindowSizeShown();
+    if (!SettingsChanged(m_bPairsModified, m_startWidths, widths, m_startSize, shown)) return;
+    // An unchanged window keeps the size stored before (or none).
+    const WindowSize size = shown == m_startSize ? m_storedSize : shown;
+    SaveResult result = SaveSettings(m_store, widths, size, m_pairs);
+    // Changed pairs would be lost without a settings file: the user decides
+    // whether to create one. Widths and size alone are not worth the question.
+    if (result == SaveResult::NoSettingsFile && m_bPairsModified && !m_store.path.empty() &&
+        AskToCreateSettingsFile()) {
+        result = CreateSettingsFile(m_store) ? SaveSettings(m_store, widths, size, m_pairs) : SaveResult::Failed;
     }
+    if (result == SaveResult::Failed)
+        ShowMessage(GetWindow(), SaveFailedText(m_store.path), wxOK | wxICON_EXCLAMATION);
+}
+
+void CDirCompareDlg::OnCancel() {
+    // Leaving must stay possible: a failed save is reported, then the dialog
+    // ends all the same.
+    SaveChangedSettings();
     EndDialog(wxID_CANCEL);
 }

@@ -15,6 +15,7 @@
 #include "core/records.h"
 #include "dialogs/confirm_copy_dlg.h"
 #include "dialogs/dir_list_dlg.h"
+#include "settings/settings.h"
 
 class CDirCompareDlg : public ResourceDialog {
 public:
@@ -23,6 +24,9 @@ public:
 
     // The program's arguments after the program path, examined for -d.
     void SetArguments(std::vector<std::string> args) { m_args = std::move(args); }
+    // Where the settings are loaded from at start and saved to at Exit; set
+    // before Create. Without one there is no settings file.
+    void SetSettingsStore(SettingsStore store) { m_store = std::move(store); }
 
     // Compares every registered pair into m_diffs; listing failures are shown
     // in message boxes owned by this dialog.
@@ -41,6 +45,8 @@ public:
     DirPairTable& Pairs() { return m_pairs; }
     const DiffTable& Diffs() const { return m_diffs; }
     bool PairsModified() const { return m_bPairsModified; }
+    // The window size from the settings file; 0 = none stored.
+    const WindowSize& StoredWindowSize() const { return m_storedSize; }
     wxListCtrl* ResultList() const { return m_listResult; }
     wxMenu* PopupMenu() const { return m_pPopupMenu; }
 
@@ -54,6 +60,9 @@ protected:
     virtual void TrackResultMenu();
     // The pairs were changed: Exit saves the settings.
     void MarkPairsModified() { m_bPairsModified = true; }
+    // Asks whether to create the missing settings file and save into it;
+    // true for Yes.
+    bool AskToCreateSettingsFile();
 
 private:
     void OnSecret(wxCommandEvent& event);
@@ -66,6 +75,10 @@ private:
     void OnAbout(wxCommandEvent& event);
     // Empties the results list and m_diffs (the results no longer match the pairs).
     void ClearResults();
+    ColumnWidths ColumnWidthsShown() const;
+    WindowSize WindowSizeShown() const;
+    // Saves when anything changed since the start; a failed save is reported.
+    void SaveChangedSettings();
 
     CDirListDlg m_dlgDirList;
     CConfirmCopyDlg m_dlgConfirmCopy;
@@ -78,4 +91,8 @@ private:
     wxListCtrl* m_listResult = nullptr;  // valid while the window exists
     wxIconBundle m_hIcon;
     std::vector<std::string> m_args;
+    SettingsStore m_store;
+    WindowSize m_storedSize;       // as loaded; 0 = none stored
+    ColumnWidths m_startWidths;    // as the list showed them at start
+    WindowSize m_startSize;        // the window's size at start
 };

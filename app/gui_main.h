@@ -1,4 +1,6 @@
 // Entry of the windowed program.
 #pragma once
 
-int RunGui(int argc, char** argv);
+#include "settings/ini_store.h"
+
+int RunGui(int argc, char** argv, const SettingsStore& store);

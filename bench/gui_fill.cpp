@@ -24,7 +24,6 @@
 
 #include "app/dir_compare_dlg.h"
 #include "res/resource.h"
-#include "settings/ini_file.h"
 
 namespace {
 
@@ -106,9 +105,9 @@ int main(int argc, char** argv) {
         std::fprintf(f, "[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n", a.c_str(), b.c_str());
         std::fclose(f);
     }
-    SetSettingsFile(settings);
 
     auto dlg = std::make_unique<CDirCompareDlg>();
+    dlg->SetSettingsStore({settings});
     dlg->Create(nullptr, true);
     Pump();
     wxListCtrl* list = dlg->ResultList();

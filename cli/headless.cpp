@@ -11,15 +11,13 @@
 #include "core/date_text.h"
 #include "core/filesystem.h"
 #include "core/mask_list.h"
-#include "settings/ini_file.h"
+#include "zoruna_version.h"
 
 namespace {
 
-constexpr const char* kVersionText = "Zoruna Version 0.98.03";
 
-
-void PrintUsage(std::FILE* out) {
-    const std::string& settings = SettingsFileName();
+void PrintUsage(const SettingsStore& store, std::FILE* out) {
+    const std::string& settings = store.path;
     const bool inCurrentFolder = settings.find('/') == std::string::npos;
     std::fputs(
         "Usage: zoruna [option]\n"
@@ -31,15 +29,15 @@ void PrintUsage(std::FILE* out) {
         "  --help     print this help\n"
         "  --version  print the version\n"
         "Fields are separated by tabs; control bytes are printed as \\xHH and a backslash as \\\\.\n"
-        "--report exits with 0 when nothing differs, 1 when something does, 2 when a directory cannot be listed.\n",
+        "--report exits with 0 when nothing differs, 1 when something does, 2 when a directory cannot be listed.\n"
+        "--pairs, --report and --sync exit with 2 when the settings file is missing, not a regular file or\n"
+        "unreadable, and with 3 when it registers no complete pair; stderr names the file and the reason.\n",
         out);
     std::fprintf(out, "Settings are read (never written) from %s%s.\n", EscapeField(settings).c_str(),
                  inCurrentFolder ? " in the current folder" : "");
 }
 
-int PrintPairs(std::FILE* out) {
-    DirPairTable pairs;
-    LoadPairsReadOnly(pairs);
+int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
     for (int i = 0; i < pairs.count && i < MAX_DIR_PAIRS; ++i) {
         const DirPair& p = pairs.pairs[i];
         std::fprintf(out, "%d\t%s\t%s\t%s\n", i + 1, EscapeField(FieldText(p.dirA)).c_str(),
@@ -48,9 +46,7 @@ int PrintPairs(std::FILE* out) {
     return 0;
 }
 
-int PrintReport(std::FILE* out, std::FILE* err) {
-    DirPairTable pairs;
-    LoadPairsReadOnly(pairs);
+int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
     bool listingFailed = false;
     CompareAll(pairs, *diffs, RealFileSystem(), [&](const ListingFailure& failure) {
@@ -69,16 +65,20 @@ int PrintReport(std::FILE* out, std::FILE* err) {
     return diffs->count > 0 ? 1 : 0;
 }
 
-int Run(std::string_view option, std::FILE* out, std::FILE* err) {
-    if (option == "--pairs") return PrintPairs(out);
-    if (option == "--report") return PrintReport(out, err);
-    if (option == "--sync") return RunSync(out, err);
+int Run(std::string_view option, const SettingsStore& store, std::FILE* out, std::FILE* err) {
+    if (option == "--pairs" || option == "--report" || option == "--sync") {
+        DirPairTable pairs;
+        if (const int status = LoadPairsReadOnly(store, pairs, err)) return status;
+        if (option == "--pairs") return PrintPairs(pairs, out);
+        if (option == "--report") return PrintReport(pairs, out, err);
+        return RunSync(pairs, out, err);
+    }
     if (option == "--help") {
-        PrintUsage(out);
+        PrintUsage(store, out);
         return 0;
     }
     if (option == "--version") {
-        std::fprintf(out, "%s\n", kVersionText);
+        std::fprintf(out, "%s\n", ZORUNA_VERSION_TEXT);
         return 0;
     }
     std::fprintf(err, "zoruna: unknown option %s (zoruna --help lists the options)\n",
@@ -90,7 +90,7 @@ int Run(std::string_view option, std::FILE* out, std::FILE* err) {
 
 bool IsHeadlessOption(const char* arg) { return arg && std::strncmp(arg, "--", 2) == 0; }
 
-int RunHeadless(int argc, char** argv, std::FILE* out, std::FILE* err) {
+int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* out, std::FILE* err) {
     if (argc < 2 || !argv[1]) {
         std::fputs("zoruna: no option given (zoruna --help lists the options)\n", err);
         return 2;
@@ -99,7 +99,7 @@ int RunHeadless(int argc, char** argv, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "zoruna: %s takes no further arguments\n", EscapeField(argv[1]).c_str());
         return 2;
     }
-    int status = Run(argv[1], out, err);
+    int status = Run(argv[1], store, out, err);
     // Output that could not be written must not pass for a successful run.
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fputs("zoruna: the output could not be written\n", err);

@@ -1,5 +1,6 @@
 #include "cli/headless_common.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "cli/failure_text.h"
@@ -38,8 +39,49 @@ const char* KindName(const DiffEntry& e) {
     return "";
 }
 
-void LoadPairsReadOnly(DirPairTable& pairs) {
+namespace {
+
+// Why the settings file could not be read, for a message.
+std::string UnreadableReason(const SettingsStore& store, SettingsRead read, int error) {
+    FileStatus st;
+    switch (read) {
+        case SettingsRead::Missing:
+            if (store.fs->GetLinkStatus(store.path, st) && st.isLink) return "it is a link to nothing";
+            return "it does not exist";
+        case SettingsRead::NotAFile:
+            if (store.fs->GetStatus(store.path, st) && st.isDirectory) return "it is a directory";
+            return "it is not a regular file";
+        case SettingsRead::Unreadable: return error ? std::strerror(error) : "it cannot be read";
+        case SettingsRead::Read: break;
+    }
+    return {};
+}
+
+// The file as the messages name it: escaped, and placed when it is relative.
+std::string SettingsFileText(const SettingsStore& store) {
+    std::string text = EscapeField(store.path);
+    if (store.path.find('/') == std::string::npos) text += " in the current folder";
+    return text;
+}
+
+}  // namespace
+
+int LoadPairsReadOnly(const SettingsStore& store, DirPairTable& pairs, std::FILE* err) {
     std::memset(&pairs, 0, sizeof pairs);
     ColumnWidths widths;
-    LoadSettings(pairs, widths);
+    WindowSize size;
+    errno = 0;
+    const SettingsRead read = LoadSettings(store, pairs, widths, size);
+    const int error = errno;
+    if (read != SettingsRead::Read) {
+        std::fprintf(err, "zoruna: cannot read the settings file %s: %s\n", SettingsFileText(store).c_str(),
+                     UnreadableReason(store, read, error).c_str());
+        return kExitNoSettings;
+    }
+    if (pairs.count == 0) {
+        std::fprintf(err, "zoruna: the settings file %s registers no complete pair (DIRA and DIRB)\n",
+                     SettingsFileText(store).c_str());
+        return kExitNoPairs;
+    }
+    return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "core/compare.h"
 #include "core/records.h"
+#include "settings/ini_store.h"
 
 // One printed field: a control byte (below 0x20, or 0x7F) becomes \xHH with
 // upper-case hex digits and a backslash becomes \\, so a line is one entry.
@@ -19,5 +20,13 @@ std::string PrintedListingFailure(const ListingFailure& failure);
 // "ONLY_A", "ONLY_B", "A_NEWER" or "B_NEWER", by the results list's rule.
 const char* KindName(const DiffEntry& e);
 
-// The pair table from the settings file of the current folder (read only).
-void LoadPairsReadOnly(DirPairTable& pairs);
+// Exit statuses of a headless command that cannot start: the settings file
+// is missing, not a regular file or unreadable; it registers no complete pair.
+inline constexpr int kExitNoSettings = 2;
+inline constexpr int kExitNoPairs = 3;
+
+// The pair table from the store's settings file (read only). 0 when at least
+// one complete pair is registered; otherwise kExitNoSettings or kExitNoPairs
+// after a line on err that names the file and the reason, so that a
+// scheduled job never passes a broken setup for "all in step".
+int LoadPairsReadOnly(const SettingsStore& store, DirPairTable& pairs, std::FILE* err);

@@ -36,9 +36,7 @@ private:
 
 }  // namespace
 
-int RunSync(std::FILE* out, std::FILE* err) {
-    const auto pairs = std::make_unique<DirPairTable>();
-    LoadPairsReadOnly(*pairs);
+int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
     FileSystem& fs = RealFileSystem();
 
@@ -48,11 +46,11 @@ int RunSync(std::FILE* out, std::FILE* err) {
         std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
     };
 
-    CompareAll(*pairs, *diffs, fs, onListingFailure);
+    CompareAll(pairs, *diffs, fs, onListingFailure);
     PrintingObserver observer(out, err);
     const CopyRunSummary summary =
-        CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
-    CompareAll(*pairs, *diffs, fs, onListingFailure);
+        CopySelectedFiles(pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
+    CompareAll(pairs, *diffs, fs, onListingFailure);
 
     if (listingFailed) return 2;
     return summary.failed == 0 && diffs->count == 0 ? 0 : 1;

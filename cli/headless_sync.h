@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "core/records.h"
+
 // Returns the exit status: 0 when everything was copied and nothing differs
 // afterwards, 1 otherwise, 2 when a pair could not be listed.
-int RunSync(std::FILE* out, std::FILE* err);
+int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err);

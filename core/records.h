@@ -14,6 +14,10 @@ inline constexpr int MAX_DIFFS = 5000;    // capacity of a DiffTable
 #ifndef MAX_PATH
 inline constexpr int MAX_PATH = 260;      // bytes of a directory field, terminator included
 #endif
+// The longest directory text a pair holds (a path field less its terminator).
+inline constexpr std::size_t MAX_DIR_BYTES = MAX_PATH - 1;
+// The longest mask a slot holds.
+inline constexpr std::size_t MAX_MASK_BYTES = MASK_LEN - 1;
 // A file name is kept whole: every name the platform delivers fits (255 bytes
 // on Linux, 259 on Windows), because the copy rebuilds paths from it.
 inline constexpr int DIFF_NAME_LEN = 260;

@@ -18,7 +18,8 @@ constexpr const char* kBrowseTitle = "ﾃﾞｨﾚｸﾄﾘを指定して下さ
 constexpr const char* kDirMissing = "ﾃﾞｨﾚｸﾄﾘ名が未入力です。";
 constexpr const char* kDirSame = "ﾃﾞｨﾚｸﾄﾘ名が同一です。\n違うﾃﾞｨﾚｸﾄﾘを入力して下さい。";
 constexpr const char* kDirLineBreak = "ﾃﾞｨﾚｸﾄﾘ名に改行は使えません。";
-constexpr const char* kDirTooLong = "ﾃﾞｨﾚｸﾄﾘ名が長すぎます。\n259ﾊﾞｲﾄ以内で入力して下さい。";
+const std::string kDirTooLong =
+    "ﾃﾞｨﾚｸﾄﾘ名が長すぎます。\n" + std::to_string(MAX_DIR_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
 
 constexpr long kInputMessageStyle = wxOK | wxICON_QUESTION;
 
@@ -85,7 +86,7 @@ bool CDirInputDlg::CheckStorable(const std::string& text, wxTextCtrl* edit) {
     if (text.find_first_of("\r\n") != std::string::npos)
         problem = kDirLineBreak;
     else if (!FitsField(text, MAX_PATH))
-        problem = kDirTooLong;
+        problem = kDirTooLong.c_str();
     if (!problem) return true;
     ShowMessage(GetWindow(), problem, kInputMessageStyle);
     GotoDlgCtrl(edit);

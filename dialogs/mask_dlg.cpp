@@ -2,28 +2,29 @@
 
 #include <wx/textctrl.h>
 
+#include <string>
+
 #include "ui/message_box.h"
 #include "ui/wx_text.h"
 #include "core/mask_list.h"
 #include "res/resource.h"
+#include "settings/settings.h"
 
 namespace {
 
-// The settings file keeps at most this many bytes of a pair's mask list.
-constexpr std::size_t kSavedMaskListBytes = 255;
-
-constexpr const char* kMaskTooLong = "ﾏｽｸが長すぎます。\n1つのﾏｽｸは63ﾊﾞｲﾄ以内で入力して下さい。";
-constexpr const char* kMaskListTooLong =
-    "ﾏｽｸの合計が長すぎます。\nｶﾝﾏを含めて255ﾊﾞｲﾄ以内で入力して下さい。";
+const std::string kMaskTooLong =
+    "ﾏｽｸが長すぎます。\n1つのﾏｽｸは" + std::to_string(MAX_MASK_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
+const std::string kMaskListTooLong =
+    "ﾏｽｸの合計が長すぎます。\nｶﾝﾏを含めて" + std::to_string(MAX_MASK_LIST_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
 constexpr const char* kMaskLineBreak = "ﾏｽｸに改行は使えません。";
 
 // Why a confirmed text cannot be stored as it is, or nullptr when it can.
 const char* MaskTextProblem(const std::string& text) {
     char masks[MAX_MASKS][MASK_LEN];
-    if (ParseMaskList(text, masks) > 0) return kMaskTooLong;
+    if (ParseMaskList(text, masks) > 0) return kMaskTooLong.c_str();
     const std::string stored = JoinMaskList(masks);
     if (stored.find_first_of("\r\n") != std::string::npos) return kMaskLineBreak;
-    if (stored.size() > kSavedMaskListBytes) return kMaskListTooLong;
+    if (stored.size() > MAX_MASK_LIST_BYTES) return kMaskListTooLong.c_str();
     return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "res/dialog_resources.h"
 
 #include "res/resource.h"
+#include "zoruna_version.h"
 
 namespace {
 
@@ -8,7 +9,7 @@ using K = ControlKind;
 
 const ControlTemplate kAboutControls[] = {
     {IDC_ABOUT_ICON, K::Icon, "", 11, 17, 18, 20, CS_NONE},
-    {IDC_ABOUT_TEXT, K::Static, "Zoruna Version 0.98.03", 40, 10, 119, 8, CS_NOPREFIX},
+    {IDC_ABOUT_TEXT, K::Static, ZORUNA_VERSION_TEXT, 40, 10, 119, 8, CS_NOPREFIX},
     {IDOK, K::DefPushButton, "OK", 160, 7, 32, 14, CS_NONE},
 };
 

@@ -7,7 +7,6 @@
 
 // Product name: the main dialog's title and every message box caption.
 inline constexpr const char* kProductName = "Zoruna";
-inline constexpr const char* kVersionText = "Zoruna Version 0.98.03";
 
 // Loads a string resource by identifier (UTF-8); empty when there is none.
 const char* LoadResString(int id);

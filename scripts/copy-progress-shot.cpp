@@ -16,7 +16,6 @@
 #include <string>
 
 #include "app/dir_compare_dlg.h"
-#include "settings/ini_file.h"
 
 namespace {
 
@@ -52,7 +51,7 @@ class ShotApp : public wxApp {
 public:
     bool OnInit() override {
         if (argc != 3) return false;
-        SetSettingsFile(std::string(argv[1].utf8_str()));
+        m_dlg.SetSettingsStore({std::string(argv[1].utf8_str())});
         m_hook.out = argv[2];
         m_dlg.Create(nullptr, true);
         m_dlg.GetWindow()->Move(40, 40);

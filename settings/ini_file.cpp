@@ -1,24 +1,13 @@
 #include "settings/ini_file.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
-#include <utility>
 
 #include "settings/ini_store.h"
 #include "settings/ini_text.h"
 
 namespace {
-
-struct Store {
-    std::string fileName = "zoruna.INI";
-    FileSystem* fs = nullptr;
-
-    FileSystem& Fs() const { return fs ? *fs : RealFileSystem(); }
-};
-
-Store& TheStore() {
-    static Store store;
-    return store;
-}
 
 bool IsSeparator(char c) {
 #ifdef _WIN32
@@ -28,75 +17,89 @@ bool IsSeparator(char c) {
 #endif
 }
 
-bool ReadAll(FileSystem& fs, FileHandle h, std::string& text) {
-    char buf[16384];
+// Length of the directory part of path, its last separator included.
+std::size_t DirectoryPartLength(const std::string& path) {
+    std::size_t base = path.size();
+    while (base > 0 && !IsSeparator(path[base - 1])) --base;
+    return base;
+}
+
+// Reads to the end straight into text; sizeHint (the size the file's status
+// gave) spares the regrowing of a large file's text.
+bool ReadAll(FileSystem& fs, FileHandle h, std::string& text, std::uint64_t sizeHint) {
+    constexpr std::uint64_t kMinBuffer = 1 << 16;
+    constexpr std::uint64_t kMaxHint = 1 << 26;
+    text.resize(static_cast<std::size_t>(std::clamp(sizeHint + 1, kMinBuffer, kMaxHint)));
+    std::size_t used = 0;
     for (;;) {
-        const long long n = fs.Read(h, buf, sizeof buf);
+        if (used == text.size()) text.resize(text.size() * 2);
+        const long long n = fs.Read(h, text.data() + used, text.size() - used);
         if (n < 0) return false;
-        if (n == 0) return true;
-        text.append(buf, static_cast<std::size_t>(n));
+        if (n == 0) break;
+        used += static_cast<std::size_t>(n);
     }
+    text.resize(used);
+    return true;
 }
 
-// A write is only made in file mode, with all texts present and none that
-// would break a line.
+// A write is only made in file mode, with all texts present and a key line
+// that reads back the same.
 bool IsWritable(std::uint8_t mode, const char* section, const char* key, const char* value) {
-    return mode == INI_MODE_FILE && section && key && value && IsSingleLine(section) && IsSingleLine(key) &&
-           IsSingleLine(value);
+    return mode == INI_MODE_FILE && section && key && value && IsWritableIni(section, key, value);
 }
 
-std::optional<std::string> ReadValue(std::uint8_t mode, const char* section, const char* key) {
+std::optional<std::string> ReadValue(const SettingsStore& store, std::uint8_t mode, const char* section,
+                                     const char* key) {
     if (mode != INI_MODE_FILE || !section || !key) return std::nullopt;
     std::string text;
-    if (ReadSettingsText(text) != SettingsRead::Read) return std::nullopt;
+    if (ReadSettingsText(store, text) != SettingsRead::Read) return std::nullopt;
     const auto value = FindIniValue(text, section, key);
     if (!value) return std::nullopt;
     return std::string(*value);
 }
 
-std::int32_t WriteValue(const char* section, const char* key, const char* value) {
+std::int32_t WriteValue(const SettingsStore& store, const char* section, const char* key, const char* value) {
     std::string text;
-    if (ReadSettingsText(text) != SettingsRead::Read) return 1;
-    return ReplaceSettingsText(ApplyIniWrite(text, section, key, value)) ? 0 : 1;
+    if (ReadSettingsText(store, text) != SettingsRead::Read) return 1;
+    return ReplaceSettingsText(store, ApplyIniWrite(text, section, key, value)) ? 0 : 1;
 }
 
 }  // namespace
 
-void SetSettingsFile(std::string fileName, FileSystem* fs) {
-    TheStore().fileName = std::move(fileName);
-    TheStore().fs = fs;
+std::string SettingsStore::TempPath() const {
+    const std::size_t base = DirectoryPartLength(path);
+    return path.substr(0, base) + "$$" + path.substr(base) + "$$";
 }
 
-const std::string& SettingsFileName() { return TheStore().fileName; }
+std::string SettingsStore::FileName() const { return path.substr(DirectoryPartLength(path)); }
 
-std::string SettingsTempFileName() {
-    const std::string& name = SettingsFileName();
-    std::size_t base = name.size();
-    while (base > 0 && !IsSeparator(name[base - 1])) --base;
-    return name.substr(0, base) + "$$" + name.substr(base) + "$$";
+std::string SettingsStore::Folder() const {
+    const std::size_t base = DirectoryPartLength(path);
+    if (base == 0) return ".";
+    return base == 1 ? path.substr(0, 1) : path.substr(0, base - 1);
 }
 
-SettingsRead ReadSettingsText(std::string& text) {
+SettingsRead ReadSettingsText(const SettingsStore& store, std::string& text) {
     text.clear();
-    FileSystem& fs = TheStore().Fs();
+    FileSystem& fs = *store.fs;
     FileStatus st;
-    if (!fs.GetStatus(SettingsFileName(), st)) return SettingsRead::Missing;
+    if (store.path.empty() || !fs.GetStatus(store.path, st)) return SettingsRead::Missing;
     // Only a regular file is read: a FIFO of that name would block the open.
-    if (!st.isFile) return SettingsRead::Unreadable;
-    const FileHandle h = fs.OpenRead(SettingsFileName());
+    if (!st.isFile) return SettingsRead::NotAFile;
+    const FileHandle h = fs.OpenRead(store.path);
     if (h == kInvalidHandle) return SettingsRead::Unreadable;
-    const bool ok = ReadAll(fs, h, text);
+    const bool ok = ReadAll(fs, h, text, st.size);
     fs.Close(h);
     if (!ok) text.clear();
     return ok ? SettingsRead::Read : SettingsRead::Unreadable;
 }
 
-bool ReplaceSettingsText(const std::string& text) {
-    FileSystem& fs = TheStore().Fs();
-    const std::string& fileName = SettingsFileName();
-    const std::string tempName = SettingsTempFileName();
+bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
+    FileSystem& fs = *store.fs;
+    const std::string& fileName = store.path;
+    const std::string tempName = store.TempPath();
     FileStatus st;
-    if (!fs.GetStatus(fileName, st) || !st.isFile) return false;
+    if (fileName.empty() || !fs.GetStatus(fileName, st) || !st.isFile) return false;
 
     // A leftover temporary file is removed rather than opened, so that a link
     // of that name cannot lead the write into another file.
@@ -106,30 +109,50 @@ bool ReplaceSettingsText(const std::string& text) {
     if (h == kInvalidHandle) return false;
     fs.SetMode(h, mode);  // the umask may have narrowed it; a failure only costs the bits
     const bool written = WriteAll(fs, h, text.data(), text.size());
-    // Close is checked: it may be the first to report that the data did not fit.
+    // The data reaches the medium before the rename: a power cut then leaves
+    // the old file or the new one, never an empty one. Close is checked: it
+    // may be the first to report that the data did not fit.
+    const bool synced = written && fs.Sync(h);
     const bool closed = fs.Close(h);
-    if (written && closed && fs.Rename(tempName, fileName)) return true;
-    fs.Remove(tempName);
-    return false;
+    if (!synced || !closed || !fs.Rename(tempName, fileName)) {
+        fs.Remove(tempName);
+        return false;
+    }
+    // The rename itself is made durable; where the directory cannot be
+    // flushed (some file systems refuse), the file is replaced all the same.
+    fs.SyncDirectory(store.Folder());
+    return true;
 }
 
-std::int32_t IniReadInt(std::uint8_t mode, const char* section, const char* key, std::int32_t def) {
+bool CreateSettingsFile(const SettingsStore& store) {
+    if (store.path.empty()) return false;
+    // Exclusive: an existing file (or a link of that name) is never taken over.
+    const FileHandle h = store.fs->Create(store.path, true, 0666);
+    if (h == kInvalidHandle) return false;
+    return store.fs->Close(h);
+}
+
+std::int32_t IniReadInt(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
+                        std::int32_t def) {
     if (mode != INI_MODE_FILE) return 0;
-    const auto value = ReadValue(mode, section, key);
+    const auto value = ReadValue(store, mode, section, key);
     return value ? IniValueToInt(*value) : def;
 }
 
-std::string IniReadString(std::uint8_t mode, const char* section, const char* key, const char*) {
-    return ReadValue(mode, section, key).value_or(std::string());
+std::string IniReadString(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
+                          const char*) {
+    return ReadValue(store, mode, section, key).value_or(std::string());
 }
 
-std::int32_t IniWriteInt(std::uint8_t mode, const char* section, const char* key, std::int32_t value) {
+std::int32_t IniWriteInt(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
+                         std::int32_t value) {
     const std::string text = std::to_string(value);
     if (!IsWritable(mode, section, key, text.c_str())) return 1;
-    return WriteValue(section, key, text.c_str());
+    return WriteValue(store, section, key, text.c_str());
 }
 
-std::int32_t IniWriteString(std::uint8_t mode, const char* section, const char* key, const char* value) {
+std::int32_t IniWriteString(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
+                            const char* value) {
     if (!IsWritable(mode, section, key, value)) return 1;
-    return WriteValue(section, key, value);
+    return WriteValue(store, section, key, value);
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/mask_list.h"
 #include "core/mbtext.h"
@@ -11,17 +13,11 @@
 namespace {
 
 constexpr const char* kSizeSection = "SIZE";
-// A saved mask list is cut to this many bytes.
-constexpr std::size_t kMaskValueBytes = 255;
 
 std::string PairSection(int slot) { return "DIR" + std::to_string(slot); }
 
-std::string_view StringValue(std::string_view text, std::string_view section, std::string_view key) {
-    return FindIniValue(text, section, key).value_or(std::string_view());
-}
-
-int IntValue(std::string_view text, std::string_view key, int def) {
-    const auto value = FindIniValue(text, kSizeSection, key);
+int IntValue(const IniIndex& ini, std::string_view key, int def) {
+    const auto value = ini.Find(kSizeSection, key);
     return value ? IniValueToInt(*value) : def;
 }
 
@@ -29,8 +25,8 @@ int IntValue(std::string_view text, std::string_view key, int def) {
 // that a cut never leaves a shorter ending that would exclude other files.
 std::string SavedMaskList(const DirPair& pair) {
     std::string text = JoinMaskList(pair.masks);
-    if (text.size() <= kMaskValueBytes) return text;
-    std::size_t keep = CutLength(text, kMaskValueBytes);
+    if (text.size() <= MAX_MASK_LIST_BYTES) return text;
+    std::size_t keep = CutLength(text, MAX_MASK_LIST_BYTES);
     if (text[keep] != ',') {
         const std::size_t comma = text.rfind(',', keep - 1);
         if (comma != std::string::npos) keep = comma;
@@ -39,26 +35,29 @@ std::string SavedMaskList(const DirPair& pair) {
     return text;
 }
 
-// The 33 writes of a save, in their order, applied to the file's text.
-// False when a value cannot be written (it holds a line break).
-bool ApplySave(std::string& text, const ColumnWidths& widths, const DirPairTable& pairs) {
-    auto write = [&text](std::string_view section, std::string_view key, std::string_view value) {
-        if (!IsSingleLine(value)) return false;
-        text = ApplyIniWrite(text, section, key, value);
-        return true;
-    };
-    if (!write(kSizeSection, "FNAME", std::to_string(widths.fileName)) ||
-        !write(kSizeSection, "TIMEA", std::to_string(widths.timeA)) ||
-        !write(kSizeSection, "TIMEB", std::to_string(widths.timeB)))
-        return false;
+// Every key of a save, by section, in the order a missing key is inserted.
+// False when a value cannot be written so that it reads back the same.
+bool BuildSave(std::vector<IniSectionWrite>& writes, const ColumnWidths& widths, const WindowSize& size,
+               const DirPairTable& pairs) {
+    IniSectionWrite sizes{kSizeSection,
+                          {{"FNAME", std::to_string(widths.fileName)},
+                           {"TIMEA", std::to_string(widths.timeA)},
+                           {"TIMEB", std::to_string(widths.timeB)}}};
+    if (size.width > 0 && size.height > 0) {
+        sizes.keys.push_back({"WIDTH", std::to_string(size.width)});
+        sizes.keys.push_back({"HEIGHT", std::to_string(size.height)});
+    }
+    writes.push_back(std::move(sizes));
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const DirPair& pair = pairs.pairs[i];
-        const std::string section = PairSection(i);
-        if (!write(section, "DIRA", FieldText(pair.dirA)) ||
-            !write(section, "DIRB", FieldText(pair.dirB)) ||
-            !write(section, "MASK", SavedMaskList(pair)))
-            return false;
+        writes.push_back({PairSection(i),
+                          {{"DIRA", std::string(FieldText(pair.dirA))},
+                           {"DIRB", std::string(FieldText(pair.dirB))},
+                           {"MASK", SavedMaskList(pair)}}});
     }
+    for (const IniSectionWrite& w : writes)
+        for (const IniKeyWrite& k : w.keys)
+            if (!IsWritableIni(w.section, k.key, k.value)) return false;
     return true;
 }
 
@@ -74,21 +73,27 @@ std::string SettingsFileNameFor(const char* argv0) {
     return std::string(base) + ".INI";
 }
 
-void LoadSettings(DirPairTable& pairs, ColumnWidths& widths) {
+SettingsRead LoadSettings(const SettingsStore& store, DirPairTable& pairs, ColumnWidths& widths,
+                          WindowSize& size) {
     std::memset(&pairs, 0, sizeof pairs);
-    // One snapshot of the file serves all 33 reads.
+    // The file is read and split once for all reads.
     std::string text;
-    ReadSettingsText(text);
+    const SettingsRead read = ReadSettingsText(store, text);
+    const IniIndex ini(text);
 
-    widths.fileName = IntValue(text, "FNAME", 147);
-    widths.timeA = IntValue(text, "TIMEA", 110);
-    widths.timeB = IntValue(text, "TIMEB", 110);
+    const ColumnWidths defaults;
+    widths.fileName = IntValue(ini, "FNAME", defaults.fileName);
+    widths.timeA = IntValue(ini, "TIMEA", defaults.timeA);
+    widths.timeB = IntValue(ini, "TIMEB", defaults.timeB);
+    // Older files have no size: the window then keeps its layout's size.
+    size = {IntValue(ini, "WIDTH", 0), IntValue(ini, "HEIGHT", 0)};
+    if (size.width <= 0 || size.height <= 0) size = {};
 
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const std::string section = PairSection(i);
-        const std::string_view dirA = StringValue(text, section, "DIRA");
-        const std::string_view dirB = StringValue(text, section, "DIRB");
-        const std::string_view masks = StringValue(text, section, "MASK");
+        const std::string_view dirA = ini.Find(section, "DIRA").value_or(std::string_view());
+        const std::string_view dirB = ini.Find(section, "DIRB").value_or(std::string_view());
+        const std::string_view masks = ini.Find(section, "MASK").value_or(std::string_view());
         // A shortened path would name another directory, so a pair whose path
         // does not fit its field is left out like an incomplete one.
         const bool complete = !dirA.empty() && !dirB.empty() && FitsField(dirA, MAX_PATH) &&
@@ -105,18 +110,22 @@ void LoadSettings(DirPairTable& pairs, ColumnWidths& widths) {
         CopyText(pair.dirB, MAX_PATH, dirB);
         ParseMaskList(masks, pair.masks);
     }
+    return read;
 }
 
-SaveResult SaveSettings(const ColumnWidths& widths, const DirPairTable& pairs) {
+SaveResult SaveSettings(const SettingsStore& store, const ColumnWidths& widths, const WindowSize& size,
+                        const DirPairTable& pairs) {
     std::string text;
-    switch (ReadSettingsText(text)) {
+    switch (ReadSettingsText(store, text)) {
         case SettingsRead::Missing: return SaveResult::NoSettingsFile;
+        case SettingsRead::NotAFile:
         case SettingsRead::Unreadable: return SaveResult::Failed;
         case SettingsRead::Read: break;
     }
-    // All 33 writes go to the text in memory and the file is replaced once, so
+    // All keys go into the text in memory and the file is replaced once, so
     // a failure can never leave a half-saved file (a pair with a new directory
     // A and an old directory B, say).
-    if (!ApplySave(text, widths, pairs)) return SaveResult::Failed;
-    return ReplaceSettingsText(text) ? SaveResult::Saved : SaveResult::Failed;
+    std::vector<IniSectionWrite> writes;
+    if (!BuildSave(writes, widths, size, pairs)) return SaveResult::Failed;
+    return ReplaceSettingsText(store, ApplyIniWrites(text, writes, true)) ? SaveResult::Saved : SaveResult::Failed;
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/ini_file.h"
+#include "settings/settings.h"
 #include "support/temp_dir.h"
 #include "support/test_text.h"
 
@@ -23,8 +23,6 @@ constexpr FileTime kNew = 1600000000;
 
 class SyncTest : public testing::Test {
 protected:
-    void SetUp() override { SetSettingsFile(m_dir / "zoruna.INI"); }
-    void TearDown() override { SetSettingsFile("zoruna.INI"); }
 
     struct Result {
         int status;
@@ -35,7 +33,11 @@ protected:
         WriteFile(m_dir / "zoruna.INI", settings);
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
-        const int status = RunSync(out, err);
+        DirPairTable pairs;
+        ColumnWidths widths;
+        WindowSize size;
+        LoadSettings({m_dir / "zoruna.INI"}, pairs, widths, size);
+        const int status = RunSync(pairs, out, err);
         return {status, DrainStream(out), DrainStream(err)};
     }
 

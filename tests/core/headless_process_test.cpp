@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "zoruna_version.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
 
     const ChildResult version = RunIn(t.path(), exe, "--version");
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "Zoruna Version 0.98.03\n");
+    EXPECT_EQ(version.out, ZORUNA_VERSION_TEXT "\n");
 
     const ChildResult pairs = RunIn(t.path(), exe, "--pairs");
     EXPECT_EQ(pairs.status, 0);
@@ -63,6 +64,14 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
     EXPECT_EQ(report.out.rfind("1\tONLY_A\tf\t", 0), 0u) << report.out;
 
     EXPECT_EQ(RunIn(t.path(), exe, "--no-such-option").status, 2);
+
+    // The settings file is looked up in the current folder: none there is a
+    // broken setup, and an empty one registers no pair.
+    const std::string empty = t.MakeDir("empty");
+    EXPECT_EQ(RunIn(empty, exe, "--report").status, 2);
+    WriteFile(empty + "/zoruna.INI", "");
+    EXPECT_EQ(RunIn(empty, exe, "--sync").status, 3);
+    EXPECT_EQ(ReadFile(empty + "/zoruna.INI"), "") << "the headless options never write it";
 }
 
 }  // namespace

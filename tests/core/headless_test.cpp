@@ -1,8 +1,11 @@
 #include "cli/headless.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cerrno>
 #include <cstdlib>
@@ -16,9 +19,9 @@
 #include "cli/failure_text.h"
 #include "cli/headless_common.h"
 #include "core/compare.h"
-#include "settings/ini_file.h"
 #include "support/temp_dir.h"
 #include "support/test_text.h"
+#include "zoruna_version.h"
 
 namespace {
 
@@ -75,10 +78,8 @@ protected:
         if (const char* tz = std::getenv("TZ")) m_oldTz = tz;
         setenv("TZ", "UTC0", 1);
         tzset();
-        SetSettingsFile(m_dir / "zoruna.INI");
     }
     void TearDown() override {
-        SetSettingsFile("zoruna.INI");
         if (m_oldTz)
             setenv("TZ", m_oldTz->c_str(), 1);
         else
@@ -102,7 +103,7 @@ protected:
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         Result r;
-        r.status = RunHeadless(static_cast<int>(args.size()), argv.data(), out, err);
+        r.status = RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI"}, out, err);
         r.out = DrainStream(out);
         r.err = DrainStream(err);
         return r;
@@ -118,7 +119,7 @@ private:
 TEST_F(HeadlessTest, VersionAndHelp) {
     const Result version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "Zoruna Version 0.98.03\n");
+    EXPECT_EQ(version.out, ZORUNA_VERSION_TEXT "\n");
     EXPECT_EQ(version.err, "");
 
     const Result help = Run({"--help"});
@@ -126,6 +127,8 @@ TEST_F(HeadlessTest, VersionAndHelp) {
     for (const char* option : {"--pairs", "--report", "--sync", "--help", "--version"})
         EXPECT_NE(help.out.find("\n  " + std::string(option) + " "), std::string::npos) << option;
     EXPECT_NE(help.out.find(m_dir / "zoruna.INI"), std::string::npos);
+    EXPECT_NE(help.out.find("exit with 2 when the settings file is missing"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("3 when it registers no complete pair"), std::string::npos) << help.out;
     EXPECT_EQ(help.out.back(), '\n');
 }
 
@@ -149,11 +152,75 @@ TEST_F(HeadlessTest, PairsListsTheRegisteredSlotsEscaped) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(HeadlessTest, PairsWithoutSettingsFilePrintsNothing) {
+// A setup that cannot be right must never pass for "all in step": every
+// command that needs the pairs says why on stderr and exits with 2 or 3.
+struct BrokenSetup {
+    const char* name;
+    // Puts something (or nothing) in the place of the settings file; false
+    // when this environment cannot make it.
+    bool (*make)(const std::string& ini);
+    int status;
+    const char* reason;  // part of the message
+};
+
+void PrintTo(const BrokenSetup& c, std::ostream* os) { *os << c.name; }
+
+class BrokenSetupTest : public HeadlessTest, public ::testing::WithParamInterface<BrokenSetup> {};
+
+TEST_P(BrokenSetupTest, EveryCommandFailsLoudly) {
+    const BrokenSetup& c = GetParam();
+    const std::string ini = m_dir / "zoruna.INI";
+    if (!c.make(ini)) GTEST_SKIP() << "cannot make this setup here (running as root?)";
+    for (const char* option : {"--pairs", "--report", "--sync"}) {
+        const Result r = Run({option});
+        EXPECT_EQ(r.status, c.status) << option;
+        EXPECT_EQ(r.out, "") << option;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(ini), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ListNames(m_dir.path()), c.name == std::string("missing") ? "" : "zoruna.INI")
+        << "nothing is created";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BrokenSetupTest,
+    ::testing::Values(
+        BrokenSetup{"missing", [](const std::string&) { return true; }, 2, "does not exist"},
+        BrokenSetup{"directory", [](const std::string& ini) { return mkdir(ini.c_str(), 0755) == 0; }, 2,
+                    "is a directory"},
+        BrokenSetup{"fifo", [](const std::string& ini) { return mkfifo(ini.c_str(), 0644) == 0; }, 2,
+                    "not a regular file"},
+        BrokenSetup{"dangling_link", [](const std::string& ini) { return symlink("nowhere.INI", ini.c_str()) == 0; },
+                    2, "link to nothing"},
+        BrokenSetup{"unreadable",
+                    [](const std::string& ini) {
+                        WriteFile(ini, PairSection(0, "/a", "/b"));
+                        // root reads it all the same
+                        return chmod(ini.c_str(), 0) == 0 && access(ini.c_str(), R_OK) != 0;
+                    },
+                    2, std::strerror(EACCES)},
+        BrokenSetup{"empty_file",
+                    [](const std::string& ini) {
+                        WriteFile(ini, "");
+                        return true;
+                    },
+                    3, "no complete pair"},
+        BrokenSetup{"only_incomplete_pairs",
+                    [](const std::string& ini) {
+                        WriteFile(ini, "\xEF\xBB\xBF[DIR0]\r\nDIRA=/a\r\nMASK=\r\n\r\n[DIR1]\r\nDIRB=/b\r\n\r\n");
+                        return true;
+                    },
+                    3, "no complete pair"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HeadlessTest, SettingsFileReachedThroughALinkIsRead) {
+    const std::string a = m_dir.MakeDir("a");
+    WriteFile(m_dir / "real.INI", PairSection(0, a, a));
+    ASSERT_EQ(symlink("real.INI", (m_dir / "zoruna.INI").c_str()), 0);
     const Result r = Run({"--pairs"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_FALSE(FileExists(m_dir / "zoruna.INI"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\t" + a + "\t" + a + "\t\n");
 }
 
 TEST_F(HeadlessTest, ReportPrintsEveryDifferenceAndExitsByWhatItFound) {

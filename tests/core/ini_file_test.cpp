@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <climits>
 #include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
@@ -17,12 +20,9 @@ namespace {
 
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetSettingsFile(m_ini, m_fs); }
-    void TearDown() override { SetSettingsFile("zoruna.INI"); }
-
     TempDir m_dir;
     std::string m_ini = m_dir / "zoruna.INI";
-    FileSystem* m_fs = nullptr;
+    SettingsStore m_store{m_ini};
 };
 
 // --- reading --------------------------------------------------------------
@@ -40,12 +40,12 @@ class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<Rea
 TEST_P(IniReadTest, FindsValueByBlockRules) {
     const ReadCase& c = GetParam();
     WriteFile(m_ini, c.file);
-    EXPECT_EQ(IniReadString(INI_MODE_FILE, c.section, c.key), c.value.value_or(""));
+    EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, c.section, c.key), c.value.value_or(""));
     // A key that is present reads as a number, never as the default.
     if (!c.value) {
-        EXPECT_EQ(IniReadInt(INI_MODE_FILE, c.section, c.key, -7), -7);
+        EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, c.section, c.key, -7), -7);
     } else if (c.value->empty()) {
-        EXPECT_EQ(IniReadInt(INI_MODE_FILE, c.section, c.key, -7), 0);
+        EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, c.section, c.key, -7), 0);
     }
 }
 
@@ -60,7 +60,19 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"only_cr_before_lf_dropped", "[S]\r\nK=v\r\r\n", "S", "K", "v\r"},
         ReadCase{"header_with_trailing_blank", "[S] \r\nK=v\r\n", "S", "K", std::nullopt},
         ReadCase{"header_is_case_sensitive", "[s]\r\nK=v\r\n", "S", "K", std::nullopt},
-        ReadCase{"search_goes_past_section_end", "[A]\r\nX=1\r\n\r\n[B]\r\nK=b\r\n", "A", "K", "b"},
+        ReadCase{"search_crosses_block_ends", "[A]\r\nX=1\r\n\r\nY=2\r\n\r\nK=a\r\n", "A", "K", "a"},
+        // A section without the key never takes a later section's value.
+        ReadCase{"search_stops_at_next_header", "[A]\r\nX=1\r\n\r\n[B]\r\nK=b\r\n", "A", "K", std::nullopt},
+        ReadCase{"search_stops_at_any_bracket_block", "[A]\r\nX=1\r\n\r\n[B] \r\nK=b\r\n", "A", "K",
+                 std::nullopt},
+        ReadCase{"bracket_line_inside_block_does_not_stop", "[A]\r\nX=1\r\n[B]\r\nK=b\r\n", "A", "K", "b"},
+        ReadCase{"missing_dirb_stays_missing",
+                 "[DIR0]\r\nDIRA=photos\r\nMASK=\r\n\r\n[DIR1]\r\nDIRA=docs\r\nDIRB=docs_backup\r\n\r\n",
+                 "DIR0", "DIRB", std::nullopt},
+        ReadCase{"first_of_two_equal_headers", "[S]\r\nK=1\r\n\r\n[S]\r\nK=2\r\n", "S", "K", "1"},
+        ReadCase{"byte_order_mark_skipped", "\xEF\xBB\xBF[S]\r\nK=v\r\n", "S", "K", "v"},
+        ReadCase{"byte_order_mark_only_at_start", "[X]\r\n\r\n\xEF\xBB\xBF[S]\r\nK=v\r\n", "S", "K",
+                 std::nullopt},
         ReadCase{"nearest_key_line_wins", "[S]\r\n\r\nK=new\r\n\r\nK=old\r\n", "S", "K", "new"},
         ReadCase{"two_byte_line_ends_block", "[X]\r\nab\r\n[S]\r\nK=v\r\n", "S", "K", "v"},
         ReadCase{"three_byte_line_does_not", "[X]\r\nabc\r\n[S]\r\nK=v\r\n", "S", "K", std::nullopt},
@@ -78,7 +90,7 @@ class IniReadIntTest : public IniFileTest, public ::testing::WithParamInterface<
 
 TEST_P(IniReadIntTest, ConvertsLikeAtoi) {
     WriteFile(m_ini, "[SIZE]\r\nFNAME=" + GetParam().value + "\r\n");
-    EXPECT_EQ(IniReadInt(INI_MODE_FILE, "SIZE", "FNAME", 147), GetParam().number) << GetParam().value;
+    EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147), GetParam().number) << GetParam().value;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,6 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(IntCase{"  42abc", 42}, IntCase{"", 0}, IntCase{"abc", 0}, IntCase{"\t-17", -17},
                       IntCase{"+5", 5}, IntCase{"- 5", 0}, IntCase{"99999999999", INT_MAX},
                       IntCase{"-99999999999", INT_MIN},
+                      // 2^64: wraps to 0 in an unguarded 64-bit accumulator.
+                      IntCase{"18446744073709551616", INT_MAX}, IntCase{"-18446744073709551616", INT_MIN},
                       // Only the first 255 bytes count.
                       IntCase{std::string(253, ' ') + "42", 42}, IntCase{std::string(254, ' ') + "42", 4},
                       IntCase{std::string(255, ' ') + "42", 0}),
@@ -107,7 +121,7 @@ class IniWriteTest : public IniFileTest, public ::testing::WithParamInterface<Wr
 TEST_P(IniWriteTest, RewritesByBlockRules) {
     const WriteCase& c = GetParam();
     WriteFile(m_ini, c.before);
-    EXPECT_EQ(IniWriteString(INI_MODE_FILE, c.section, c.key, c.value), 0);
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, c.section, c.key, c.value), 0);
     EXPECT_EQ(ReadFile(m_ini), c.after);
     EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
 }
@@ -118,35 +132,49 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"empty_file", "", "SIZE", "FNAME", "147", "[SIZE]\r\nFNAME=147\r\n\r\n"},
         WriteCase{"replaced_in_place", "[S]\r\nA=1\r\nK=2\r\n\r\n", "S", "K", "9", "[S]\r\nA=1\r\nK=9\r\n\r\n"},
         WriteCase{"lines_get_cr_lf", "[S]\nK=1\n\n[T]\nX=2", "S", "K", "3", "[S]\r\nK=3\r\n\r\n[T]\r\nX=2\r\n"},
-        WriteCase{"inserted_after_first_block", "[S]\r\nA=1\r\n\r\nK=old\r\n\r\n", "S", "K", "new",
-                  "[S]\r\nA=1\r\n\r\nK=new\r\n\r\nK=old\r\n\r\n"},
+        WriteCase{"inserted_at_end_of_first_block", "[S]\r\nA=1\r\n\r\nK=old\r\n\r\n", "S", "K", "new",
+                  "[S]\r\nA=1\r\nK=new\r\n\r\nK=old\r\n\r\n"},
+        WriteCase{"inserted_at_end_of_unended_block", "[S]\r\nA=1", "S", "K", "2", "[S]\r\nA=1\r\nK=2\r\n"},
         WriteCase{"section_added_at_end", "[A]\r\nK=1\r\n\r\n", "B", "K", "2", "[A]\r\nK=1\r\n\r\n[B]\r\nK=2\r\n\r\n"},
-        WriteCase{"no_block_end_added_before_new_section", "[A]\r\nK=1", "B", "K", "2",
-                  "[A]\r\nK=1\r\n[B]\r\nK=2\r\n\r\n"},
-        WriteCase{"header_prefix_taken", "[S] x\r\nK=1\r\n\r\n", "S", "K", "2", "[S] x\r\nK=2\r\n\r\n"},
-        WriteCase{"two_byte_line_stays_in_block", "[S]\r\nab\r\nK=1\r\n\r\n", "S", "K", "2",
-                  "[S]\r\nab\r\nK=2\r\n\r\n"},
+        WriteCase{"block_end_added_before_new_section", "[A]\r\nK=1", "B", "K", "2",
+                  "[A]\r\nK=1\r\n\r\n[B]\r\nK=2\r\n\r\n"},
+        WriteCase{"new_section_after_header_alone", "[A]", "B", "K", "2", "[A]\r\n\r\n[B]\r\nK=2\r\n\r\n"},
+        WriteCase{"no_second_block_end_before_new_section", "[A]\r\nK=1\r\n\r\n", "B", "K", "2",
+                  "[A]\r\nK=1\r\n\r\n[B]\r\nK=2\r\n\r\n"},
+        // Only the exact header heads the section, for the writer as for the reader.
+        WriteCase{"header_with_trailing_blank_not_taken", "[S] \r\nK=1\r\n\r\n", "S", "K", "2",
+                  "[S] \r\nK=1\r\n\r\n[S]\r\nK=2\r\n\r\n"},
+        WriteCase{"two_byte_line_ends_block", "[S]\r\nab\r\nK=1\r\n\r\n", "S", "K", "2",
+                  "[S]\r\nK=2\r\nab\r\nK=1\r\n\r\n"},
         WriteCase{"one_byte_line_ends_block", "[S]\r\na\r\nK=1\r\n\r\n", "S", "K", "2",
-                  "[S]\r\na\r\nK=2\r\n\r\nK=1\r\n\r\n"},
-        WriteCase{"header_after_two_byte_line_unseen", "[X]\r\nab\r\n[S]\r\nK=1\r\n\r\n", "S", "K", "2",
-                  "[X]\r\nab\r\n[S]\r\nK=1\r\n\r\n[S]\r\nK=2\r\n\r\n"},
+                  "[S]\r\nK=2\r\na\r\nK=1\r\n\r\n"},
+        WriteCase{"header_after_two_byte_line_seen", "[X]\r\nab\r\n[S]\r\nK=1\r\n\r\n", "S", "K", "2",
+                  "[X]\r\nab\r\n[S]\r\nK=2\r\n\r\n"},
+        WriteCase{"byte_order_mark_kept", "\xEF\xBB\xBF[S]\r\nK=1\r\n\r\n", "S", "K", "2",
+                  "\xEF\xBB\xBF[S]\r\nK=2\r\n\r\n"},
+        WriteCase{"byte_order_mark_kept_in_empty_file", "\xEF\xBB\xBF", "S", "K", "2",
+                  "\xEF\xBB\xBF[S]\r\nK=2\r\n\r\n"},
+        WriteCase{"cr_in_value_written", "", "S", "K", "a\rb\r", "[S]\r\nK=a\rb\r\r\n\r\n"},
         WriteCase{"header_after_two_empty_lines_unseen", "[X]\r\n\r\n\r\n[S]\r\nK=1\r\n\r\n", "S", "K", "2",
                   "[X]\r\n\r\n\r\n[S]\r\nK=1\r\n\r\n[S]\r\nK=2\r\n\r\n"},
-        WriteCase{"short_key_line_ends_block", "[S]\r\nK=\r\nK=x\r\n", "S", "K", "5", "[S]\r\nK=5\r\nK=x\r\n"},
+        // The short line was the block end; the longer one that replaces it
+        // is followed by one, so the blocks stay as they were.
+        WriteCase{"short_key_line_ends_block", "[S]\r\nK=\r\nK=x\r\n", "S", "K", "5",
+                  "[S]\r\nK=5\r\n\r\nK=x\r\n"},
         WriteCase{"key_line_at_end_of_file", "[S]\r\nK=1", "S", "K", "2", "[S]\r\nK=2\r\n"},
         WriteCase{"every_block_of_the_section", "[S]\r\nK=1\r\n\r\n[S]\r\nK=2\r\n\r\n", "S", "K", "3",
                   "[S]\r\nK=3\r\n\r\n[S]\r\nK=3\r\n\r\n"},
-        WriteCase{"lone_cr_kept", "[S]\r\nA=v\r\r\n\r\n", "S", "K", "1", "[S]\r\nA=v\r\r\n\r\nK=1\r\n\r\n"},
+        WriteCase{"lone_cr_kept", "[S]\r\nA=v\r\r\n\r\n", "S", "K", "1", "[S]\r\nA=v\r\r\nK=1\r\n\r\n"},
         WriteCase{"value_unchanged", "", "DIR0", "DIRA", " C:\\A=B ", "[DIR0]\r\nDIRA= C:\\A=B \r\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(IniFileTest, EveryWriteAfterTheFirstBlockIsReadBack) {
+TEST_F(IniFileTest, RepeatedWritesOfAMissingKeyDoNotGrowTheFile) {
     WriteFile(m_ini, "[S]\r\nA=1\r\n\r\n");
-    for (const char* v : {"x", "y", "z"}) {
-        ASSERT_EQ(IniWriteString(INI_MODE_FILE, "S", "K", v), 0);
-        EXPECT_EQ(IniReadString(INI_MODE_FILE, "S", "K"), v);
+    for (const char* v : {"x", "y", "z", "a\rb"}) {
+        ASSERT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", v), 0);
+        EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, "S", "K"), v);
     }
-    EXPECT_EQ(ReadFile(m_ini), "[S]\r\nA=1\r\n\r\nK=z\r\n\r\nK=y\r\n\r\nK=x\r\n\r\n");
+    EXPECT_EQ(ReadFile(m_ini), "[S]\r\nA=1\r\nK=a\rb\r\n\r\n");
 }
 
 // --- refusals and the missing file ---------------------------------------
@@ -154,50 +182,72 @@ TEST_F(IniFileTest, EveryWriteAfterTheFirstBlockIsReadBack) {
 TEST_F(IniFileTest, LineBreaksAndOtherModesAreRefused) {
     const std::string before = "[S]\r\nK=1\r\n\r\n";
     WriteFile(m_ini, before);
-    EXPECT_EQ(IniWriteString(INI_MODE_FILE, "S", "K", "a\nb"), 1);
-    EXPECT_EQ(IniWriteString(INI_MODE_FILE, "S", "K", "a\r"), 1);
-    EXPECT_EQ(IniWriteString(INI_MODE_FILE, "S\n", "K", "a"), 1);
-    EXPECT_EQ(IniWriteInt(INI_MODE_FILE, "S", "K\r\n", 1), 1);
-    EXPECT_EQ(IniWriteString(INI_MODE_FILE, "S", "K", nullptr), 1);
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", "a\nb"), 1);
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", "\n"), 1);
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", ""), 1);  // "K=" would end a block
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S\n", "K", "a"), 1);
+    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K\r\n", 1), 1);
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", nullptr), 1);
     for (std::uint8_t mode : {INI_MODE_PROFILE, std::uint8_t{7}}) {
-        EXPECT_EQ(IniWriteInt(mode, "S", "K", 2), 1);
-        EXPECT_EQ(IniWriteString(mode, "S", "K", "2"), 1);
-        EXPECT_EQ(IniReadInt(mode, "S", "K", 5), 0);
-        EXPECT_EQ(IniReadString(mode, "S", "K", "def"), "");
+        EXPECT_EQ(IniWriteInt(m_store, mode, "S", "K", 2), 1);
+        EXPECT_EQ(IniWriteString(m_store, mode, "S", "K", "2"), 1);
+        EXPECT_EQ(IniReadInt(m_store, mode, "S", "K", 5), 0);
+        EXPECT_EQ(IniReadString(m_store, mode, "S", "K", "def"), "");
     }
     EXPECT_EQ(ReadFile(m_ini), before);
     EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
 }
 
 TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsNeverCreated) {
-    EXPECT_EQ(IniReadInt(INI_MODE_FILE, "SIZE", "FNAME", 147), 147);
-    EXPECT_EQ(IniReadString(INI_MODE_FILE, "DIR0", "DIRA", "x"), "");
-    EXPECT_EQ(IniWriteInt(INI_MODE_FILE, "SIZE", "FNAME", 1), 1);
-    EXPECT_EQ(IniWriteString(INI_MODE_FILE, "DIR0", "DIRA", "x"), 1);
+    EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147), 147);
+    EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, "DIR0", "DIRA", "x"), "");
+    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 1), 1);
+    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "DIR0", "DIRA", "x"), 1);
     EXPECT_EQ(ListNames(m_dir.path()), "");
 }
 
 TEST_F(IniFileTest, ADirectoryInPlaceOfTheFileIsNotRead) {
     m_dir.MakeDir("zoruna.INI");
-    EXPECT_EQ(IniReadInt(INI_MODE_FILE, "SIZE", "FNAME", 147), 147);
-    EXPECT_EQ(IniWriteInt(INI_MODE_FILE, "SIZE", "FNAME", 1), 1);
+    EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147), 147);
+    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 1), 1);
 }
 
 // --- the temporary file and the replacement ------------------------------
 
-TEST(SettingsTempFile, SitsBesideTheSettingsFile) {
-    SetSettingsFile("zoruna.INI");
-    EXPECT_EQ(SettingsTempFileName(), "$$zoruna.INI$$");
-    SetSettingsFile("/a/b.c/Z.INI");
-    EXPECT_EQ(SettingsTempFileName(), "/a/b.c/$$Z.INI$$");
-    SetSettingsFile("zoruna.INI");
+struct StorePathCase {
+    const char* what;
+    const char* path;
+    const char* temp;
+    const char* folder;
+    const char* name;
+};
+
+void PrintTo(const StorePathCase& c, std::ostream* os) { *os << c.what; }
+
+class StorePathTest : public ::testing::TestWithParam<StorePathCase> {};
+
+// The temporary file sits beside the settings file; the folder is what a
+// question names and what is flushed after the rename.
+TEST_P(StorePathTest, SplitsTheSettingsPath) {
+    const SettingsStore store{GetParam().path};
+    EXPECT_EQ(store.TempPath(), GetParam().temp);
+    EXPECT_EQ(store.Folder(), GetParam().folder);
+    EXPECT_EQ(store.FileName(), GetParam().name);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StorePathTest,
+    ::testing::Values(StorePathCase{"bare_name", "zoruna.INI", "$$zoruna.INI$$", ".", "zoruna.INI"},
+                      StorePathCase{"absolute", "/a/b.c/Z.INI", "/a/b.c/$$Z.INI$$", "/a/b.c", "Z.INI"},
+                      StorePathCase{"in_root", "/Z.INI", "/$$Z.INI$$", "/", "Z.INI"},
+                      StorePathCase{"relative_folder", "sub/Z.INI", "sub/$$Z.INI$$", "sub", "Z.INI"}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(IniFileTest, KeepsPermissionBits) {
     for (mode_t mode : {0600, 0664}) {
         WriteFile(m_ini, "");
         ASSERT_EQ(chmod(m_ini.c_str(), mode), 0);
-        ASSERT_EQ(IniWriteInt(INI_MODE_FILE, "S", "K", 1), 0);
+        ASSERT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 1), 0);
         struct stat st;
         ASSERT_EQ(stat(m_ini.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, mode);
@@ -208,8 +258,8 @@ TEST_F(IniFileTest, LeftoverTemporaryLinkIsNotFollowed) {
     const std::string other = m_dir / "other";
     WriteFile(other, "keep");
     WriteFile(m_ini, "");
-    ASSERT_EQ(symlink(other.c_str(), SettingsTempFileName().c_str()), 0);
-    EXPECT_EQ(IniWriteInt(INI_MODE_FILE, "S", "K", 1), 0);
+    ASSERT_EQ(symlink(other.c_str(), m_store.TempPath().c_str()), 0);
+    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 1), 0);
     EXPECT_EQ(ReadFile(other), "keep");
     EXPECT_EQ(ReadFile(m_ini), "[S]\r\nK=1\r\n\r\n");
     EXPECT_EQ(ListNames(m_dir.path()), "other zoruna.INI");
@@ -219,16 +269,16 @@ TEST_F(IniFileTest, TemporaryFileThatCannotBeCreated) {
     const std::string before = "[S]\r\nK=1\r\n\r\n";
     WriteFile(m_ini, before);
     m_dir.MakeDir("$$zoruna.INI$$");
-    EXPECT_EQ(IniWriteInt(INI_MODE_FILE, "S", "K", 2), 1);
+    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 2), 1);
     EXPECT_EQ(ReadFile(m_ini), before);
 }
 
 // Fails one kind of call on the temporary file (or the read of the settings
 // file) the way a full disk or a broken medium would.
-enum class Fault { None, ShortWrites, Create, Write, Close, Rename, Read };
+enum class Fault { None, ShortWrites, Create, Write, Sync, Close, Rename, Read };
 
 const char* FaultName(Fault f) {
-    static const char* const names[] = {"None", "ShortWrites", "Create", "Write", "Close", "Rename", "Read"};
+    static const char* const names[] = {"None", "ShortWrites", "Create", "Write", "Sync", "Close", "Rename", "Read"};
     return names[static_cast<int>(f)];
 }
 
@@ -248,6 +298,7 @@ public:
         errno = ENOSPC;
         return -1;
     }
+    bool Sync(FileHandle h) override { return m_fault != Fault::Sync && ForwardingFileSystem::Sync(h); }
     bool Close(FileHandle h) override {
         return ForwardingFileSystem::Close(h) && !(m_fault == Fault::Close && h == m_temp);
     }
@@ -265,10 +316,7 @@ private:
 
 class IniFailureTest : public IniFileTest, public ::testing::WithParamInterface<Fault> {
 protected:
-    void SetUp() override {
-        m_fs = &m_failing;
-        IniFileTest::SetUp();
-    }
+    void SetUp() override { m_store.fs = &m_failing; }
     FailingFs m_failing{GetParam()};
 };
 
@@ -276,14 +324,46 @@ TEST_P(IniFailureTest, SettingsFileStaysAsItWas) {
     const std::string before = "[SIZE]\r\nFNAME=147\r\nTIMEA=110\r\n\r\n";
     WriteFile(m_ini, before);
     const bool succeeds = GetParam() == Fault::None || GetParam() == Fault::ShortWrites;
-    EXPECT_EQ(IniWriteInt(INI_MODE_FILE, "SIZE", "TIMEA", 99), succeeds ? 0 : 1);
+    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "TIMEA", 99), succeeds ? 0 : 1);
     EXPECT_EQ(ReadFile(m_ini), succeeds ? "[SIZE]\r\nFNAME=147\r\nTIMEA=99\r\n\r\n" : before);
     EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, IniFailureTest,
                          ::testing::Values(Fault::None, Fault::ShortWrites, Fault::Create, Fault::Write,
-                                           Fault::Close, Fault::Rename, Fault::Read),
+                                           Fault::Sync, Fault::Close, Fault::Rename, Fault::Read),
                          [](const auto& info) { return std::string(FaultName(info.param)); });
+
+// Records the calls that decide what a power cut leaves behind.
+class RecordingFs : public ForwardingFileSystem {
+public:
+    std::vector<std::string> calls;
+
+    bool Sync(FileHandle h) override {
+        calls.push_back("sync file");
+        return ForwardingFileSystem::Sync(h);
+    }
+    bool Close(FileHandle h) override {
+        calls.push_back("close");
+        return ForwardingFileSystem::Close(h);
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        calls.push_back("rename");
+        return ForwardingFileSystem::Rename(from, to);
+    }
+    bool SyncDirectory(const std::string& dir) override {
+        calls.push_back("sync " + dir);
+        return ForwardingFileSystem::SyncDirectory(dir);
+    }
+};
+
+TEST_F(IniFileTest, NewTextIsOnTheMediumBeforeAndAfterTheRename) {
+    WriteFile(m_ini, "");
+    RecordingFs recording;
+    m_store.fs = &recording;
+    ASSERT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 1), 0);
+    const std::vector<std::string> expected{"close", "sync file", "close", "rename", "sync " + m_dir.path()};
+    EXPECT_EQ(recording.calls, expected);
+}
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/compare.h"
 #include "core/date_text.h"
 #include "gui/main_window_test_helpers.h"
+#include "zoruna_version.h"
 
 namespace {
 
@@ -263,7 +264,7 @@ TEST_F(ResultList, AboutShowsIconAndVersion) {
         auto* icon = dynamic_cast<wxStaticBitmap*>(about->FindWindow(IDC_ABOUT_ICON));
         EXPECT_TRUE(icon && icon->GetBitmap().IsOk() && icon->GetBitmap().GetSize() == wxSize(32, 32));
         auto* text = dynamic_cast<wxStaticText*>(about->FindWindow(IDC_ABOUT_TEXT));
-        EXPECT_TRUE(text && U8(text->GetLabelText()) == "Zoruna Version 0.98.03");
+        EXPECT_TRUE(text && U8(text->GetLabelText()) == ZORUNA_VERSION_TEXT);
         EXPECT_NE(about->FindWindow(wxID_OK), nullptr);
         return wxID_OK;
     });

@@ -16,7 +16,7 @@
 #include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
 #include "res/resource.h"
-#include "settings/ini_file.h"
+#include "settings/ini_store.h"
 #include "support/temp_dir.h"
 #include "support/test_text.h"
 
@@ -44,7 +44,7 @@ protected:
 inline std::string SettingsText(const std::vector<std::pair<std::string, std::string>>& pairs,
                                 const char* widths = nullptr) {
     std::string text;
-    if (widths) text += std::string("[SIZE]\r\n") + widths + "\r\n";
+    if (widths) text += std::string("[SIZE]\r\n") + widths + "\r\n\r\n";
     for (std::size_t i = 0; i < pairs.size(); ++i)
         text += PairSection(static_cast<int>(i), pairs[i].first, pairs[i].second);
     return text;
@@ -54,9 +54,7 @@ inline std::string SettingsText(const std::vector<std::pair<std::string, std::st
 struct MainWindowFixture : ::testing::Test {
     TempDir tmp;
     std::string settingsPath = tmp / "zoruna.INI";
-
-    void SetUp() override { SetSettingsFile(settingsPath); }
-    void TearDown() override { SetSettingsFile("zoruna.INI"); }
+    SettingsStore store{settingsPath};
 
     void WriteSettings(const std::string& text) { WriteFile(settingsPath, text); }
 
@@ -64,6 +62,7 @@ struct MainWindowFixture : ::testing::Test {
     std::unique_ptr<TestMainDialog> Open(std::vector<std::string> args = {}) {
         auto dlg = std::make_unique<TestMainDialog>();
         dlg->SetArguments(std::move(args));
+        dlg->SetSettingsStore(store);
         dlg->Create(nullptr, true);
         PumpEvents();
         return dlg;

@@ -9,8 +9,8 @@
 #include "app/dir_compare_dlg.h"
 #include "gui/pair_test_helpers.h"
 #include "res/resource.h"
-#include "settings/ini_file.h"
 #include "support/temp_dir.h"
+#include "support/test_text.h"
 
 namespace {
 
@@ -57,7 +57,6 @@ class DirectoriesAndResults : public ::testing::TestWithParam<ResultsCase> {};
 TEST_P(DirectoriesAndResults, ResultsGoWhenThePairsChanged) {
     const ResultsCase& c = GetParam();
     TempDir tmp;
-    SetSettingsFile(tmp / "none.INI");
     const std::string a = tmp.MakeDir("a"), b = tmp.MakeDir("b");
     WriteFile(a + "/only_in_a.txt", "x", 1'600'000'000);
 
@@ -126,21 +125,14 @@ INSTANTIATE_TEST_SUITE_P(
                     true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// One DIRn section as 33 writes onto an empty file leave it: DIRB and then
-// MASK are each inserted after the section's first block.
-std::string SavedSection(int i, const std::string& a, const std::string& b, const std::string& masks) {
-    return "[DIR" + std::to_string(i) + "]\r\nDIRA=" + a + "\r\n\r\nMASK=" + masks + "\r\n\r\nDIRB=" + b +
-           "\r\n\r\n";
-}
-
 TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     TempDir tmp;
     const std::string ini = tmp / "zoruna.INI";
     WriteFile(ini, "");
-    SetSettingsFile(ini);
     const std::string a0 = "/home/user/作業", b0 = "/mnt/backup/作業";
 
     auto main = std::make_unique<CDirCompareDlg>();
+    main->SetSettingsStore({ini});
     main->Create(nullptr, true);
     RunDirectories(*main, [&](wxDialog* list) {
         Register(list, a0, b0, "OBJ, BAK");
@@ -150,15 +142,17 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     ASSERT_TRUE(main->PairsModified());
     Press(main->GetWindow(), IDCANCEL);  // Exit
 
-    std::string expected = "[SIZE]\r\nFNAME=147\r\n\r\nTIMEB=110\r\n\r\nTIMEA=110\r\n\r\n";
-    expected += SavedSection(0, a0, b0, "OBJ,BAK");
-    expected += SavedSection(1, "/srv/data", "/srv/data ", "log");
-    for (int i = 2; i < MAX_DIR_PAIRS; ++i) expected += SavedSection(i, "", "", "");
+    // A save of an empty file: every section with its keys in one block.
+    std::string expected = "[SIZE]\r\nFNAME=147\r\nTIMEA=110\r\nTIMEB=110\r\n\r\n";
+    expected += PairSection(0, a0, b0, "OBJ,BAK");
+    expected += PairSection(1, "/srv/data", "/srv/data ", "log");
+    for (int i = 2; i < MAX_DIR_PAIRS; ++i) expected += PairSection(i, "", "");
     EXPECT_EQ(ReadFile(ini), expected);
     main->DestroyWindow();
 
     // The next start shows the same pairs.
     auto next = std::make_unique<CDirCompareDlg>();
+    next->SetSettingsStore({ini});
     next->Create(nullptr, false);
     EXPECT_EQ(next->Pairs().count, 2);
     EXPECT_EQ(std::string(next->Pairs().pairs[0].dirA), a0);

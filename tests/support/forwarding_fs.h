@@ -26,6 +26,8 @@ public:
         return m_target.SetModTime(h, sec, nsec);
     }
     bool Close(FileHandle h) override { return m_target.Close(h); }
+    bool Sync(FileHandle h) override { return m_target.Sync(h); }
+    bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
     bool Rename(const std::string& from, const std::string& to) override { return m_target.Rename(from, to); }
     bool Remove(const std::string& path) override { return m_target.Remove(path); }
     bool IsWritable(const std::string& path) override { return m_target.IsWritable(path); }
