@@ -96,6 +96,14 @@ public:
 
 FileSystem& RealFileSystem();
 
+// Whether two modification times stand for the same moment on file systems
+// that keep times in steps of granularity seconds: exact at 1; at 2 (FAT) a
+// faithful copy may be off by up to the step, so times within it are equal.
+inline bool SameModTime(FileTime a, FileTime b, int granularity) {
+    if (granularity <= 1) return a == b;
+    return (a > b ? a - b : b - a) <= granularity;
+}
+
 // Writes all n bytes to h, going on after short writes. False on an error or
 // when the system accepts nothing (0 would never make progress).
 bool WriteAll(FileSystem& fs, FileHandle h, const void* data, std::size_t n);
