@@ -1,12 +1,13 @@
 #include "core/compare.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 #include "core/mbtext.h"
+#include "core/name_match.h"
 #include "core/temp_name.h"
 
 int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names) {
@@ -21,12 +22,6 @@ int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& 
 }
 
 namespace {
-
-// One file of a side: its name as the directory spells it and, once, upper-cased.
-struct SideFile {
-    std::string name;
-    std::string upper;
-};
 
 // Builds dir + separator + name in one reused buffer, so that querying the
 // status of every file does not allocate a path per file.
@@ -50,10 +45,6 @@ FileTime ModTime(FileSystem& fs, const std::string& path) {
     return fs.GetStatus(path, st) ? st.mtime : 0;
 }
 
-bool EndsWith(std::string_view s, std::string_view ending) {
-    return s.size() >= ending.size() && s.substr(s.size() - ending.size()) == ending;
-}
-
 // The upper-cased masks of a pair; the list ends at the first empty slot.
 std::vector<std::string> UpperMasks(const DirPair& pair) {
     std::vector<std::string> masks;
@@ -62,98 +53,68 @@ std::vector<std::string> UpperMasks(const DirPair& pair) {
     return masks;
 }
 
-// Turns the listed names into the side's files: leftover temporary files of
-// the copy and names that end in one of the masks are dropped, order kept.
-std::vector<SideFile> KeptFiles(std::vector<std::string>& names, const std::vector<std::string>& masks) {
-    std::vector<SideFile> files;
-    files.reserve(names.size());
-    for (auto& name : names) {
+// The listed names that take part, in listing order: leftover temporary
+// files of the copy and names that end in one of the masks are dropped.
+std::vector<std::string_view> KeptNames(const std::vector<std::string>& names, const std::vector<std::string>& masks) {
+    std::vector<std::string_view> kept;
+    kept.reserve(names.size());
+    for (const std::string& name : names) {
         if (IsCopyTempName(name)) continue;
-        std::string upper = MbUpper(name);
         bool masked = false;
         for (const auto& m : masks)
-            if (EndsWith(upper, m)) { masked = true; break; }
-        if (!masked) files.push_back({std::move(name), std::move(upper)});
-    }
-    return files;
-}
-
-// The files of B by upper-cased name. Equal upper-cased names (possible on a
-// case-sensitive file system) form a chain in listing order; a match always
-// takes the first remaining file of its chain.
-class NameIndex {
-public:
-    explicit NameIndex(const std::vector<SideFile>& files) : m_next(files.size(), kNone) {
-        m_first.reserve(files.size());
-        // Walking backwards leaves each chain's head at its first file.
-        for (std::size_t j = files.size(); j-- > 0;) {
-            const auto [it, inserted] = m_first.try_emplace(files[j].upper, j);
-            if (!inserted) {
-                m_next[j] = it->second;
-                it->second = j;
+            if (EndsWithUpper(name, m)) {
+                masked = true;
+                break;
             }
-        }
+        if (!masked) kept.push_back(name);
     }
-
-    // Index of the first remaining file with this upper-cased name, which is
-    // removed from the index; kNone when there is none.
-    std::size_t Take(std::string_view upper) {
-        const auto it = m_first.find(upper);
-        if (it == m_first.end()) return kNone;
-        const std::size_t j = it->second;
-        if (m_next[j] == kNone)
-            m_first.erase(it);
-        else
-            it->second = m_next[j];
-        return j;
-    }
-
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-
-private:
-    std::unordered_map<std::string_view, std::size_t> m_first;
-    std::vector<std::size_t> m_next;
-};
+    return kept;
+}
 
 class Comparison {
 public:
-    Comparison(DiffTable& diffs, FileSystem& fs) : m_diffs(diffs), m_fs(fs) {}
+    Comparison(DiffTable& diffs, CompareSummary& summary, FileSystem& fs)
+        : m_diffs(diffs), m_summary(summary), m_fs(fs) {}
 
-    bool Full() const { return m_diffs.count >= MAX_DIFFS; }
-
-    void ComparePair(int p, const DirPair& pair, std::vector<std::string>& namesA,
-                     std::vector<std::string>& namesB) {
-        if (Full()) return;
+    void ComparePair(int p, const DirPair& pair, const std::vector<std::string>& namesA,
+                     const std::vector<std::string>& namesB) {
         const std::vector<std::string> masks = UpperMasks(pair);
-        const std::vector<SideFile> filesA = KeptFiles(namesA, masks);
-        const std::vector<SideFile> filesB = KeptFiles(namesB, masks);
+        const std::vector<std::string_view> filesA = KeptNames(namesA, masks);
+        const std::vector<std::string_view> filesB = KeptNames(namesB, masks);
         PathBuilder pathA(FieldText(pair.dirA));
         PathBuilder pathB(FieldText(pair.dirB));
+        const int granularity = std::max(m_fs.TimeGranularity(std::string(FieldText(pair.dirA))),
+                                         m_fs.TimeGranularity(std::string(FieldText(pair.dirB))));
 
-        NameIndex indexB(filesB);
+        const std::vector<std::uint32_t> partner = MatchNames(filesA, filesB);
         std::vector<bool> matchedB(filesB.size(), false);
-        for (const SideFile& a : filesA) {
-            if (Full()) return;
-            const FileTime timeA = ModTime(m_fs, pathA.For(a.name));
-            const std::size_t j = indexB.Take(a.upper);
-            if (j == NameIndex::kNone) {
-                Append(p, a.name, "", true, timeA, false, 0);
+        for (std::size_t i = 0; i < filesA.size(); ++i) {
+            const std::string_view a = filesA[i];
+            const FileTime timeA = ModTime(m_fs, pathA.For(a));
+            const std::uint32_t j = partner[i];
+            if (j == kNoPartner) {
+                Append(p, a, "", true, timeA, false, 0);
                 continue;
             }
             matchedB[j] = true;
-            const FileTime timeB = ModTime(m_fs, pathB.For(filesB[j].name));
-            if (timeA != timeB) Append(p, a.name, filesB[j].name, true, timeA, true, timeB);
+            const FileTime timeB = ModTime(m_fs, pathB.For(filesB[j]));
+            if (!SameModTime(timeA, timeB, granularity)) Append(p, a, filesB[j], true, timeA, true, timeB);
         }
         for (std::size_t j = 0; j < filesB.size(); ++j) {
             if (matchedB[j]) continue;
-            if (Full()) return;
-            Append(p, filesB[j].name, "", false, 0, true, ModTime(m_fs, pathB.For(filesB[j].name)));
+            Append(p, filesB[j], "", false, 0, true, ModTime(m_fs, pathB.For(filesB[j])));
         }
     }
 
 private:
+    // Stores the entry, or counts it for the pair once the table is full: the
+    // rest is still compared so that the user can be told how much is missing.
     void Append(int p, std::string_view name, std::string_view nameB, bool inA, FileTime timeA, bool inB,
                 FileTime timeB) {
+        if (m_diffs.count >= MAX_DIFFS) {
+            ++m_summary.omitted[p];
+            return;
+        }
         DiffEntry& e = m_diffs.entries[m_diffs.count];
         e.pairIndex = static_cast<std::uint8_t>(p);
         CopyText(e.name, sizeof e.name, name);
@@ -166,6 +127,7 @@ private:
     }
 
     DiffTable& m_diffs;
+    CompareSummary& m_summary;
     FileSystem& m_fs;
 };
 
@@ -175,7 +137,7 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
                           const ListingFailureHandler& onListingFailure) {
     CompareSummary summary;
     std::memset(&diffs, 0, sizeof diffs);
-    Comparison comparison(diffs, fs);
+    Comparison comparison(diffs, summary, fs);
     std::vector<std::string> namesA;
     std::vector<std::string> namesB;
     const int count = pairs.count < MAX_DIR_PAIRS ? pairs.count : MAX_DIR_PAIRS;
@@ -186,7 +148,8 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
         namesA.clear();
         namesB.clear();
         // A full table records nothing more, but every later pair is still
-        // listed so that a directory that cannot be read is still reported.
+        // compared: a directory that cannot be read is reported, and what
+        // does not fit is counted.
         if (const int error = ListFiles(fs, dirA, namesA); error != 0) {
             if (onListingFailure) onListingFailure({p, PairSide::A, dirA, dirB, error});
             continue;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -26,6 +28,7 @@ struct DirSetup {
     std::string path;
     std::vector<FileSpec> files = {};
     bool missing = false;
+    int granularity = 1;  // seconds per step of the file system's times
 };
 
 struct PairSetup {
@@ -55,6 +58,7 @@ void Build(const std::vector<PairSetup>& setups, MemoryFileSystem& fs, DirPairTa
         for (const DirSetup* dir : {&setup.a, &setup.b}) {
             if (dir->missing) continue;
             fs.AddDir(dir->path);
+            if (dir->granularity != 1) fs.SetTimeGranularity(dir->path, dir->granularity);
             for (const FileSpec& f : dir->files) {
                 fs.Add(dir->path, f.name, f.mtime, f.kind);
                 if (f.statusFails) fs.FailStatus(dir->path, f.name);
@@ -76,9 +80,11 @@ std::string RenderFailure(const ListingFailure& f) {
 
 // Runs CompareAll over a table that holds leftovers of an earlier run.
 std::vector<std::string> RunCompare(FileSystem& fs, const DirPairTable& table, DiffTable& diffs,
-                             std::vector<std::string>& messages) {
+                                    std::vector<std::string>& messages, CompareSummary* summary = nullptr) {
     std::memset(&diffs, 0xAB, sizeof diffs);
-    CompareAll(table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); });
+    const CompareSummary result =
+        CompareAll(table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); });
+    if (summary) *summary = result;
     std::vector<std::string> rendered;
     for (int i = 0; i < diffs.count; ++i) rendered.push_back(Render(diffs.entries[i]));
     return rendered;
@@ -167,10 +173,37 @@ INSTANTIATE_TEST_SUITE_P(
                       {"/b", {{"sub", 4, Kind::Directory}, {"dir", 5, Kind::Directory}}}}},
                     {"0|sub||1|0"},
                     {}},
-        CompareCase{"names_equal_but_for_case_match_in_listing_order",
+        // Two names of A share one upper-cased form: neither may take a file of
+        // B that differs in case, or the copy would write one over the other.
+        CompareCase{"names_equal_but_for_case_stay_apart_when_ambiguous",
                     {{{"/a", {{"a.txt", 1}, {"A.TXT", 2}, {"x", 1}}},
                       {"/b", {{"A.txt", 3}, {"X", 1}, {"a.TXT", 2}, {"x", 5}}}}},
-                    {"0|a.txt|A.txt|1|3", "0|x||0|5"},
+                    {"0|a.txt||1|0", "0|A.TXT||2|0", "0|x|x|1|5", "0|A.txt||0|3", "0|X||0|1", "0|a.TXT||0|2"},
+                    {}},
+        CompareCase{"exact_name_wins_over_an_earlier_case_variant",
+                    {{{"/a", {{"A.TXT", 1}, {"a.txt", 2}}}, {"/b", {{"a.txt", 3}, {"A.TXT", 4}}}}},
+                    {"0|A.TXT|A.TXT|1|4", "0|a.txt|a.txt|2|3"},
+                    {}},
+        CompareCase{"case_variant_left_alone_when_its_twin_is_taken",
+                    {{{"/a", {{"A.TXT", 1}, {"a.txt", 2}}}, {"/b", {{"a.txt", 2}}}}},
+                    {"0|A.TXT||1|0"},
+                    {}},
+        CompareCase{"case_variant_needs_one_file_on_each_side",
+                    {{{"/a", {{"Foo", 1}}}, {"/b", {{"FOO", 2}, {"foo", 3}}}}},
+                    {"0|Foo||1|0", "0|FOO||0|2", "0|foo||0|3"},
+                    {}},
+        CompareCase{"names_that_are_no_text_match_only_exactly",
+                    {{{"/a", {{"\x83\x41.txt", 1}, {"\xFF", 1}}}, {"/b", {{"\x83\x61.txt", 2}, {"\xFF", 2}}}}},
+                    {"0|\x83\x41.txt||1|0", "0|\xFF|\xFF|1|2", "0|\x83\x61.txt||0|2"},
+                    {}},
+        // A file copied to FAT loses its odd second; within 2 seconds the
+        // times are one, for the pair that has a FAT side only.
+        CompareCase{"fat_side_takes_times_within_two_seconds_as_equal",
+                    {{{"/fat", {{"up1", 11}, {"up2", 12}, {"up3", 13}, {"down1", 11}, {"down3", 11}}, false, 2},
+                      {"/b", {{"up1", 10}, {"up2", 10}, {"up3", 10}, {"down1", 12}, {"down3", 14}}}},
+                     {{"/c", {{"f", 11}}}, {"/fat2", {{"f", 10}}, false, 2}},
+                     {{"/d", {{"f", 11}}}, {"/e", {{"f", 10}}}}},
+                    {"0|up3|up3|13|10", "0|down3|down3|11|14", "2|f|f|11|10"},
                     {}},
         CompareCase{"pairs_in_slot_order",
                     {{{"/a", {{"f", 1}}}, {"/b", {}}},
@@ -200,7 +233,8 @@ TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
 }
 
 // 4998 entries from pair 0, then pair 1 fills the table midway; pair 2 is
-// still listed and its failure reported, pair 3 adds nothing.
+// still listed and its failure reported, pair 3 adds nothing. What did not
+// fit is counted per pair.
 TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     MemoryFileSystem fs;
     for (int i = 0; i < MAX_DIFFS - 2; ++i) fs.Add("/p0a", std::string("f").append(std::to_string(i)), 1);
@@ -221,8 +255,13 @@ TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     }
     const auto diffs = std::make_unique<DiffTable>();
     std::vector<std::string> messages;
-    const auto entries = RunCompare(fs, table, *diffs, messages);
+    CompareSummary summary;
+    const auto entries = RunCompare(fs, table, *diffs, messages, &summary);
     ASSERT_EQ(diffs->count, MAX_DIFFS);
+    // Pair 1's z (only in A) and w (only in B) and pair 3's v did not fit.
+    const CompareSummary expected{{0, 2, 0, 1}};
+    EXPECT_TRUE(std::equal(std::begin(summary.omitted), std::end(summary.omitted), std::begin(expected.omitted)));
+    EXPECT_EQ(summary.TotalOmitted(), 3);
     EXPECT_EQ(entries[MAX_DIFFS - 3], "0|f4997||1|0");
     EXPECT_EQ(entries[MAX_DIFFS - 2], "1|x||1|0");
     EXPECT_EQ(entries[MAX_DIFFS - 1], "1|y||1|0");

@@ -203,6 +203,25 @@ TEST_F(HeadlessTest, ReportGoesOnAfterAListingFailureAndExitsWith2) {
     EXPECT_EQ(r.err, FormatListingFailure((m_dir / "no\\x01pe").c_str(), b.c_str()) + "\n");
 }
 
+// More differences than the table holds: the first MAX_DIFFS are printed, and
+// one line on stderr says how many were left out; the exit status stays 1.
+TEST_F(HeadlessTest, ReportSaysHowManyDifferencesDidNotFit) {
+    const std::string a = m_dir.MakeDir("a");
+    const std::string b = m_dir.MakeDir("b");
+    const std::string c = m_dir.MakeDir("c");
+    WriteSettings(PairSection(0, a, b, "") + PairSection(1, c, b, ""));
+    for (int i = 0; i < MAX_DIFFS + 1; ++i) WriteFile(a + "/f" + std::to_string(i), "", 1000);
+    WriteFile(c + "/g1", "", 1000);
+    WriteFile(c + "/g2", "", 1000);
+    const Result r = Run({"--report"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), MAX_DIFFS);
+    EXPECT_EQ(r.err, FormatOmittedNotice(3) + "\n");
+    EXPECT_NE(FormatOmittedNotice(3).find("5000"), std::string::npos);
+    EXPECT_NE(FormatOmittedNotice(3).find("残り 3 件"), std::string::npos);
+    EXPECT_EQ(FormatOmittedNotice(3).find('\n'), std::string::npos);
+}
+
 TEST(FailureText, ListingFailureIsTheTwoLineText) {
     EXPECT_EQ(FormatListingFailure("C:\\A", "D:\\B"),
               "ﾃﾞｨﾚｸﾄﾘ \"C:\\A\" の参照に失敗しました。\n\"D:\\B\" との比較は行いません。");

@@ -22,6 +22,9 @@ public:
     // The status query of dir + "/" + name fails although the entry is listed.
     void FailStatus(const std::string& dir, const std::string& name);
 
+    // dir keeps modification times in steps of this many seconds.
+    void SetTimeGranularity(const std::string& dir, int seconds) { m_granularity[dir] = seconds; }
+
     // Every directory that was listed and every path whose status was asked,
     // in the order of the calls.
     const std::vector<std::string>& listed() const { return m_listed; }
@@ -29,6 +32,10 @@ public:
 
     bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override;
     bool GetStatus(const std::string& path, FileStatus& st) override;
+    int TimeGranularity(const std::string& dir) override {
+        const auto it = m_granularity.find(dir);
+        return it == m_granularity.end() ? 1 : it->second;
+    }
 
     FileHandle OpenRead(const std::string&) override { return kInvalidHandle; }
     FileHandle Create(const std::string&, bool, unsigned) override { return kInvalidHandle; }
@@ -50,7 +57,8 @@ private:
     };
 
     std::map<std::string, std::vector<Entry>> m_dirs;
-    std::set<std::string> m_failingStatus;  // full paths
+    std::set<std::string> m_failingStatus;
+    std::map<std::string, int> m_granularity;  // full paths
     std::vector<std::string> m_listed;
     std::vector<std::string> m_queried;
 };
