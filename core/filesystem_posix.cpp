@@ -105,6 +105,25 @@ public:
         return false;
     }
 
+    bool ListFilesWithTimes(const std::string& dir, FileListing& out) override {
+        out.Clear();
+        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
+            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
+            // Relative to the open directory: the path is not walked again for
+            // every file. Links are followed, as in ListDirectory.
+            struct stat s;
+            if (fstatat(dfd, e.d_name, &s, 0) == 0) {
+                if (S_ISREG(s.st_mode)) out.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+            } else if (e.d_type == DT_REG) {
+                out.Add(e.d_name, 0);  // listed, but its status is out of reach
+            }
+        });
+        if (error == 0) return true;
+        out.Clear();
+        errno = error;
+        return false;
+    }
+
     bool GetStatus(const std::string& path, FileStatus& st) override {
         struct stat s;
         if (stat(path.c_str(), &s) != 0) return false;

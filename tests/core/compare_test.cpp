@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/memory_fs.h"
@@ -79,11 +80,13 @@ std::string RenderFailure(const ListingFailure& f) {
 }
 
 // Runs CompareAll over a table that holds leftovers of an earlier run.
+// workers 1 lists on the calling thread, in call order.
 std::vector<std::string> RunCompare(FileSystem& fs, const DirPairTable& table, DiffTable& diffs,
-                                    std::vector<std::string>& messages, CompareSummary* summary = nullptr) {
+                                    std::vector<std::string>& messages, CompareSummary* summary = nullptr,
+                                    int workers = 1) {
     std::memset(&diffs, 0xAB, sizeof diffs);
-    const CompareSummary result =
-        CompareAll(table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); });
+    const CompareSummary result = CompareAll(
+        table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); }, workers);
     if (summary) *summary = result;
     std::vector<std::string> rendered;
     for (int i = 0; i < diffs.count; ++i) rendered.push_back(Render(diffs.entries[i]));
@@ -98,16 +101,19 @@ bool RestIsZero(const DiffTable& diffs) {
     return true;
 }
 
-class CompareAllTest : public ::testing::TestWithParam<CompareCase> {};
+// Each case runs on the calling thread alone and with the listing spread
+// over threads: the results must not differ.
+class CompareAllTest : public ::testing::TestWithParam<std::tuple<CompareCase, int>> {};
 
 TEST_P(CompareAllTest, ProducesTheEntriesInOrder) {
+    const auto& [c, workers] = GetParam();
     MemoryFileSystem fs;
     DirPairTable table;
-    Build(GetParam().pairs, fs, table);
+    Build(c.pairs, fs, table);
     const auto diffs = std::make_unique<DiffTable>();
     std::vector<std::string> messages;
-    EXPECT_EQ(RunCompare(fs, table, *diffs, messages), GetParam().entries);
-    EXPECT_EQ(messages, GetParam().messages);
+    EXPECT_EQ(RunCompare(fs, table, *diffs, messages, nullptr, workers), c.entries);
+    EXPECT_EQ(messages, c.messages);
     EXPECT_TRUE(RestIsZero(*diffs));
 }
 
@@ -116,7 +122,7 @@ const std::string kFailBA = "0 B: /b (other: /a) errno 2";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompareAllTest,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         CompareCase{"no_pairs", {}, {}, {}},
         CompareCase{"a_entries_in_listing_order_then_only_b",
                     {{{"/a", {{"c", 10}, {"a", 20}, {"b", 30}}},
@@ -216,7 +222,10 @@ INSTANTIATE_TEST_SUITE_P(
                       {"/b", {{"late", 4102444801}, {"early", -86400}}}}},
                     {"0|late|late|4102444800|4102444801"},
                     {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+                       ::testing::Values(1, 3)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + "_workers" + std::to_string(std::get<1>(info.param));
+    });
 
 TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
     MemoryFileSystem fs;
@@ -267,6 +276,14 @@ TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     EXPECT_EQ(entries[MAX_DIFFS - 1], "1|y||1|0");
     EXPECT_EQ(messages, std::vector<std::string>{"2 A: /p2a (other: /p2b) errno 2"});
     EXPECT_EQ(fs.listed(), (std::vector<std::string>{"/p0a", "/p0b", "/p1a", "/p1b", "/p2a", "/p3a", "/p3b"}));
+
+    // Spread over threads: B of pair 2 may be listed along with A, but the
+    // outcome is the same.
+    std::vector<std::string> messages2;
+    CompareSummary summary2;
+    EXPECT_EQ(RunCompare(fs, table, *diffs, messages2, &summary2, 4), entries);
+    EXPECT_EQ(messages2, messages);
+    EXPECT_TRUE(std::equal(std::begin(summary2.omitted), std::end(summary2.omitted), std::begin(expected.omitted)));
 }
 
 TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {

@@ -1,10 +1,12 @@
 // An in-memory FileSystem for table-driven tests of the comparison: the
 // directories, their entries in listing order, modification times, and the
 // listings and status queries that fail. Only listing and status are offered;
-// every other call fails.
+// every other call fails. Listing and status may be called from several
+// threads at once.
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,6 +61,7 @@ private:
     std::map<std::string, std::vector<Entry>> m_dirs;
     std::set<std::string> m_failingStatus;
     std::map<std::string, int> m_granularity;  // full paths
+    std::mutex m_callsMutex;  // the comparison lists from several threads
     std::vector<std::string> m_listed;
     std::vector<std::string> m_queried;
 };
