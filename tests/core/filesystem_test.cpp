@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/mount_info.h"
 #include "core/posix_dir.h"
 #include "support/temp_dir.h"
 
@@ -162,6 +163,27 @@ TEST(PosixFileSystem, WalkClosesItsHandleOnEveryWayOut) {
         EXPECT_EQ(WalkDirectory((t / "f").c_str(), [](int, const dirent&) {}), ENOTDIR);
     }
     EXPECT_EQ(openFds(), before);
+}
+
+// The mount table names a FUSE mount's real file system; the line is found by
+// its device, whatever optional fields come before the " - ".
+TEST(MountInfo, TypeOfTheDevicesMount) {
+    TempDir t;
+    WriteFile(t / "mountinfo",
+              "22 1 254:1 / / rw,relatime shared:1 - ext4 /dev/vda1 rw\n"
+              "44 26 0:39 / /media/my\\040stick rw,nosuid shared:7 master:2 - fuse.fusefat fusefat rw,user_id=0\n"
+              "45 26 8:17 / /media/x rw - fuseblk /dev/sdb1 rw,user_id=0\n");
+    const std::string table = t / "mountinfo";
+    EXPECT_EQ(MountTypeOfDevice(254, 1, table.c_str()), "ext4");
+    EXPECT_EQ(MountTypeOfDevice(0, 39, table.c_str()), "fuse.fusefat");
+    EXPECT_EQ(MountTypeOfDevice(8, 17, table.c_str()), "fuseblk");
+    EXPECT_EQ(MountTypeOfDevice(8, 1, table.c_str()), "");
+    EXPECT_EQ(MountTypeOfDevice(0, 3, table.c_str()), "");  // 0:3 is no prefix match of 0:39
+    EXPECT_EQ(MountTypeOfDevice(0, 39, (t / "none").c_str()), "");
+    EXPECT_TRUE(IsTwoSecondFuseType("fuse.fusefat"));
+    EXPECT_TRUE(IsTwoSecondFuseType("fuseblk"));
+    EXPECT_FALSE(IsTwoSecondFuseType("fuse.sshfs"));
+    EXPECT_FALSE(IsTwoSecondFuseType("fuse"));
 }
 
 TEST(JoinPath, KeepsADoubledSeparator) {
