@@ -82,7 +82,7 @@ int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     };
 
     const StopSignals stopSignals;
-    CompareAll(pairs, *diffs, fs, onListingFailure);
+    const CompareSummary first = CompareAll(pairs, *diffs, fs, onListingFailure);
     PrintingObserver observer(out, err);
     const CopyRunSummary summary =
         CopySelectedFiles(pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
@@ -90,6 +90,8 @@ int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     // temporary files of copies that were killed.
     CompareAll(pairs, *diffs, fs, onListingFailure);
 
+    // What did not fit in the first comparison was not copied either.
+    if (first.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(first.TotalOmitted()).c_str());
     if (const int sig = StopSignals::received(); sig != 0) return 128 + sig;
     if (listingFailed) return 2;
     return summary.failed == 0 && diffs->count == 0 ? 0 : 1;

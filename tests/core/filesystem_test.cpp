@@ -7,8 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 
+#include "core/mount_info.h"
+#include "core/posix_dir.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -82,6 +88,104 @@ TEST(PosixFileSystem, SetTimesKeepsBothTimesToTheNanosecond) {
     EXPECT_EQ(st.mtimeNsec, 123456789);
     EXPECT_EQ(st.atime, 900000000);
     EXPECT_EQ(st.atimeNsec, 5);
+}
+
+// A directory stream played back from a script: each step is a name, or an
+// empty text for "readdir returns NULL with this errno".
+struct ScriptedDir {
+    std::vector<std::string> steps;
+    std::vector<int> errors;  // errno for the NULL steps, in order
+    std::size_t next = 0;
+    std::size_t nextError = 0;
+    dirent entry{};
+};
+
+ScriptedDir* g_script = nullptr;
+
+dirent* ScriptedReadDir(DIR*) {
+    ScriptedDir& s = *g_script;
+    if (s.next >= s.steps.size() || s.steps[s.next].empty()) {
+        ++s.next;
+        errno = s.nextError < s.errors.size() ? s.errors[s.nextError++] : 0;
+        return nullptr;
+    }
+    std::snprintf(s.entry.d_name, sizeof s.entry.d_name, "%s", s.steps[s.next++].c_str());
+    return &s.entry;
+}
+
+struct ReadEntriesCase {
+    const char* name;
+    std::vector<std::string> steps;
+    std::vector<int> errors;
+    bool complete;
+    std::vector<std::string> seen;
+    int error;  // errno after an incomplete walk
+};
+
+class ReadEntriesTest : public ::testing::TestWithParam<ReadEntriesCase> {};
+
+TEST_P(ReadEntriesTest, TellsTheEndFromAnError) {
+    const ReadEntriesCase& c = GetParam();
+    ScriptedDir script{c.steps, c.errors};
+    g_script = &script;
+    std::vector<std::string> seen;
+    errno = EBADF;  // left over from an earlier call: must not read as an error
+    const bool complete = ReadEntries(nullptr, [&](const dirent& e) { seen.push_back(e.d_name); }, ScriptedReadDir);
+    const int error = errno;
+    g_script = nullptr;
+    EXPECT_EQ(complete, c.complete);
+    EXPECT_EQ(seen, c.seen);
+    if (!c.complete) {
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadEntriesTest,
+    ::testing::Values(ReadEntriesCase{"end_after_entries", {".", "a", "..", "b"}, {}, true, {"a", "b"}, 0},
+                      ReadEntriesCase{"empty_directory", {".", ".."}, {}, true, {}, 0},
+                      ReadEntriesCase{"error_midway_is_not_the_end", {"a", "", "b"}, {EIO}, false, {"a"}, EIO},
+                      ReadEntriesCase{"error_before_any_entry", {""}, {ENOENT}, false, {}, ENOENT},
+                      ReadEntriesCase{"dot_names_only_skipped_exactly", {"...", ".a", "..b"}, {}, true,
+                                      {"...", ".a", "..b"}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PosixFileSystem, WalkClosesItsHandleOnEveryWayOut) {
+    TempDir t;
+    WriteFile(t / "f", "");
+    const auto openFds = [] {
+        std::vector<DirEntry> fds;
+        RealFileSystem().ListDirectory("/proc/self/fd", fds);
+        return fds.size();
+    };
+    const std::size_t before = openFds();
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(WalkDirectory(t.path().c_str(), [](int, const dirent&) {}), 0);
+        EXPECT_EQ(WalkDirectory((t / "none").c_str(), [](int, const dirent&) {}), ENOENT);
+        EXPECT_EQ(WalkDirectory((t / "f").c_str(), [](int, const dirent&) {}), ENOTDIR);
+    }
+    EXPECT_EQ(openFds(), before);
+}
+
+// The mount table names a FUSE mount's real file system; the line is found by
+// its device, whatever optional fields come before the " - ".
+TEST(MountInfo, TypeOfTheDevicesMount) {
+    TempDir t;
+    WriteFile(t / "mountinfo",
+              "22 1 254:1 / / rw,relatime shared:1 - ext4 /dev/vda1 rw\n"
+              "44 26 0:39 / /media/my\\040stick rw,nosuid shared:7 master:2 - fuse.fusefat fusefat rw,user_id=0\n"
+              "45 26 8:17 / /media/x rw - fuseblk /dev/sdb1 rw,user_id=0\n");
+    const std::string table = t / "mountinfo";
+    EXPECT_EQ(MountTypeOfDevice(254, 1, table.c_str()), "ext4");
+    EXPECT_EQ(MountTypeOfDevice(0, 39, table.c_str()), "fuse.fusefat");
+    EXPECT_EQ(MountTypeOfDevice(8, 17, table.c_str()), "fuseblk");
+    EXPECT_EQ(MountTypeOfDevice(8, 1, table.c_str()), "");
+    EXPECT_EQ(MountTypeOfDevice(0, 3, table.c_str()), "");  // 0:3 is no prefix match of 0:39
+    EXPECT_EQ(MountTypeOfDevice(0, 39, (t / "none").c_str()), "");
+    EXPECT_TRUE(IsTwoSecondFuseType("fuse.fusefat"));
+    EXPECT_TRUE(IsTwoSecondFuseType("fuseblk"));
+    EXPECT_FALSE(IsTwoSecondFuseType("fuse.sshfs"));
+    EXPECT_FALSE(IsTwoSecondFuseType("fuse"));
 }
 
 TEST(JoinPath, KeepsADoubledSeparator) {
