@@ -133,11 +133,6 @@ public:
                           std::int32_t mtimeNsec) = 0;
     // False when closing reported an error (data may not have been written).
     virtual bool Close(FileHandle h) = 0;
-    // Flushes an open file's data to the medium, so that a power cut after
-    // it cannot leave the file empty. Fakes without a medium have nothing to do.
-    virtual bool Sync(FileHandle) { return true; }
-    // Flushes a directory's entries (a rename done in it) to the medium.
-    virtual bool SyncDirectory(const std::string&) { return true; }
 
     // Gives from the name to, replacing an existing file to in one step.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;

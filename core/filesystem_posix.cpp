@@ -208,16 +208,6 @@ public:
 
     bool Close(FileHandle h) override { return close(Fd(h)) == 0; }
 
-    bool Sync(FileHandle h) override { return fsync(Fd(h)) == 0; }
-
-    bool SyncDirectory(const std::string& dir) override {
-        const int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return false;
-        const bool synced = fsync(fd) == 0;
-        close(fd);
-        return synced;
-    }
-
     bool Rename(const std::string& from, const std::string& to) override {
         return rename(from.c_str(), to.c_str()) == 0;
     }

@@ -112,7 +112,7 @@ bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
     // The data reaches the medium before the rename: a power cut then leaves
     // the old file or the new one, never an empty one. Close is checked: it
     // may be the first to report that the data did not fit.
-    const bool synced = written && fs.Sync(h);
+    const bool synced = written && fs.SyncData(h);
     const bool closed = fs.Close(h);
     if (!synced || !closed || !fs.Rename(tempName, fileName)) {
         fs.Remove(tempName);

@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-#include "cli/headless_sync.h"
+#include "cli/headless.h"
 #include "copy_test_helpers.h"
 #include "core/compare.h"
 #include "settings/ini_file.h"
@@ -54,9 +54,11 @@ TEST_P(SyncInterrupted, AbandonsTheFileInProgressAndEndsWithTheSignalsStatus) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        SetSettingsFile(t / "zoruna.INI");
+        const SettingsStore store{t / "zoruna.INI", &RealFileSystem()};
         std::FILE* null = std::fopen("/dev/null", "w");
-        _exit(RunSync(null, null));
+        char program[] = "zoruna", option[] = "--sync";
+        char* argv[] = {program, option, nullptr};
+        _exit(RunHeadless(2, argv, store, null, null));
     }
     // Wait until the copy has written into its temporary file, then stop it.
     int status = 0;

@@ -298,7 +298,7 @@ public:
         errno = ENOSPC;
         return -1;
     }
-    bool Sync(FileHandle h) override { return m_fault != Fault::Sync && ForwardingFileSystem::Sync(h); }
+    bool SyncData(FileHandle h) override { return m_fault != Fault::Sync && ForwardingFileSystem::SyncData(h); }
     bool Close(FileHandle h) override {
         return ForwardingFileSystem::Close(h) && !(m_fault == Fault::Close && h == m_temp);
     }
@@ -339,9 +339,9 @@ class RecordingFs : public ForwardingFileSystem {
 public:
     std::vector<std::string> calls;
 
-    bool Sync(FileHandle h) override {
+    bool SyncData(FileHandle h) override {
         calls.push_back("sync file");
-        return ForwardingFileSystem::Sync(h);
+        return ForwardingFileSystem::SyncData(h);
     }
     bool Close(FileHandle h) override {
         calls.push_back("close");

@@ -27,8 +27,6 @@ public:
         return m_target.SetTimes(h, atime, atimeNsec, mtime, mtimeNsec);
     }
     bool Close(FileHandle h) override { return m_target.Close(h); }
-    bool Sync(FileHandle h) override { return m_target.Sync(h); }
-    bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
     bool Rename(const std::string& from, const std::string& to) override { return m_target.Rename(from, to); }
     bool Remove(const std::string& path) override { return m_target.Remove(path); }
     bool IsWritable(const std::string& path) override { return m_target.IsWritable(path); }
@@ -44,7 +42,6 @@ public:
     bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
     void StartWriteback(FileHandle h) override { m_target.StartWriteback(h); }
 
-    int TimeGranularity(const std::string& dir) override { return m_target.TimeGranularity(dir); }
 
 protected:
     FileSystem& m_target;
