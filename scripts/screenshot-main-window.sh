@@ -51,8 +51,12 @@ pids+=($!)
 # Bounded wait for the window and for it to be framed and drawn.
 win=""
 for _ in $(seq 100); do
-  win=$(xwininfo -name Zoruna 2>/dev/null | awk '/Window id:/ {print $4}') || true
-  if [ -n "$win" ] && xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then break; fi
+  # After -d the title carries the row count: "Zoruna - <n> 件". The one
+  # with a frame is the main window.
+  for id in $(xdotool search --name '^Zoruna' 2>/dev/null || true); do
+    if xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then win=$id; fi
+  done
+  [ -n "$win" ] && break
   sleep 0.1
 done
 [ -n "$win" ] || { echo "no Zoruna window appeared" >&2; exit 1; }
@@ -66,9 +70,9 @@ sleep 1
 read -r wx wy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
 xdotool mousemove $((wx + 60)) $((wy + 12 + 25 + 2 * 20 + 10)) click 1
 sleep 0.5
-xdotool mousemove $((wx + 90)) $((wy + 12 + 25 + 4 * 20 + 10))
+xdotool mousemove $((wx + 300)) $((wy + 12 + 25 + 4 * 20 + 10))
 sleep 0.3
-xdotool mousemove $((wx + 92)) $((wy + 12 + 25 + 4 * 20 + 11))
+xdotool mousemove $((wx + 302)) $((wy + 12 + 25 + 4 * 20 + 11))
 sleep 2
 
 read -r x y w h < <(xwininfo -id "$win" | awk '
