@@ -9,3 +9,8 @@ std::string FormatListingFailure(const char* failedDir, const char* otherDir);
 
 // "<name>のコピーに失敗しました。\n"
 std::string FormatCopyFailure(const char* name);
+
+// One line (no line break) saying that only the first MAX_DIFFS differences
+// are listed and how many were left out; copying and comparing again brings
+// the rest.
+std::string FormatOmittedNotice(int omitted);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/failure_text.h"
 #include "cli/headless_common.h"
 #include "cli/headless_sync.h"
 #include "core/compare.h"
@@ -53,7 +54,7 @@ int PrintReport(std::FILE* out, std::FILE* err) {
     LoadPairsReadOnly(pairs);
     const auto diffs = std::make_unique<DiffTable>();
     bool listingFailed = false;
-    CompareAll(pairs, *diffs, RealFileSystem(), [&](const ListingFailure& failure) {
+    const CompareSummary summary = CompareAll(pairs, *diffs, RealFileSystem(), [&](const ListingFailure& failure) {
         listingFailed = true;
         std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
     });
@@ -65,6 +66,7 @@ int PrintReport(std::FILE* out, std::FILE* err) {
         std::fprintf(out, "%d\t%s\t%s\t%s\t%s\n", e.pairIndex + 1, KindName(e),
                      EscapeField(FieldText(e.name)).c_str(), dateA.c_str(), dateB.c_str());
     }
+    if (summary.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(summary.TotalOmitted()).c_str());
     if (listingFailed) return 2;
     return diffs->count > 0 ? 1 : 0;
 }

@@ -48,12 +48,14 @@ int RunSync(std::FILE* out, std::FILE* err) {
         std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
     };
 
-    CompareAll(*pairs, *diffs, fs, onListingFailure);
+    const CompareSummary first = CompareAll(*pairs, *diffs, fs, onListingFailure);
     PrintingObserver observer(out, err);
     const CopyRunSummary summary =
         CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
     CompareAll(*pairs, *diffs, fs, onListingFailure);
 
+    // What did not fit in the first comparison was not copied either.
+    if (first.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(first.TotalOmitted()).c_str());
     if (listingFailed) return 2;
     return summary.failed == 0 && diffs->count == 0 ? 0 : 1;
 }

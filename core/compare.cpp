@@ -1,12 +1,19 @@
 #include "core/compare.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <string_view>
-#include <unordered_map>
+#include <thread>
 #include <utility>
 
 #include "core/mbtext.h"
+#include "core/name_match.h"
 #include "core/temp_name.h"
 
 int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names) {
@@ -20,39 +27,14 @@ int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& 
     return 0;
 }
 
+int DefaultCompareWorkers() {
+    // Listing waits on the disk (or the network) more than on the processor:
+    // a few more threads than cores keep slow mounts from idling the rest.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<int>(std::min(cores + 2, 16u));
+}
+
 namespace {
-
-// One file of a side: its name as the directory spells it and, once, upper-cased.
-struct SideFile {
-    std::string name;
-    std::string upper;
-};
-
-// Builds dir + separator + name in one reused buffer, so that querying the
-// status of every file does not allocate a path per file.
-class PathBuilder {
-public:
-    explicit PathBuilder(std::string_view dir) : m_path(JoinPath(dir, "")), m_dirLength(m_path.size()) {}
-
-    const std::string& For(std::string_view name) {
-        m_path.resize(m_dirLength);
-        m_path.append(name);
-        return m_path;
-    }
-
-private:
-    std::string m_path;
-    std::size_t m_dirLength;
-};
-
-FileTime ModTime(FileSystem& fs, const std::string& path) {
-    FileStatus st;
-    return fs.GetStatus(path, st) ? st.mtime : 0;
-}
-
-bool EndsWith(std::string_view s, std::string_view ending) {
-    return s.size() >= ending.size() && s.substr(s.size() - ending.size()) == ending;
-}
 
 // The upper-cased masks of a pair; the list ends at the first empty slot.
 std::vector<std::string> UpperMasks(const DirPair& pair) {
@@ -62,98 +44,144 @@ std::vector<std::string> UpperMasks(const DirPair& pair) {
     return masks;
 }
 
-// Turns the listed names into the side's files: leftover temporary files of
-// the copy and names that end in one of the masks are dropped, order kept.
-std::vector<SideFile> KeptFiles(std::vector<std::string>& names, const std::vector<std::string>& masks) {
-    std::vector<SideFile> files;
-    files.reserve(names.size());
-    for (auto& name : names) {
-        if (IsCopyTempName(name)) continue;
-        std::string upper = MbUpper(name);
-        bool masked = false;
-        for (const auto& m : masks)
-            if (EndsWith(upper, m)) { masked = true; break; }
-        if (!masked) files.push_back({std::move(name), std::move(upper)});
-    }
-    return files;
-}
+// One directory of a pair as the comparison needs it: its files with their
+// times, and the ones that take part (views into the listing's buffer).
+struct Side {
+    std::string dir;
+    int error = 0;  // errno of a listing that failed
+    int granularity = 1;
+    FileListing listing;
+    std::vector<std::string_view> names;  // kept names, listing order
+    std::vector<FileTime> times;          // their times
 
-// The files of B by upper-cased name. Equal upper-cased names (possible on a
-// case-sensitive file system) form a chain in listing order; a match always
-// takes the first remaining file of its chain.
-class NameIndex {
-public:
-    explicit NameIndex(const std::vector<SideFile>& files) : m_next(files.size(), kNone) {
-        m_first.reserve(files.size());
-        // Walking backwards leaves each chain's head at its first file.
-        for (std::size_t j = files.size(); j-- > 0;) {
-            const auto [it, inserted] = m_first.try_emplace(files[j].upper, j);
-            if (!inserted) {
-                m_next[j] = it->second;
-                it->second = j;
-            }
+    // Lists the directory and keeps what takes part: leftover temporary
+    // files of the copy and names that end in one of the masks are dropped.
+    void Load(FileSystem& fs, const std::vector<std::string>& masks) {
+        errno = 0;
+        if (!fs.ListFilesWithTimes(dir, listing)) {
+            error = errno != 0 ? errno : EIO;
+            return;
+        }
+        granularity = fs.TimeGranularity(dir);
+        names.reserve(listing.size());
+        times.reserve(listing.size());
+        for (std::size_t i = 0; i < listing.size(); ++i) {
+            const std::string_view name = listing.Name(i);
+            // Temporary files of the copy never take part.
+            if (IsCopyTempName(name)) continue;
+            if (std::any_of(masks.begin(), masks.end(), [&](const std::string& m) { return EndsWithUpper(name, m); }))
+                continue;
+            names.push_back(name);
+            times.push_back(listing.Time(i));
         }
     }
 
-    // Index of the first remaining file with this upper-cased name, which is
-    // removed from the index; kNone when there is none.
-    std::size_t Take(std::string_view upper) {
-        const auto it = m_first.find(upper);
-        if (it == m_first.end()) return kNone;
-        const std::size_t j = it->second;
-        if (m_next[j] == kNone)
-            m_first.erase(it);
-        else
-            it->second = m_next[j];
-        return j;
+    void Release() {
+        FileListing().Swap(listing);
+        std::vector<std::string_view>().swap(names);
+        std::vector<FileTime>().swap(times);
+    }
+};
+
+struct PairSides {
+    Side a;
+    Side b;
+    std::vector<std::string> masks;
+};
+
+// Loads the sides on a small fixed set of threads, in the order in which the
+// comparison takes them, and hands each one over once it is complete. A
+// failure inside a thread (out of memory) is passed to the caller.
+class SideLoader {
+public:
+    SideLoader(FileSystem& fs, std::vector<PairSides>& pairs, int workers)
+        : m_fs(fs), m_pairs(pairs), m_done(pairs.size() * 2, false), m_errors(pairs.size() * 2) {
+        const std::size_t tasks = m_done.size();
+        const std::size_t threads = std::min<std::size_t>(tasks, static_cast<std::size_t>(std::max(workers, 1)));
+        m_threads.reserve(threads);
+        for (std::size_t t = 0; t < threads; ++t)
+            m_threads.emplace_back([this](std::stop_token stop) { Work(stop); });
     }
 
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // Stops claiming new sides; the destructor of each thread joins it.
+    ~SideLoader() {
+        m_next.store(m_done.size());
+        for (auto& t : m_threads) t.request_stop();
+    }
+
+    // Waits until side `task` (pair * 2 + 0 for A, + 1 for B) is loaded.
+    void Wait(std::size_t task) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return static_cast<bool>(m_done[task]); });
+        if (m_errors[task]) std::rethrow_exception(m_errors[task]);
+    }
 
 private:
-    std::unordered_map<std::string_view, std::size_t> m_first;
-    std::vector<std::size_t> m_next;
+    Side& SideOf(std::size_t task) {
+        PairSides& p = m_pairs[task / 2];
+        return task % 2 == 0 ? p.a : p.b;
+    }
+
+    void Work(const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            const std::size_t task = m_next.fetch_add(1);
+            if (task >= m_done.size()) return;
+            std::exception_ptr error;
+            try {
+                SideOf(task).Load(m_fs, m_pairs[task / 2].masks);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            {
+                const std::lock_guard lock(m_mutex);
+                m_done[task] = true;
+                m_errors[task] = error;
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    FileSystem& m_fs;
+    std::vector<PairSides>& m_pairs;
+    std::atomic<std::size_t> m_next{0};
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<bool> m_done;
+    std::vector<std::exception_ptr> m_errors;
+    std::vector<std::jthread> m_threads;  // last: joined before the rest goes
 };
 
 class Comparison {
 public:
-    Comparison(DiffTable& diffs, FileSystem& fs) : m_diffs(diffs), m_fs(fs) {}
+    Comparison(DiffTable& diffs, CompareSummary& summary) : m_diffs(diffs), m_summary(summary) {}
 
-    bool Full() const { return m_diffs.count >= MAX_DIFFS; }
-
-    void ComparePair(int p, const DirPair& pair, std::vector<std::string>& namesA,
-                     std::vector<std::string>& namesB) {
-        if (Full()) return;
-        const std::vector<std::string> masks = UpperMasks(pair);
-        const std::vector<SideFile> filesA = KeptFiles(namesA, masks);
-        const std::vector<SideFile> filesB = KeptFiles(namesB, masks);
-        PathBuilder pathA(FieldText(pair.dirA));
-        PathBuilder pathB(FieldText(pair.dirB));
-
-        NameIndex indexB(filesB);
-        std::vector<bool> matchedB(filesB.size(), false);
-        for (const SideFile& a : filesA) {
-            if (Full()) return;
-            const FileTime timeA = ModTime(m_fs, pathA.For(a.name));
-            const std::size_t j = indexB.Take(a.upper);
-            if (j == NameIndex::kNone) {
-                Append(p, a.name, "", true, timeA, false, 0);
+    void ComparePair(int p, const Side& a, const Side& b) {
+        const int granularity = std::max(a.granularity, b.granularity);
+        const std::vector<std::uint32_t> partner = MatchNames(a.names, b.names);
+        std::vector<bool> matchedB(b.names.size(), false);
+        for (std::size_t i = 0; i < a.names.size(); ++i) {
+            const std::uint32_t j = partner[i];
+            if (j == kNoPartner) {
+                Append(p, a.names[i], "", true, a.times[i], false, 0);
                 continue;
             }
             matchedB[j] = true;
-            const FileTime timeB = ModTime(m_fs, pathB.For(filesB[j].name));
-            if (timeA != timeB) Append(p, a.name, filesB[j].name, true, timeA, true, timeB);
+            if (!SameModTime(a.times[i], b.times[j], granularity))
+                Append(p, a.names[i], b.names[j], true, a.times[i], true, b.times[j]);
         }
-        for (std::size_t j = 0; j < filesB.size(); ++j) {
-            if (matchedB[j]) continue;
-            if (Full()) return;
-            Append(p, filesB[j].name, "", false, 0, true, ModTime(m_fs, pathB.For(filesB[j].name)));
-        }
+        for (std::size_t j = 0; j < b.names.size(); ++j)
+            if (!matchedB[j]) Append(p, b.names[j], "", false, 0, true, b.times[j]);
     }
 
 private:
+    // Stores the entry, or counts it for the pair once the table is full: the
+    // rest is still compared so that the user can be told how much is missing.
     void Append(int p, std::string_view name, std::string_view nameB, bool inA, FileTime timeA, bool inB,
                 FileTime timeB) {
+        if (m_diffs.count >= MAX_DIFFS) {
+            ++m_summary.omitted[p];
+            return;
+        }
         DiffEntry& e = m_diffs.entries[m_diffs.count];
         e.pairIndex = static_cast<std::uint8_t>(p);
         CopyText(e.name, sizeof e.name, name);
@@ -166,36 +194,49 @@ private:
     }
 
     DiffTable& m_diffs;
-    FileSystem& m_fs;
+    CompareSummary& m_summary;
 };
 
 }  // namespace
 
 CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                          const ListingFailureHandler& onListingFailure) {
+                          const ListingFailureHandler& onListingFailure, int workers) {
     CompareSummary summary;
     std::memset(&diffs, 0, sizeof diffs);
-    Comparison comparison(diffs, fs);
-    std::vector<std::string> namesA;
-    std::vector<std::string> namesB;
-    const int count = pairs.count < MAX_DIR_PAIRS ? pairs.count : MAX_DIR_PAIRS;
+    const int count = std::clamp(pairs.count, 0, MAX_DIR_PAIRS);
+    std::vector<PairSides> sides(static_cast<std::size_t>(count));
     for (int p = 0; p < count; ++p) {
-        const DirPair& pair = pairs.pairs[p];
-        const std::string dirA(FieldText(pair.dirA));
-        const std::string dirB(FieldText(pair.dirB));
-        namesA.clear();
-        namesB.clear();
-        // A full table records nothing more, but every later pair is still
-        // listed so that a directory that cannot be read is still reported.
-        if (const int error = ListFiles(fs, dirA, namesA); error != 0) {
-            if (onListingFailure) onListingFailure({p, PairSide::A, dirA, dirB, error});
+        sides[p].a.dir = FieldText(pairs.pairs[p].dirA);
+        sides[p].b.dir = FieldText(pairs.pairs[p].dirB);
+        sides[p].masks = UpperMasks(pairs.pairs[p]);
+    }
+    if (workers <= 0) workers = DefaultCompareWorkers();
+    // One thread lists in the caller's order and lists B only when A could be
+    // listed; more threads list ahead, B along with A.
+    std::unique_ptr<SideLoader> loader;
+    if (workers > 1 && count > 0) loader = std::make_unique<SideLoader>(fs, sides, workers);
+
+    Comparison comparison(diffs, summary);
+    for (int p = 0; p < count; ++p) {
+        PairSides& s = sides[p];
+        // Failures are reported here, on the calling thread, in pair order; a
+        // full table records nothing more, but every later pair is still
+        // compared: a directory that cannot be read is reported, and what does
+        // not fit is counted.
+        if (loader) loader->Wait(2 * static_cast<std::size_t>(p)); else s.a.Load(fs, s.masks);
+        if (s.a.error != 0) {
+            if (onListingFailure) onListingFailure({p, PairSide::A, s.a.dir, s.b.dir, s.a.error});
+            s.a.Release();
             continue;
         }
-        if (const int error = ListFiles(fs, dirB, namesB); error != 0) {
-            if (onListingFailure) onListingFailure({p, PairSide::B, dirB, dirA, error});
-            continue;
+        if (loader) loader->Wait(2 * static_cast<std::size_t>(p) + 1); else s.b.Load(fs, s.masks);
+        if (s.b.error != 0) {
+            if (onListingFailure) onListingFailure({p, PairSide::B, s.b.dir, s.a.dir, s.b.error});
+        } else {
+            comparison.ComparePair(p, s.a, s.b);
         }
-        comparison.ComparePair(p, pair, namesA, namesB);
+        s.a.Release();
+        s.b.Release();
     }
     return summary;
 }

@@ -40,6 +40,14 @@ struct CompareSummary {
     }
 };
 
-// Compares every registered pair and replaces diffs with the result.
+// The number of threads a comparison lists directories with by default: the
+// cores and a few more for slow mounts.
+int DefaultCompareWorkers();
+
+// Compares every registered pair and replaces diffs with the result. The
+// directories are listed by up to `workers` threads (0: DefaultCompareWorkers(),
+// 1: all on the calling thread); the entries, their order and the failures
+// reported are the same for any number. onListingFailure is called on the
+// calling thread, in pair order.
 CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                const ListingFailureHandler& onListingFailure);
+                          const ListingFailureHandler& onListingFailure, int workers = 0);

@@ -19,3 +19,19 @@ bool WriteAll(FileSystem& fs, FileHandle h, const void* data, std::size_t n) {
     }
     return true;
 }
+
+bool FileSystem::ListFilesWithTimes(const std::string& dir, FileListing& out) {
+    out.Clear();
+    std::vector<DirEntry> entries;
+    if (!ListDirectory(dir, entries)) return false;
+    std::string path = JoinPath(dir, "");
+    const std::size_t dirLength = path.size();
+    for (const DirEntry& e : entries) {
+        if (!e.isFile) continue;
+        path.resize(dirLength);
+        path.append(e.name);
+        FileStatus st;
+        out.Add(e.name, GetStatus(path, st) ? st.mtime : 0);
+    }
+    return true;
+}

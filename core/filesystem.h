@@ -39,6 +39,40 @@ struct FileStatus {
     bool isLink = false;       // a symbolic link (only GetLinkStatus reports one)
 };
 
+// The regular files directly inside a directory (links to them included) with
+// their modification times, in listing order. The names lie one after another
+// in one buffer, so a listing of many files costs a few allocations, not one
+// per file.
+class FileListing {
+public:
+    void Clear() {
+        m_names.clear();
+        m_files.clear();
+    }
+    void Add(std::string_view name, FileTime mtime) {
+        m_files.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint32_t>(name.size()), mtime});
+        m_names.append(name);
+    }
+    void Swap(FileListing& other) noexcept {
+        m_names.swap(other.m_names);
+        m_files.swap(other.m_files);
+    }
+
+    std::size_t size() const { return m_files.size(); }
+    // Valid until the listing changes.
+    std::string_view Name(std::size_t i) const { return {m_names.data() + m_files[i].offset, m_files[i].length}; }
+    FileTime Time(std::size_t i) const { return m_files[i].mtime; }
+
+private:
+    struct File {
+        std::uint32_t offset;
+        std::uint32_t length;
+        FileTime mtime;
+    };
+    std::string m_names;
+    std::vector<File> m_files;
+};
+
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidHandle = -1;
 
@@ -47,7 +81,9 @@ inline constexpr FileHandle kInvalidHandle = -1;
 inline constexpr long long kCopyUnsupported = -2;
 
 // A call that fails leaves the reason in errno (the POSIX layer gets it from
-// the system; fakes set it themselves).
+// the system; fakes set it themselves). The comparison lists directories from
+// several threads at once: ListDirectory, GetStatus, ListFilesWithTimes and
+// TimeGranularity must allow that.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -55,6 +91,14 @@ public:
     // Entries directly inside dir, without "." and "..", in the order the
     // system delivers them. False when dir cannot be listed (out is cleared).
     virtual bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) = 0;
+
+    // The files of dir (the isFile entries of ListDirectory) with their
+    // modification times, 0 where a file's status cannot be queried. False
+    // when dir cannot be listed (out is cleared). This version lists and then
+    // asks each file's status by path; the POSIX layer asks relative to the
+    // open directory instead. Safe to call from several threads at once when
+    // ListDirectory and GetStatus are.
+    virtual bool ListFilesWithTimes(const std::string& dir, FileListing& out);
 
     // Status of path, links followed. False when it does not exist or cannot
     // be queried.
@@ -95,6 +139,14 @@ public:
 };
 
 FileSystem& RealFileSystem();
+
+// Whether two modification times stand for the same moment on file systems
+// that keep times in steps of granularity seconds: exact at 1; at 2 (FAT) a
+// faithful copy may be off by up to the step, so times within it are equal.
+inline bool SameModTime(FileTime a, FileTime b, int granularity) {
+    if (granularity <= 1) return a == b;
+    return (a > b ? a - b : b - a) <= granularity;
+}
 
 // Writes all n bytes to h, going on after short writes. False on an error or
 // when the system accepts nothing (0 would never make progress).

@@ -3,13 +3,19 @@
 
 #ifndef _WIN32
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include "core/mount_info.h"
+#include "core/posix_dir.h"
 
 namespace {
 
@@ -24,26 +30,65 @@ void FillStatus(const struct stat& s, FileStatus& st) {
     st.mode = static_cast<unsigned>(s.st_mode & 07777);
 }
 
+constexpr unsigned long kMsdosMagic = 0x4d44;
+constexpr unsigned long kExfatMagic = 0x2011BAB0;
+constexpr unsigned long kFuseMagic = 0x65735546;
+
+bool IsTwoSecondFsType(unsigned long type) { return type == kMsdosMagic || type == kExfatMagic; }
+
+}  // namespace
+
+bool IsTwoSecondFuseType(std::string_view type) {
+    static constexpr std::string_view kTypes[] = {"fuseblk",         "fuse.fusefat", "fuse.exfat",
+                                                  "fuse.exfat-fuse", "fuse.vfat",    "fuse.msdos"};
+    for (const std::string_view t : kTypes)
+        if (type == t) return true;
+    return false;
+}
+
+std::string MountTypeOfDevice(unsigned devMajor, unsigned devMinor, const char* mountInfoPath) {
+    std::FILE* f = std::fopen(mountInfoPath, "re");
+    if (!f) return {};
+    const std::string device = std::to_string(devMajor) + ":" + std::to_string(devMinor);
+    std::string type;
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    // "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw,errors=continue":
+    // the third field is the device, the first after " - " the file system type.
+    while (getline(&line, &capacity, f) > 0) {
+        const std::string_view l(line);
+        const std::size_t f1 = l.find(' ');
+        const std::size_t f2 = f1 == std::string_view::npos ? f1 : l.find(' ', f1 + 1);
+        const std::size_t f3 = f2 == std::string_view::npos ? f2 : l.find(' ', f2 + 1);
+        if (f3 == std::string_view::npos || l.substr(f2 + 1, f3 - f2 - 1) != device) continue;
+        const std::size_t dash = l.find(" - ", f3);
+        if (dash == std::string_view::npos) continue;
+        const std::string_view rest = l.substr(dash + 3);
+        type = std::string(rest.substr(0, rest.find(' ')));
+        break;
+    }
+    std::free(line);
+    std::fclose(f);
+    return type;
+}
+
+namespace {
+
 class PosixFileSystem final : public FileSystem {
 public:
     bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override {
         out.clear();
-        DIR* d = opendir(dir.c_str());
-        if (!d) return false;
-        const int dfd = dirfd(d);
-        while (const dirent* e = readdir(d)) {
-            const char* n = e->d_name;
-            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
             DirEntry entry;
-            entry.name = n;
-            switch (e->d_type) {
+            entry.name = e.d_name;
+            switch (e.d_type) {
                 case DT_REG: entry.isFile = true; break;
                 case DT_DIR: entry.isDirectory = true; break;
                 case DT_LNK:
                 case DT_UNKNOWN: {
                     // Follow the link (or ask, on file systems without d_type).
                     struct stat s;
-                    if (fstatat(dfd, n, &s, 0) == 0) {
+                    if (fstatat(dfd, e.d_name, &s, 0) == 0) {
                         entry.isFile = S_ISREG(s.st_mode);
                         entry.isDirectory = S_ISDIR(s.st_mode);
                     }
@@ -52,9 +97,31 @@ public:
                 default: break;  // FIFOs, sockets, devices
             }
             out.push_back(std::move(entry));
-        }
-        closedir(d);
-        return true;
+        });
+        if (error == 0) return true;
+        // A listing cut short by a read error is not the directory's content.
+        out.clear();
+        errno = error;
+        return false;
+    }
+
+    bool ListFilesWithTimes(const std::string& dir, FileListing& out) override {
+        out.Clear();
+        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
+            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
+            // Relative to the open directory: the path is not walked again for
+            // every file. Links are followed, as in ListDirectory.
+            struct stat s;
+            if (fstatat(dfd, e.d_name, &s, 0) == 0) {
+                if (S_ISREG(s.st_mode)) out.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+            } else if (e.d_type == DT_REG) {
+                out.Add(e.d_name, 0);  // listed, but its status is out of reach
+            }
+        });
+        if (error == 0) return true;
+        out.Clear();
+        errno = error;
+        return false;
     }
 
     bool GetStatus(const std::string& path, FileStatus& st) override {
@@ -133,6 +200,17 @@ public:
     bool Remove(const std::string& path) override { return unlink(path.c_str()) == 0; }
 
     bool IsWritable(const std::string& path) override { return access(path.c_str(), W_OK) == 0; }
+
+    int TimeGranularity(const std::string& dir) override {
+        struct statfs fsInfo;
+        if (statfs(dir.c_str(), &fsInfo) != 0) return 1;
+        if (IsTwoSecondFsType(static_cast<unsigned long>(fsInfo.f_type))) return 2;
+        if (static_cast<unsigned long>(fsInfo.f_type) != kFuseMagic) return 1;
+        // A FUSE mount tells its file system only in the mount table.
+        struct stat s;
+        if (stat(dir.c_str(), &s) != 0) return 1;
+        return IsTwoSecondFuseType(MountTypeOfDevice(major(s.st_dev), minor(s.st_dev))) ? 2 : 1;
+    }
 
     bool GetLinkStatus(const std::string& path, FileStatus& st) override {
         struct stat s;

@@ -98,3 +98,72 @@ bool CopyText(char* dst, std::size_t dstSize, std::string_view src, CodePage cp)
     std::memset(dst + n, 0, dstSize - n);
     return n == src.size();
 }
+
+namespace {
+
+bool IsValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = Utf8SequenceLength(c);
+        if (n == 1 || i + n > s.size()) return false;
+        const auto c1 = static_cast<unsigned char>(s[i + 1]);
+        // The second byte's range excludes overlong forms, surrogates and
+        // code points beyond U+10FFFF.
+        unsigned char lo = 0x80;
+        unsigned char hi = 0xBF;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+        if (c1 < lo || c1 > hi) return false;
+        for (std::size_t k = 2; k < n; ++k)
+            if (!IsUtf8Continuation(static_cast<unsigned char>(s[i + k]))) return false;
+        i += n;
+    }
+    return true;
+}
+
+bool IsValidCp932(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (IsCp932Lead(c)) {
+            if (i + 1 >= s.size()) return false;
+            const auto t = static_cast<unsigned char>(s[i + 1]);
+            if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+            i += 2;
+            continue;
+        }
+        if (c == 0x80 || c == 0xA0 || c >= 0xFD) return false;
+        ++i;
+    }
+    return true;
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool IsValidText(std::string_view s, CodePage cp) {
+    return cp == CodePage::Utf8 ? IsValidUtf8(s) : IsValidCp932(s);
+}
+
+bool EndsWithUpper(std::string_view s, std::string_view upperEnding, CodePage cp) {
+    if (s.size() < upperEnding.size()) return false;
+    if (cp == CodePage::Cp932) {
+        // A trail byte may look like a letter: upper-case from the start.
+        const std::string upper = MbUpper(s, cp);
+        return std::string_view(upper).substr(s.size() - upperEnding.size()) == upperEnding;
+    }
+    // In UTF-8 a byte below 0x80 is always a character of its own, so the
+    // ending can be folded byte by byte.
+    const std::string_view tail = s.substr(s.size() - upperEnding.size());
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (AsciiUpper(tail[i]) != upperEnding[i]) return false;
+    return true;
+}

@@ -38,3 +38,12 @@ bool CopyText(char* dst, std::size_t dstSize, std::string_view src, CodePage cp 
 
 // True when src (plus terminator) fits in a field of fieldSize bytes.
 inline bool FitsField(std::string_view src, std::size_t fieldSize) { return src.size() < fieldSize; }
+
+// True when s is a well-formed text in the code page: in UTF-8 no stray,
+// overlong or surrogate sequence; in code page 932 no lead byte without its
+// trail byte and no byte that starts no character.
+bool IsValidText(std::string_view s, CodePage cp = SystemCodePage());
+
+// True when s ends in upperEnding once s is upper-cased by MbUpper. Only what
+// the comparison needs is upper-cased, and nothing is allocated in UTF-8.
+bool EndsWithUpper(std::string_view s, std::string_view upperEnding, CodePage cp = SystemCodePage());

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-apps x11-utils imagemagick openbox xdotool
   fonts-ipafont-gothic
+  fusefat dosfstools
 )
 
 missing=()

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/memory_fs.h"
@@ -26,6 +29,7 @@ struct DirSetup {
     std::string path;
     std::vector<FileSpec> files = {};
     bool missing = false;
+    int granularity = 1;  // seconds per step of the file system's times
 };
 
 struct PairSetup {
@@ -55,6 +59,7 @@ void Build(const std::vector<PairSetup>& setups, MemoryFileSystem& fs, DirPairTa
         for (const DirSetup* dir : {&setup.a, &setup.b}) {
             if (dir->missing) continue;
             fs.AddDir(dir->path);
+            if (dir->granularity != 1) fs.SetTimeGranularity(dir->path, dir->granularity);
             for (const FileSpec& f : dir->files) {
                 fs.Add(dir->path, f.name, f.mtime, f.kind);
                 if (f.statusFails) fs.FailStatus(dir->path, f.name);
@@ -75,10 +80,14 @@ std::string RenderFailure(const ListingFailure& f) {
 }
 
 // Runs CompareAll over a table that holds leftovers of an earlier run.
+// workers 1 lists on the calling thread, in call order.
 std::vector<std::string> RunCompare(FileSystem& fs, const DirPairTable& table, DiffTable& diffs,
-                             std::vector<std::string>& messages) {
+                                    std::vector<std::string>& messages, CompareSummary* summary = nullptr,
+                                    int workers = 1) {
     std::memset(&diffs, 0xAB, sizeof diffs);
-    CompareAll(table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); });
+    const CompareSummary result = CompareAll(
+        table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); }, workers);
+    if (summary) *summary = result;
     std::vector<std::string> rendered;
     for (int i = 0; i < diffs.count; ++i) rendered.push_back(Render(diffs.entries[i]));
     return rendered;
@@ -92,16 +101,19 @@ bool RestIsZero(const DiffTable& diffs) {
     return true;
 }
 
-class CompareAllTest : public ::testing::TestWithParam<CompareCase> {};
+// Each case runs on the calling thread alone and with the listing spread
+// over threads: the results must not differ.
+class CompareAllTest : public ::testing::TestWithParam<std::tuple<CompareCase, int>> {};
 
 TEST_P(CompareAllTest, ProducesTheEntriesInOrder) {
+    const auto& [c, workers] = GetParam();
     MemoryFileSystem fs;
     DirPairTable table;
-    Build(GetParam().pairs, fs, table);
+    Build(c.pairs, fs, table);
     const auto diffs = std::make_unique<DiffTable>();
     std::vector<std::string> messages;
-    EXPECT_EQ(RunCompare(fs, table, *diffs, messages), GetParam().entries);
-    EXPECT_EQ(messages, GetParam().messages);
+    EXPECT_EQ(RunCompare(fs, table, *diffs, messages, nullptr, workers), c.entries);
+    EXPECT_EQ(messages, c.messages);
     EXPECT_TRUE(RestIsZero(*diffs));
 }
 
@@ -110,7 +122,7 @@ const std::string kFailBA = "0 B: /b (other: /a) errno 2";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompareAllTest,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         CompareCase{"no_pairs", {}, {}, {}},
         CompareCase{"a_entries_in_listing_order_then_only_b",
                     {{{"/a", {{"c", 10}, {"a", 20}, {"b", 30}}},
@@ -167,10 +179,37 @@ INSTANTIATE_TEST_SUITE_P(
                       {"/b", {{"sub", 4, Kind::Directory}, {"dir", 5, Kind::Directory}}}}},
                     {"0|sub||1|0"},
                     {}},
-        CompareCase{"names_equal_but_for_case_match_in_listing_order",
+        // Two names of A share one upper-cased form: neither may take a file of
+        // B that differs in case, or the copy would write one over the other.
+        CompareCase{"names_equal_but_for_case_stay_apart_when_ambiguous",
                     {{{"/a", {{"a.txt", 1}, {"A.TXT", 2}, {"x", 1}}},
                       {"/b", {{"A.txt", 3}, {"X", 1}, {"a.TXT", 2}, {"x", 5}}}}},
-                    {"0|a.txt|A.txt|1|3", "0|x||0|5"},
+                    {"0|a.txt||1|0", "0|A.TXT||2|0", "0|x|x|1|5", "0|A.txt||0|3", "0|X||0|1", "0|a.TXT||0|2"},
+                    {}},
+        CompareCase{"exact_name_wins_over_an_earlier_case_variant",
+                    {{{"/a", {{"A.TXT", 1}, {"a.txt", 2}}}, {"/b", {{"a.txt", 3}, {"A.TXT", 4}}}}},
+                    {"0|A.TXT|A.TXT|1|4", "0|a.txt|a.txt|2|3"},
+                    {}},
+        CompareCase{"case_variant_left_alone_when_its_twin_is_taken",
+                    {{{"/a", {{"A.TXT", 1}, {"a.txt", 2}}}, {"/b", {{"a.txt", 2}}}}},
+                    {"0|A.TXT||1|0"},
+                    {}},
+        CompareCase{"case_variant_needs_one_file_on_each_side",
+                    {{{"/a", {{"Foo", 1}}}, {"/b", {{"FOO", 2}, {"foo", 3}}}}},
+                    {"0|Foo||1|0", "0|FOO||0|2", "0|foo||0|3"},
+                    {}},
+        CompareCase{"names_that_are_no_text_match_only_exactly",
+                    {{{"/a", {{"\x83\x41.txt", 1}, {"\xFF", 1}}}, {"/b", {{"\x83\x61.txt", 2}, {"\xFF", 2}}}}},
+                    {"0|\x83\x41.txt||1|0", "0|\xFF|\xFF|1|2", "0|\x83\x61.txt||0|2"},
+                    {}},
+        // A file copied to FAT loses its odd second; within 2 seconds the
+        // times are one, for the pair that has a FAT side only.
+        CompareCase{"fat_side_takes_times_within_two_seconds_as_equal",
+                    {{{"/fat", {{"up1", 11}, {"up2", 12}, {"up3", 13}, {"down1", 11}, {"down3", 11}}, false, 2},
+                      {"/b", {{"up1", 10}, {"up2", 10}, {"up3", 10}, {"down1", 12}, {"down3", 14}}}},
+                     {{"/c", {{"f", 11}}}, {"/fat2", {{"f", 10}}, false, 2}},
+                     {{"/d", {{"f", 11}}}, {"/e", {{"f", 10}}}}},
+                    {"0|up3|up3|13|10", "0|down3|down3|11|14", "2|f|f|11|10"},
                     {}},
         CompareCase{"pairs_in_slot_order",
                     {{{"/a", {{"f", 1}}}, {"/b", {}}},
@@ -183,7 +222,10 @@ INSTANTIATE_TEST_SUITE_P(
                       {"/b", {{"late", 4102444801}, {"early", -86400}}}}},
                     {"0|late|late|4102444800|4102444801"},
                     {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+                       ::testing::Values(1, 3)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + "_workers" + std::to_string(std::get<1>(info.param));
+    });
 
 TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
     MemoryFileSystem fs;
@@ -200,7 +242,8 @@ TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
 }
 
 // 4998 entries from pair 0, then pair 1 fills the table midway; pair 2 is
-// still listed and its failure reported, pair 3 adds nothing.
+// still listed and its failure reported, pair 3 adds nothing. What did not
+// fit is counted per pair.
 TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     MemoryFileSystem fs;
     for (int i = 0; i < MAX_DIFFS - 2; ++i) fs.Add("/p0a", std::string("f").append(std::to_string(i)), 1);
@@ -221,13 +264,26 @@ TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     }
     const auto diffs = std::make_unique<DiffTable>();
     std::vector<std::string> messages;
-    const auto entries = RunCompare(fs, table, *diffs, messages);
+    CompareSummary summary;
+    const auto entries = RunCompare(fs, table, *diffs, messages, &summary);
     ASSERT_EQ(diffs->count, MAX_DIFFS);
+    // Pair 1's z (only in A) and w (only in B) and pair 3's v did not fit.
+    const CompareSummary expected{{0, 2, 0, 1}};
+    EXPECT_TRUE(std::equal(std::begin(summary.omitted), std::end(summary.omitted), std::begin(expected.omitted)));
+    EXPECT_EQ(summary.TotalOmitted(), 3);
     EXPECT_EQ(entries[MAX_DIFFS - 3], "0|f4997||1|0");
     EXPECT_EQ(entries[MAX_DIFFS - 2], "1|x||1|0");
     EXPECT_EQ(entries[MAX_DIFFS - 1], "1|y||1|0");
     EXPECT_EQ(messages, std::vector<std::string>{"2 A: /p2a (other: /p2b) errno 2"});
     EXPECT_EQ(fs.listed(), (std::vector<std::string>{"/p0a", "/p0b", "/p1a", "/p1b", "/p2a", "/p3a", "/p3b"}));
+
+    // Spread over threads: B of pair 2 may be listed along with A, but the
+    // outcome is the same.
+    std::vector<std::string> messages2;
+    CompareSummary summary2;
+    EXPECT_EQ(RunCompare(fs, table, *diffs, messages2, &summary2, 4), entries);
+    EXPECT_EQ(messages2, messages);
+    EXPECT_TRUE(std::equal(std::begin(summary2.omitted), std::end(summary2.omitted), std::begin(expected.omitted)));
 }
 
 TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {

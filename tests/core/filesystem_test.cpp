@@ -7,8 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 
+#include "core/posix_dir.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -80,6 +85,83 @@ TEST(PosixFileSystem, SetModTimeKeepsNanoseconds) {
     ASSERT_TRUE(fs.GetStatus(t / "f", st));
     EXPECT_EQ(st.mtime, 1000000000);
     EXPECT_EQ(st.mtimeNsec, 123456789);
+}
+
+// A directory stream played back from a script: each step is a name, or an
+// empty text for "readdir returns NULL with this errno".
+struct ScriptedDir {
+    std::vector<std::string> steps;
+    std::vector<int> errors;  // errno for the NULL steps, in order
+    std::size_t next = 0;
+    std::size_t nextError = 0;
+    dirent entry{};
+};
+
+ScriptedDir* g_script = nullptr;
+
+dirent* ScriptedReadDir(DIR*) {
+    ScriptedDir& s = *g_script;
+    if (s.next >= s.steps.size() || s.steps[s.next].empty()) {
+        ++s.next;
+        errno = s.nextError < s.errors.size() ? s.errors[s.nextError++] : 0;
+        return nullptr;
+    }
+    std::snprintf(s.entry.d_name, sizeof s.entry.d_name, "%s", s.steps[s.next++].c_str());
+    return &s.entry;
+}
+
+struct ReadEntriesCase {
+    const char* name;
+    std::vector<std::string> steps;
+    std::vector<int> errors;
+    bool complete;
+    std::vector<std::string> seen;
+    int error;  // errno after an incomplete walk
+};
+
+class ReadEntriesTest : public ::testing::TestWithParam<ReadEntriesCase> {};
+
+TEST_P(ReadEntriesTest, TellsTheEndFromAnError) {
+    const ReadEntriesCase& c = GetParam();
+    ScriptedDir script{c.steps, c.errors};
+    g_script = &script;
+    std::vector<std::string> seen;
+    errno = EBADF;  // left over from an earlier call: must not read as an error
+    const bool complete = ReadEntries(nullptr, [&](const dirent& e) { seen.push_back(e.d_name); }, ScriptedReadDir);
+    const int error = errno;
+    g_script = nullptr;
+    EXPECT_EQ(complete, c.complete);
+    EXPECT_EQ(seen, c.seen);
+    if (!c.complete) {
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadEntriesTest,
+    ::testing::Values(ReadEntriesCase{"end_after_entries", {".", "a", "..", "b"}, {}, true, {"a", "b"}, 0},
+                      ReadEntriesCase{"empty_directory", {".", ".."}, {}, true, {}, 0},
+                      ReadEntriesCase{"error_midway_is_not_the_end", {"a", "", "b"}, {EIO}, false, {"a"}, EIO},
+                      ReadEntriesCase{"error_before_any_entry", {""}, {ENOENT}, false, {}, ENOENT},
+                      ReadEntriesCase{"dot_names_only_skipped_exactly", {"...", ".a", "..b"}, {}, true,
+                                      {"...", ".a", "..b"}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PosixFileSystem, WalkClosesItsHandleOnEveryWayOut) {
+    TempDir t;
+    WriteFile(t / "f", "");
+    const auto openFds = [] {
+        std::vector<DirEntry> fds;
+        RealFileSystem().ListDirectory("/proc/self/fd", fds);
+        return fds.size();
+    };
+    const std::size_t before = openFds();
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(WalkDirectory(t.path().c_str(), [](int, const dirent&) {}), 0);
+        EXPECT_EQ(WalkDirectory((t / "none").c_str(), [](int, const dirent&) {}), ENOENT);
+        EXPECT_EQ(WalkDirectory((t / "f").c_str(), [](int, const dirent&) {}), ENOTDIR);
+    }
+    EXPECT_EQ(openFds(), before);
 }
 
 TEST(JoinPath, KeepsADoubledSeparator) {

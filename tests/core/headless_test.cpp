@@ -203,6 +203,52 @@ TEST_F(HeadlessTest, ReportGoesOnAfterAListingFailureAndExitsWith2) {
     EXPECT_EQ(r.err, FormatListingFailure((m_dir / "no\\x01pe").c_str(), b.c_str()) + "\n");
 }
 
+// Names that differ only in case are separate files on Linux: --sync brings
+// every one of them to both sides and no content is lost.
+TEST_F(HeadlessTest, SyncKeepsEveryFileWhoseNameDiffersOnlyInCase) {
+    const std::string a = m_dir.MakeDir("a");
+    const std::string b = m_dir.MakeDir("b");
+    WriteSettings(PairSection(0, a, b, ""));
+    WriteFile(a + "/A.TXT", "A upper", 2000);
+    WriteFile(a + "/a.txt", "A lower", 1000);
+    WriteFile(b + "/a.txt", "B lower", 3000);
+    WriteFile(b + "/A.TXT", "B upper", 500);
+    WriteFile(a + "/Readme", "A readme", 1000);
+    WriteFile(b + "/README", "B README", 1000);
+    WriteFile(b + "/readme", "B readme", 1000);
+    if (ListNames(b) != "A.TXT README a.txt readme") GTEST_SKIP() << "file system ignores case";
+
+    const Result r = Run({"--sync"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const std::string& dir : {a, b}) {
+        EXPECT_EQ(ListNames(dir), "A.TXT README Readme a.txt readme");
+        EXPECT_EQ(ReadFile(dir + "/A.TXT"), "A upper");
+        EXPECT_EQ(ReadFile(dir + "/a.txt"), "B lower");
+        EXPECT_EQ(ReadFile(dir + "/Readme"), "A readme");
+        EXPECT_EQ(ReadFile(dir + "/README"), "B README");
+        EXPECT_EQ(ReadFile(dir + "/readme"), "B readme");
+    }
+}
+
+// More differences than the table holds: the first MAX_DIFFS are printed, and
+// one line on stderr says how many were left out; the exit status stays 1.
+TEST_F(HeadlessTest, ReportSaysHowManyDifferencesDidNotFit) {
+    const std::string a = m_dir.MakeDir("a");
+    const std::string b = m_dir.MakeDir("b");
+    const std::string c = m_dir.MakeDir("c");
+    WriteSettings(PairSection(0, a, b, "") + PairSection(1, c, b, ""));
+    for (int i = 0; i < MAX_DIFFS + 1; ++i) WriteFile(a + "/f" + std::to_string(i), "", 1000);
+    WriteFile(c + "/g1", "", 1000);
+    WriteFile(c + "/g2", "", 1000);
+    const Result r = Run({"--report"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), MAX_DIFFS);
+    EXPECT_EQ(r.err, FormatOmittedNotice(3) + "\n");
+    EXPECT_NE(FormatOmittedNotice(3).find("5000"), std::string::npos);
+    EXPECT_NE(FormatOmittedNotice(3).find("残り 3 件"), std::string::npos);
+    EXPECT_EQ(FormatOmittedNotice(3).find('\n'), std::string::npos);
+}
+
 TEST(FailureText, ListingFailureIsTheTwoLineText) {
     EXPECT_EQ(FormatListingFailure("C:\\A", "D:\\B"),
               "ﾃﾞｨﾚｸﾄﾘ \"C:\\A\" の参照に失敗しました。\n\"D:\\B\" との比較は行いません。");

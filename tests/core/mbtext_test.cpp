@@ -79,3 +79,70 @@ TEST(CharColumns, FullWidthTakesTwoColumns) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TextCase {
+    const char* name;
+    CodePage cp;
+    std::string text;
+    bool valid;
+};
+
+class IsValidTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(IsValidTextTest, RejectsWhatIsNoCharacter) {
+    EXPECT_EQ(IsValidText(GetParam().text, GetParam().cp), GetParam().valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IsValidTextTest,
+    ::testing::Values(
+        TextCase{"ascii", CodePage::Utf8, "Readme.txt", true},
+        TextCase{"utf8_two_three_four_bytes", CodePage::Utf8, "\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80", true},
+        // A Shift-JIS name on a UTF-8 system: 0x83 is a stray continuation byte.
+        TextCase{"cp932_bytes_in_utf8", CodePage::Utf8, "\x83\x61.txt", false},
+        TextCase{"utf8_truncated_at_end", CodePage::Utf8, "a\xE3\x81", false},
+        TextCase{"utf8_overlong_slash", CodePage::Utf8, "\xC0\xAF", false},
+        TextCase{"utf8_overlong_three_bytes", CodePage::Utf8, "\xE0\x80\xAF", false},
+        TextCase{"utf8_surrogate", CodePage::Utf8, "\xED\xA0\x80", false},
+        TextCase{"utf8_beyond_10FFFF", CodePage::Utf8, "\xF4\x90\x80\x80", false},
+        TextCase{"utf8_last_code_point", CodePage::Utf8, "\xF4\x8F\xBF\xBF", true},
+        TextCase{"cp932_pair", CodePage::Cp932, "\x83\x61\x83\x41", true},
+        TextCase{"cp932_half_width_kana", CodePage::Cp932, "\xB1", true},
+        TextCase{"cp932_lone_lead_at_end", CodePage::Cp932, "x\x82", false},
+        TextCase{"cp932_bad_trail", CodePage::Cp932, "\x82\x20", false},
+        TextCase{"cp932_undefined_single_byte", CodePage::Cp932, "\xFD", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EndingCase {
+    const char* name;
+    CodePage cp;
+    std::string text;
+    std::string upperEnding;
+    bool ends;
+};
+
+class EndsWithUpperTest : public ::testing::TestWithParam<EndingCase> {};
+
+TEST_P(EndsWithUpperTest, AgreesWithUpperCasingTheWholeName) {
+    const EndingCase& c = GetParam();
+    EXPECT_EQ(EndsWithUpper(c.text, c.upperEnding, c.cp), c.ends);
+    const std::string upper = MbUpper(c.text, c.cp);
+    EXPECT_EQ(upper.size() >= c.upperEnding.size() &&
+                  upper.compare(upper.size() - c.upperEnding.size(), std::string::npos, c.upperEnding) == 0,
+              c.ends);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EndsWithUpperTest,
+    ::testing::Values(EndingCase{"utf8_folded", CodePage::Utf8, "notes.Txt", ".TXT", true},
+                      EndingCase{"utf8_shorter_than_ending", CodePage::Utf8, "txt", ".TXT", false},
+                      EndingCase{"utf8_whole_name", CodePage::Utf8, "txt", "TXT", true},
+                      EndingCase{"utf8_multibyte_ending", CodePage::Utf8, "\xE3\x81\x82.bak", "\xE3\x81\x82.BAK", true},
+                      // The trail byte 0x61 of a Shift-JIS character is no letter.
+                      EndingCase{"cp932_trail_not_folded", CodePage::Cp932, "x\x83\x61", "\x83\x41", false},
+                      EndingCase{"cp932_letter_after_pair", CodePage::Cp932, "\x83\x61" "a", "\x83\x61" "A", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -33,6 +33,8 @@ public:
         return m_target.GetLinkStatus(path, st);
     }
 
+    int TimeGranularity(const std::string& dir) override { return m_target.TimeGranularity(dir); }
+
 protected:
     FileSystem& m_target;
 };

@@ -13,7 +13,10 @@ void MemoryFileSystem::FailStatus(const std::string& dir, const std::string& nam
 }
 
 bool MemoryFileSystem::ListDirectory(const std::string& dir, std::vector<DirEntry>& out) {
-    m_listed.push_back(dir);
+    {
+        const std::lock_guard lock(m_callsMutex);
+        m_listed.push_back(dir);
+    }
     out.clear();
     const auto it = m_dirs.find(dir);
     if (it == m_dirs.end()) {
@@ -31,7 +34,10 @@ bool MemoryFileSystem::ListDirectory(const std::string& dir, std::vector<DirEntr
 }
 
 bool MemoryFileSystem::GetStatus(const std::string& path, FileStatus& st) {
-    m_queried.push_back(path);
+    {
+        const std::lock_guard lock(m_callsMutex);
+        m_queried.push_back(path);
+    }
     if (m_failingStatus.count(path)) return false;
     // The directory part is everything before the last separator, so that a
     // directory registered with a trailing separator is found from "dir//name".

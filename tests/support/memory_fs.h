@@ -1,10 +1,12 @@
 // An in-memory FileSystem for table-driven tests of the comparison: the
 // directories, their entries in listing order, modification times, and the
 // listings and status queries that fail. Only listing and status are offered;
-// every other call fails.
+// every other call fails. Listing and status may be called from several
+// threads at once.
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +24,9 @@ public:
     // The status query of dir + "/" + name fails although the entry is listed.
     void FailStatus(const std::string& dir, const std::string& name);
 
+    // dir keeps modification times in steps of this many seconds.
+    void SetTimeGranularity(const std::string& dir, int seconds) { m_granularity[dir] = seconds; }
+
     // Every directory that was listed and every path whose status was asked,
     // in the order of the calls.
     const std::vector<std::string>& listed() const { return m_listed; }
@@ -29,6 +34,10 @@ public:
 
     bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override;
     bool GetStatus(const std::string& path, FileStatus& st) override;
+    int TimeGranularity(const std::string& dir) override {
+        const auto it = m_granularity.find(dir);
+        return it == m_granularity.end() ? 1 : it->second;
+    }
 
     FileHandle OpenRead(const std::string&) override { return kInvalidHandle; }
     FileHandle Create(const std::string&, bool, unsigned) override { return kInvalidHandle; }
@@ -50,7 +59,9 @@ private:
     };
 
     std::map<std::string, std::vector<Entry>> m_dirs;
-    std::set<std::string> m_failingStatus;  // full paths
+    std::set<std::string> m_failingStatus;
+    std::map<std::string, int> m_granularity;  // full paths
+    std::mutex m_callsMutex;  // the comparison lists from several threads
     std::vector<std::string> m_listed;
     std::vector<std::string> m_queried;
 };

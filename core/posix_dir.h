@@ -1,0 +1,58 @@
+// An open directory of the POSIX layer and the walk over its entries.
+#pragma once
+
+#ifndef _WIN32
+
+#include <dirent.h>
+
+#include <cerrno>
+
+// Owns an open directory stream and closes it on every way out.
+class DirHandle {
+public:
+    explicit DirHandle(const char* path) : m_dir(opendir(path)) {}
+    ~DirHandle() {
+        if (m_dir) closedir(m_dir);
+    }
+    DirHandle(const DirHandle&) = delete;
+    DirHandle& operator=(const DirHandle&) = delete;
+
+    explicit operator bool() const { return m_dir != nullptr; }
+    DIR* get() const { return m_dir; }
+    int fd() const { return dirfd(m_dir); }
+
+private:
+    DIR* m_dir;
+};
+
+using ReadDirFunction = dirent* (*)(DIR*);
+
+// Calls onEntry(const dirent&) for every entry but "." and "..". readdir
+// returns NULL both at the end and on an error; only errno tells them apart,
+// so it is cleared before each call. Returns false (errno set) when reading
+// failed before the end: the entries seen so far are not the whole directory.
+template <class OnEntry>
+bool ReadEntries(DIR* dir, OnEntry&& onEntry, ReadDirFunction next = ::readdir) {
+    for (;;) {
+        errno = 0;
+        const dirent* e = next(dir);
+        if (!e) return errno == 0;
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+        onEntry(*e);
+    }
+}
+
+// Opens path and calls onEntry(dirFd, const dirent&) for each of its entries.
+// Returns 0 when the whole directory was read, otherwise the errno of the
+// failure, taken before closing the handle can change it.
+template <class OnEntry>
+int WalkDirectory(const char* path, OnEntry&& onEntry) {
+    const DirHandle d(path);
+    if (!d) return errno != 0 ? errno : EIO;
+    const int fd = d.fd();
+    if (ReadEntries(d.get(), [&](const dirent& e) { onEntry(fd, e); })) return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+#endif  // !_WIN32
