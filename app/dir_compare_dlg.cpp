@@ -27,13 +27,6 @@ std::string SaveFailedText(const std::string& fileName) {
     return "設定ﾌｧｲﾙ \"" + fileName + "\" に保存できませんでした。\n変更したﾃﾞｨﾚｸﾄﾘの設定は保存されていません。";
 }
 
-// Shown after the list was filled when the table could not take every
-// difference.
-std::string OmittedText(int omitted) {
-    return "相違ﾌｧｲﾙが多すぎるため、最初の" + std::to_string(MAX_DIFFS) + "件だけを表示しています。\n" +
-           "表示していない" + std::to_string(omitted) + "件は、ｺﾋﾟｰしてから再度比較すると表示されます。";
-}
-
 const char* const kColumnTitles[] = {"ﾌｧｲﾙ名", "更新日付Ａ", "更新日付Ｂ"};
 const int kRowStateIcons[] = {IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER};
 
@@ -226,7 +219,7 @@ int CDirCompareDlg::FillResultList() {
 void CDirCompareDlg::FillAndReport() {
     FillResultList();
     const int omitted = m_lastCompare.TotalOmitted();
-    if (omitted > 0) ShowMessage(GetWindow(), OmittedText(omitted), wxOK | wxICON_EXCLAMATION);
+    if (omitted > 0) ShowMessage(GetWindow(), FormatOmittedNotice(omitted), wxOK | wxICON_EXCLAMATION);
 }
 
 void CDirCompareDlg::ClearResults() {
