@@ -183,13 +183,14 @@ void CDirCompareDlg::OnSize(wxSizeEvent& event) {
 }
 
 void CDirCompareDlg::ApplyWindowSize(int width, int height) {
-    if (width <= 0 || height <= 0 || !GetWindow()) return;
-    GetWindow()->SetClientSize(std::max(width, m_layoutClientSize.x), std::max(height, m_layoutClientSize.y));
-    wxSizeEvent resized(GetWindow()->GetSize(), GetWindow()->GetId());
+    wxDialog* wnd = GetWindow();
+    if (width <= 0 || height <= 0 || !wnd) return;
+    const wxSize least = wnd->GetMinSize();
+    wnd->SetSize(std::max(width, least.x), std::max(height, least.y));
+    // Laid out at once: the window manager's answer may come later.
+    wxSizeEvent resized(wnd->GetSize(), wnd->GetId());
     OnSize(resized);
 }
-
-wxSize CDirCompareDlg::WindowSizeToSave() const { return GetWindow() ? GetWindow()->GetClientSize() : wxSize(); }
 
 void CDirCompareDlg::CompareAll() {
     m_lastCompare = ::CompareAll(m_pairs, m_diffs, RealFileSystem(), [this](const ListingFailure& failure) {

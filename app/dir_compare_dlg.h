@@ -53,11 +53,9 @@ public:
     // Differences the last comparison had to leave out, per pair slot.
     const CompareSummary& LastCompare() const { return m_lastCompare; }
 
-    // Gives the window the stored client size (0: not stored), never less
-    // than the layout's size.
+    // Gives the window a stored size (outer, as GetSize() reports it; 0: not
+    // stored), never less than its layout's size, and lays it out.
     void ApplyWindowSize(int width, int height);
-    // The client size to remember for the next start.
-    wxSize WindowSizeToSave() const;
 
 protected:
     bool OnInitDialog() override;

@@ -9,9 +9,7 @@ ResultListView::ResultListView(wxWindow* parent, int id, const wxRect& rect, lon
     : wxListView(parent, id, rect.GetPosition(), rect.GetSize(), wxLC_REPORT | wxLC_VIRTUAL | border),
       m_pairs(pairs),
       m_diffs(diffs) {
-    // The generic list's rows live in a child window, which gets the mouse.
-    for (wxWindow* child : GetChildren()) child->Bind(wxEVT_MOTION, &ResultListView::OnMotion, this);
-    Bind(wxEVT_MOTION, &ResultListView::OnMotion, this);
+    RowWindow()->Bind(wxEVT_MOTION, &ResultListView::OnMotion, this);
 }
 
 void ResultListView::ShowRows(int count) {
@@ -20,7 +18,7 @@ void ResultListView::ShowRows(int count) {
     SetItemCount(0);
     SetItemCount(count);
     m_tipRow = -1;
-    UnsetToolTip();
+    SetRowTip(std::string());
     Refresh();
 }
 
@@ -53,23 +51,26 @@ std::string ResultListView::RowPaths(long row, bool twoLines) const {
 
 void ResultListView::OnMotion(wxMouseEvent& event) {
     event.Skip();
-    // Positions in the row window and in the list differ by the header.
-    wxPoint pos = event.GetPosition();
-    if (auto* from = dynamic_cast<wxWindow*>(event.GetEventObject()); from && from != this)
-        pos = ScreenToClient(from->ClientToScreen(pos));
     int flags = 0;
-    const long row = HitTest(pos, flags);
+    const long row = HitTest(event.GetPosition(), flags);
     if (row == m_tipRow) return;
     m_tipRow = row;
-    const std::string tip = RowPaths(row, true);
+    SetRowTip(RowPaths(row, true));
+}
+
+void ResultListView::SetRowTip(const std::string& tip) {
     if (tip.empty())
-        UnsetToolTip();
+        RowWindow()->UnsetToolTip();
     else
-        SetToolTip(ToWx(tip));
-    for (wxWindow* child : GetChildren()) {
-        if (tip.empty())
-            child->UnsetToolTip();
-        else
-            child->SetToolTip(ToWx(tip));
-    }
+        RowWindow()->SetToolTip(ToWx(tip));
+}
+
+wxWindow* ResultListView::RowWindow() {
+#ifdef __WXMSW__
+    return this;
+#else
+    // The generic list scrolls a child window below the header that shows
+    // the rows; HitTest takes that window's positions.
+    return GetTargetWindow();
+#endif
 }

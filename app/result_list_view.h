@@ -26,6 +26,10 @@ protected:
 
 private:
     void OnMotion(wxMouseEvent& event);
+    // Shows tip over the rows; empty: none.
+    void SetRowTip(const std::string& tip);
+    // The window that shows the rows and gets the mouse over them.
+    wxWindow* RowWindow();
 
     const DirPairTable& m_pairs;
     const DiffTable& m_diffs;

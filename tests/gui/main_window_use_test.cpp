@@ -129,9 +129,10 @@ TEST_F(MainWindowUse, StatusLineAndTooltipNameTheRowsPairAndBothPaths) {
         ASSERT_NE(tip, nullptr);
         EXPECT_EQ(U8(tip->GetTip()), number + " A: " + pathA + "\n" + number + " B: " + pathB);
     }
-    // A new comparison starts without a focused row.
+    // A new comparison starts without a focused row or a tooltip.
     Press(*dlg, IDOK);
     EXPECT_EQ(U8(dlg->StatusLine()->GetLabel()), "");
+    EXPECT_EQ(rows->GetToolTip(), nullptr);
     dlg->DestroyWindow();
 }
 
@@ -165,12 +166,14 @@ TEST_P(GrowingWindow, ListGrowsAndButtonsKeepToTheirCorners) {
         before.push_back({id, Control(*dlg, id)->GetRect()});
     const wxRect statusBefore = dlg->StatusLine()->GetRect();
 
-    const wxSize asked = layout + wnd->ConvertDialogToPixels(c.asked);
+    // A stored size counts the frame, as the window reports its size.
+    const wxSize frame = wnd->GetSize() - wnd->GetClientSize();
+    const wxSize asked = layout + frame + wnd->ConvertDialogToPixels(c.asked);
     dlg->ApplyWindowSize(asked.x, asked.y);
     PumpEvents();
     const wxSize expected = layout + wnd->ConvertDialogToPixels(c.expected);
     EXPECT_EQ(wnd->GetClientSize(), expected);
-    EXPECT_EQ(dlg->WindowSizeToSave(), expected);
+    EXPECT_EQ(wnd->GetSize(), expected + frame);
 
     const int dw = expected.x - layout.x, dh = expected.y - layout.y;
     for (const Before& b : before) {
