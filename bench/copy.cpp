@@ -1,7 +1,10 @@
 // Throughput of the synchronising copy against `cp --preserve=timestamps`
 // doing the same work: (1) one 1 GiB file into an empty folder, (2) 2,000
-// files of 64 KiB replacing older copies. Runs alternate between the two,
-// each scenario several times; the medians are compared.
+// files of 64 KiB replacing older copies. The copy runs in each of its
+// durability ways (no flush, fdatasync per file, one syncfs per batch); cp
+// runs alone and followed by `sync` on what it wrote, which is what a
+// durable cp costs. Runs alternate, each scenario several times; the medians
+// are compared.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -34,7 +37,7 @@ constexpr FileTime kNew = 1600000000;
 constexpr std::uint64_t kBigSize = 1ull << 30;
 constexpr int kSmallCount = 2000;
 constexpr std::size_t kSmallSize = 64 * 1024;
-constexpr int kBigRuns = 4;
+constexpr int kBigRuns = 3;
 constexpr int kSmallRuns = 5;
 
 std::string g_root;  // the bench's folder, removed on every way out
@@ -78,18 +81,30 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-double RunCp(std::vector<std::string> args) {
-    args.insert(args.begin(), {"cp", "--preserve=timestamps"});
+// Runs a program and waits for it to succeed.
+void RunProgram(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    const auto start = Clock::now();
     pid_t pid;
-    if (posix_spawnp(&pid, "cp", nullptr, nullptr, argv.data(), environ) != 0) Die("spawn cp");
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) Die("spawn " + args[0]);
     int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) Die("cp failed");
+    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) Die(args[0] + " failed");
+}
+
+// cp, then (when flushTarget is given) `sync -f` on it: one syncfs, the
+// cheapest way to get cp's work onto the disk.
+double RunCp(std::vector<std::string> args, const std::string& flushTarget = {}) {
+    args.insert(args.begin(), {"cp", "--preserve=timestamps"});
+    const auto start = Clock::now();
+    RunProgram(args);
+    if (!flushTarget.empty()) RunProgram({"sync", "-f", flushTarget});
     return Seconds(Clock::now() - start);
 }
+
+constexpr Durability kWays[] = {Durability::None, Durability::EachFile, Durability::FileSystem};
+constexpr const char* kWayNames[] = {"zoruna, no flush", "zoruna, fdatasync", "zoruna, syncfs"};
+constexpr int kWayCount = 3;
 
 struct Job {
     std::unique_ptr<DirPairTable> pairs = std::make_unique<DirPairTable>();
@@ -106,12 +121,16 @@ struct Job {
         if (timeB) CopyText(e.nameB, DIFF_NAME_LEN, name);
         e.timeA = kNew;
         e.timeB = timeB;
+        e.inA = true;
+        e.inB = timeB != 0;
     }
-    double Run() const {
+    double Run(Durability durability) const {
         CopyObserver quiet;
+        CopyOptions options;
+        options.durability = durability;
         const auto start = Clock::now();
-        const CopyRunSummary s =
-            CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, RealFileSystem(), quiet);
+        const CopyRunSummary s = CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; },
+                                                   RealFileSystem(), quiet, options);
         const double t = Seconds(Clock::now() - start);
         if (s.failed != 0) Die(std::to_string(s.failed) + " files failed");
         return t;
@@ -119,7 +138,8 @@ struct Job {
 };
 
 struct Figures {
-    std::vector<double> zoruna, cp;
+    std::vector<double> zoruna[kWayCount];
+    std::vector<double> cp, cpSynced;
     std::vector<double> replaceFloor;  // the bare temporary-file-and-rename sequence
 };
 
@@ -155,18 +175,21 @@ void Report(const char* title, std::uint64_t bytes, const Figures& f) {
     const double mib = static_cast<double>(bytes) / (1 << 20);
     const auto line = [&](const char* who, const std::vector<double>& runs) {
         const auto [lo, hi] = std::minmax_element(runs.begin(), runs.end());
-        std::printf("  %-6s %8.1f MiB/s  (median of %zu runs; %.3f s, fastest %.3f s, slowest %.3f s)\n", who,
+        std::printf("  %-18s %8.1f MiB/s  (median of %zu runs; %.3f s, fastest %.3f s, slowest %.3f s)\n", who,
                     mib / Median(runs), runs.size(), Median(runs), *lo, *hi);
         return mib / Median(runs);
     };
     std::printf("%s\n", title);
-    const double z = line("zoruna", f.zoruna);
     const double c = line("cp", f.cp);
-    std::printf("  ratio  %8.2fx of cp's throughput\n", z / c);
+    const double cs = line("cp + sync -f", f.cpSynced);
+    double z[kWayCount];
+    for (int w = 0; w < kWayCount; ++w) z[w] = line(kWayNames[w], f.zoruna[w]);
+    for (int w = 0; w < kWayCount; ++w)
+        std::printf("  ratio %-18s %5.2fx of cp, %5.2fx of cp + sync\n", kWayNames[w], z[w] / c, z[w] / cs);
     if (!f.replaceFloor.empty()) {
         const double r = line("floor", f.replaceFloor);
-        std::printf("  (floor: bare temporary file + rename, the least a one-step replacement costs here:\n"
-                    "   %.2fx of cp; Zoruna reaches %.2fx of it)\n", r / c, z / r);
+        std::printf("  (floor: bare temporary file + rename, no flush, the least a one-step replacement\n"
+                    "   costs here: %.2fx of cp; Zoruna without flush reaches %.2fx of it)\n", r / c, z[0] / r);
     }
     std::fflush(stdout);
 }
@@ -182,13 +205,19 @@ Figures BigFile(const std::string& root) {
     Job job(src, dst);
     job.Add("big.bin", 0);
     Figures f;
+    const auto clear = [&] {
+        fs::remove(dst + "/big.bin");
+        Settle();
+    };
     for (int i = 0; i < kBigRuns; ++i) {
-        fs::remove(dst + "/big.bin");
-        Settle();
-        f.zoruna.push_back(job.Run());
-        fs::remove(dst + "/big.bin");
-        Settle();
+        for (int w = 0; w < kWayCount; ++w) {
+            clear();
+            f.zoruna[w].push_back(job.Run(kWays[w]));
+        }
+        clear();
         f.cp.push_back(RunCp({src + "/big.bin", dst + "/"}));
+        clear();
+        f.cpSynced.push_back(RunCp({src + "/big.bin", dst + "/"}, dst + "/big.bin"));
     }
     fs::remove_all(src);
     fs::remove_all(dst);
@@ -216,10 +245,14 @@ Figures SmallFiles(const std::string& root) {
     };
     Figures f;
     for (int i = 0; i < kSmallRuns; ++i) {
-        resetDestination();
-        f.zoruna.push_back(job.Run());
+        for (int w = 0; w < kWayCount; ++w) {
+            resetDestination();
+            f.zoruna[w].push_back(job.Run(kWays[w]));
+        }
         resetDestination();
         f.cp.push_back(RunCp(cpArgs));
+        resetDestination();
+        f.cpSynced.push_back(RunCp(cpArgs, dst));
         resetDestination();
         f.replaceFloor.push_back(RunReplaceFloor(src, dst, names));
     }

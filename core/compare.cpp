@@ -22,8 +22,12 @@ int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& 
     if (!fs.ListDirectory(dir, entries)) return errno != 0 ? errno : EIO;
     names.clear();
     names.reserve(entries.size());
-    for (auto& e : entries)
+    for (auto& e : entries) {
+        // A copy that was killed leaves its temporary file behind; nobody
+        // else would ever remove it.
+        if (IsCopyTempName(e.name) && RemoveDeadCopyTemp(fs, dir, e.name)) continue;
         if (e.isFile) names.push_back(std::move(e.name));
+    }
     return 0;
 }
 

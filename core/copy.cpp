@@ -1,14 +1,17 @@
 #include "core/copy.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     const char* nameA = entry.name;
     const char* nameB = NameInB(entry);
     if (CopiesAToB(entry))
-        return {pair.dirA, pair.dirB, JoinPath(pair.dirA, nameA), JoinPath(pair.dirB, nameB), entry.timeB};
-    return {pair.dirB, pair.dirA, JoinPath(pair.dirB, nameB), JoinPath(pair.dirA, nameA), entry.timeA};
+        return {pair.dirA, pair.dirB, JoinPath(pair.dirA, nameA), JoinPath(pair.dirB, nameB), entry.inB,
+                entry.timeB};
+    return {pair.dirB, pair.dirA, JoinPath(pair.dirB, nameB), JoinPath(pair.dirA, nameA), entry.inA,
+            entry.timeA};
 }
 
 namespace {
@@ -35,45 +38,152 @@ std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTab
     return sizes;
 }
 
+// One run: files are copied to their temporary names in batches; each batch
+// is flushed at once and then put in place.
+class CopyRun {
+public:
+    CopyRun(FileSystem& fs, CopyObserver& observer, const CopyOptions& options)
+        : m_fs(fs), m_observer(observer), m_options(options), m_copier(fs, options.durability) {}
+
+    // Copies one row's file to its temporary name; false when the observer
+    // asked to stop.
+    bool Prepare(int row, const DiffEntry& entry, const DirPair& pair, std::uint64_t plannedSize,
+                 std::uint64_t total, std::uint64_t& done) {
+        const CopyPlan plan = PlanCopy(pair, entry);
+        m_observer.OnFileStart(row, entry, plan.fromDir, plan.toDir);
+        const FileCopyRequest request{plan.sourcePath, plan.toDir, plan.destinationPath, plan.destinationExisted,
+                                      plan.comparedDestinationTime};
+        Pending pending{row, &entry, {}};
+        // The bar never passes the total: a source that grew since the
+        // sizes were taken counts with its planned size.
+        const FileCopyResult result = m_copier.Prepare(
+            request,
+            [&](std::uint64_t copied) {
+                m_observer.OnProgress(done + std::min(copied, plannedSize), total);
+                return !m_observer.StopRequested();
+            },
+            pending.prepared);
+        if (result == FileCopyResult::Stopped) return false;
+        done += plannedSize;
+        m_observer.OnProgress(done, total);
+        if (result != FileCopyResult::Copied) {
+            Fail(row, entry, result, m_copier.LastError());
+            return true;
+        }
+        m_batchBytes += pending.prepared.source.size;
+        m_batch.push_back(std::move(pending));
+        if (static_cast<int>(m_batch.size()) >= m_options.batchFiles || m_batchBytes >= m_options.batchBytes)
+            Finish();
+        return true;
+    }
+
+    void Fail(int row, const DiffEntry& entry, FileCopyResult reason, int error) {
+        ++m_summary.failed;
+        m_observer.OnFailure(row, entry, reason, error);
+    }
+
+    // Flushes the batch's temporary files, puts them in place, flushes
+    // their directories and reports each file.
+    void Finish() {
+        std::set<std::string> failedFlush;
+        int flushError = 0;
+        if (m_options.durability == Durability::FileSystem) {
+            std::set<std::string> dirs;
+            for (const Pending& p : m_batch) dirs.insert(p.prepared.request.destinationDir);
+            for (const std::string& dir : dirs)
+                if (!m_fs.SyncFileSystem(dir)) {
+                    flushError = errno;
+                    failedFlush.insert(dir);
+                }
+        }
+        std::set<std::string> renamedIn;
+        for (Pending& p : m_batch) {
+            const std::string& dir = p.prepared.request.destinationDir;
+            FileCopyResult result = FileCopyResult::WriteFailed;
+            int error = flushError;
+            m_copier.ClearError();
+            if (!failedFlush.count(dir)) {
+                result = m_copier.Commit(p.prepared);
+                error = m_copier.LastError();
+                if (result == FileCopyResult::Copied || result == FileCopyResult::TimeNotKept)
+                    renamedIn.insert(dir);
+            }
+            p.result = result;
+            p.error = error;
+        }
+        // The new names reach the disk before the run reports them done.
+        if (m_options.durability != Durability::None)
+            for (const std::string& dir : renamedIn) m_fs.SyncDirectory(dir);
+        std::vector<Pending> batch = std::move(m_batch);
+        m_batch.clear();
+        m_batchBytes = 0;
+        for (const Pending& p : batch) {
+            if (p.result == FileCopyResult::Copied) {
+                ++m_summary.copied;
+                m_observer.OnCopied(p.row, *p.entry);
+            } else {
+                Fail(p.row, *p.entry, p.result, p.error);
+            }
+        }
+    }
+
+    CopyRunSummary& summary() { return m_summary; }
+
+private:
+    struct Pending {
+        int row;
+        const DiffEntry* entry;
+        PreparedCopy prepared;
+        FileCopyResult result = FileCopyResult::Copied;
+        int error = 0;
+    };
+
+    FileSystem& m_fs;
+    CopyObserver& m_observer;
+    const CopyOptions& m_options;
+    FileCopier m_copier;
+    std::vector<Pending> m_batch;
+    std::uint64_t m_batchBytes = 0;
+    CopyRunSummary m_summary;
+};
+
 }  // namespace
 
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
-                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer) {
-    CopyRunSummary summary;
+                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer,
+                                 const CopyOptions& options) {
+    CopyRun run(fs, observer, options);
+    CopyRunSummary& summary = run.summary();
     rows = std::clamp(rows, 0, static_cast<int>(diffs.count));
-    const std::vector<std::uint64_t> planned = PlannedSizes(pairs, diffs, rows, isSelected, fs, summary.selected);
+    int selected = 0;
+    const std::vector<std::uint64_t> planned = PlannedSizes(pairs, diffs, rows, isSelected, fs, selected);
     std::uint64_t total = 0;
     for (const std::uint64_t size : planned) total += size;
 
     std::uint64_t done = 0;  // planned bytes of the files already dealt with
     observer.OnProgress(0, total);
-    FileCopier copier(fs);
-    for (int r = 0; r < rows && summary.copied < summary.selected; ++r) {
+    int handled = 0;
+    for (int r = 0; r < rows && handled < selected; ++r) {
         if (!isSelected(r)) continue;
+        if (observer.StopRequested()) {
+            summary.stopped = true;
+            break;
+        }
+        ++handled;
         const DiffEntry& entry = diffs.entries[r];
         const std::uint64_t fileSize = planned[static_cast<std::size_t>(r)];
-
-        FileCopyResult result = FileCopyResult::SourceUnavailable;
-        copier.ClearError();
-        if (IsRegisteredPair(pairs, entry)) {
-            const CopyPlan plan = PlanCopy(pairs.pairs[entry.pairIndex], entry);
-            observer.OnFileStart(r, entry, plan.fromDir, plan.toDir);
-            const FileCopyRequest request{plan.sourcePath, plan.toDir, plan.destinationPath,
-                                          plan.comparedDestinationTime};
-            result = copier.Copy(request, [&](std::uint64_t copied) {
-                observer.OnProgress(done + std::min(copied, fileSize), total);
-            });
+        if (!IsRegisteredPair(pairs, entry)) {
+            done += fileSize;
+            observer.OnProgress(done, total);
+            run.Fail(r, entry, FileCopyResult::SourceUnavailable, 0);
+            continue;
         }
-        done += fileSize;
-        observer.OnProgress(done, total);
-
-        if (result == FileCopyResult::Copied) {
-            ++summary.copied;
-            observer.OnCopied(r, entry);
-        } else {
-            ++summary.failed;
-            observer.OnFailure(r, entry, result, copier.LastError());
+        if (!run.Prepare(r, entry, pairs.pairs[entry.pairIndex], fileSize, total, done)) {
+            summary.stopped = true;
+            break;
         }
     }
+    run.Finish();
+    summary.selected = selected;
     return summary;
 }

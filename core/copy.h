@@ -17,7 +17,9 @@ struct CopyPlan {
     const char* toDir;    // the destination directory of the pair
     std::string sourcePath;
     std::string destinationPath;
-    // The destination's time as the comparison saw it (0: absent).
+    // Whether the comparison saw the file at the destination, and its time
+    // there when it did.
+    bool destinationExisted;
     FileTime comparedDestinationTime;
 };
 
@@ -51,8 +53,17 @@ public:
     virtual void OnFailure(int /*row*/, const DiffEntry& /*entry*/, FileCopyResult /*reason*/, int /*error*/) {}
     // Asked before each file and between chunks: true abandons the file in
     // progress (its destination untouched, the temporary file removed) and
-    // ends the run.
+    // ends the run. Files already copied in full are still put in place and
+    // reported.
     virtual bool StopRequested() { return false; }
+};
+
+struct CopyOptions {
+    Durability durability = Durability::FileSystem;
+    // Files copied to their temporary names before one flush and the
+    // renames; a batch ends at whichever limit it reaches first.
+    int batchFiles = 256;
+    std::uint64_t batchBytes = 64u << 20;
 };
 
 // Whether row r of the results list is selected.
@@ -67,9 +78,11 @@ struct CopyRunSummary {
 
 // Copies the file of every selected row r (0 <= r < rows; row r shows
 // diffs.entries[r]) in row order and stops once every selected file has been
-// copied. A failure is reported and the run goes on with the next row. An
-// entry whose pair slot is no longer registered fails without touching
-// anything. Nothing of a file that fails is changed, and no file is ever
-// deleted or moved.
+// dealt with. A failure is reported at once and the run goes on with the next
+// row; a file copied in full is reported when its batch is in place, so a
+// failure can be heard before the success of an earlier row. An entry whose
+// pair slot is no longer registered fails without touching anything. Nothing
+// of a file that fails is changed, and no file is ever deleted or moved.
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
-                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer);
+                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer,
+                                 const CopyOptions& options = {});

@@ -1,9 +1,7 @@
 #include "core/copy_file.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <random>
+#include <cstdlib>
 
 #include "core/temp_name.h"
 
@@ -11,95 +9,132 @@ namespace {
 
 // How often a clash with an existing temporary name is retried.
 constexpr int kTempNameAttempts = 100;
-
-// Permission bits of a replacement for an existing file, until they are set
-// to the old file's own bits: nobody else may read the half-written copy.
-constexpr unsigned kPrivateMode = 0600;
-// A new file gets what any program's new file gets: 0666 under the umask.
-constexpr unsigned kNewFileMode = 0666;
+// Nobody else may read the half-written copy; it gets its final bits only
+// when its content is complete.
+constexpr unsigned kTemporaryMode = 0600;
 
 bool IsReadOnly(const FileStatus& st) { return (st.mode & 0222) == 0; }
 
+// The same file in the same state. The change time catches a write that
+// kept size and modification time (set back, or within the same tick); the
+// inode a file replaced by another one of the same size and time.
 bool SameVersion(const FileStatus& a, const FileStatus& b) {
     return a.isFile == b.isFile && a.isLink == b.isLink && a.mtime == b.mtime && a.mtimeNsec == b.mtimeNsec &&
-           a.size == b.size;
+           a.size == b.size && a.ctime == b.ctime && a.ctimeNsec == b.ctimeNsec && a.inode == b.inode &&
+           a.device == b.device;
+}
+
+// A file system without permission bits (FAT through FUSE, some network
+// shares) refuses the change in one of these ways; the copy is still whole.
+bool ModesUnsupported(int error) {
+    return error == ENOSYS || error == EPERM || error == ENOTSUP || error == EOPNOTSUPP;
 }
 
 }  // namespace
 
-std::string MakeCopyTempName() {
-    static const unsigned long long processTag = [] {
-        std::random_device rd;
-        return (static_cast<unsigned long long>(rd()) << 32) ^ rd();
-    }();
-    static std::atomic<unsigned long long> counter{0};
-    char unique[48];
-    std::snprintf(unique, sizeof unique, "%016llx-%llx", processTag, counter.fetch_add(1) + 1);
-    std::string name(kCopyTempPrefix);
-    name += unique;
-    name += kCopyTempSuffix;
-    return name;
+FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes) {
+    PreparedCopy prepared;
+    FileCopyResult result = Prepare(request, onBytes, prepared);
+    if (result != FileCopyResult::Copied) return result;
+    if (m_durability == Durability::FileSystem && !m_fs.SyncFileSystem(request.destinationDir))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    result = Commit(prepared);
+    if (m_durability != Durability::None) m_fs.SyncDirectory(request.destinationDir);
+    return result;
 }
 
-FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes) {
-    FileStatus source;
-    if (!m_fs.GetStatus(request.sourcePath, source)) return SystemFailure(FileCopyResult::SourceUnavailable);
-    if (!source.isFile) return FileCopyResult::SourceUnavailable;
+FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileBytesHandler& onBytes,
+                                   PreparedCopy& out) {
+    m_error = 0;
+    out.request = request;
+    if (!m_fs.GetStatus(request.sourcePath, out.source)) return SystemFailure(FileCopyResult::SourceUnavailable);
+    if (!out.source.isFile) return FileCopyResult::SourceUnavailable;
 
-    FileStatus destination;
-    bool destinationExists = false;
-    const FileCopyResult check = CheckDestination(request, destination, destinationExists);
+    const FileCopyResult check = CheckDestination(request, out.destination, out.destinationExists);
     if (check != FileCopyResult::Copied) return check;
 
-    const FileHandle in = m_fs.OpenRead(request.sourcePath);
-    if (in == kInvalidHandle) return SystemFailure(FileCopyResult::SourceUnavailable);
+    HandleGuard in(m_fs, m_fs.OpenRead(request.sourcePath));
+    if (!in.valid()) return SystemFailure(FileCopyResult::SourceUnavailable);
 
     std::string tempPath;
-    const FileHandle out =
-        CreateTemporary(request.destinationDir, destinationExists ? kPrivateMode : kNewFileMode, tempPath);
-    if (out == kInvalidHandle) {
-        SystemFailure(FileCopyResult::WriteFailed);
-        m_fs.Close(in);
-        return FileCopyResult::WriteFailed;
-    }
+    HandleGuard temp(m_fs, CreateTemporary(request.destinationDir, tempPath));
+    if (!temp.valid()) return SystemFailure(FileCopyResult::WriteFailed);
+    out.temp = TempFileGuard(m_fs, tempPath);
 
     std::uint64_t copied = 0;
-    FileCopyResult result = CopyContent(in, out, source.size, onBytes, copied);
-    if (result == FileCopyResult::Copied && copied != source.size) result = FileCopyResult::SourceChanged;
-    if (result == FileCopyResult::Copied && destinationExists && !m_fs.SetMode(out, destination.mode))
-        result = SystemFailure(FileCopyResult::WriteFailed);
-    if (result == FileCopyResult::Copied && !m_fs.SetModTime(out, source.mtime, source.mtimeNsec))
-        result = SystemFailure(FileCopyResult::WriteFailed);
-    m_fs.Close(in);
+    FileCopyResult result = CopyContent(in.get(), temp.get(), out.source.size, onBytes, copied);
+    if (result != FileCopyResult::Copied) return result;
+    if (copied != out.source.size) return FileCopyResult::SourceChanged;
+    result = FinishTemporary(temp.get(), out);
+    if (result != FileCopyResult::Copied) return result;
     // A failed close can mean that written data never reached the disk.
-    if (!m_fs.Close(out) && result == FileCopyResult::Copied) result = SystemFailure(FileCopyResult::WriteFailed);
+    if (!temp.Close()) return SystemFailure(FileCopyResult::WriteFailed);
 
-    if (result == FileCopyResult::Copied) {
-        // The copy carries the source's time; if the source moved on while it
-        // was read, the two would no longer belong together.
-        FileStatus sourceAfter;
-        if (!m_fs.GetStatus(request.sourcePath, sourceAfter) || !SameVersion(source, sourceAfter))
-            result = FileCopyResult::SourceChanged;
-    }
-    if (result == FileCopyResult::Copied) {
-        // Narrow the window in which a change at the destination would be
-        // overwritten unseen: look once more right before replacing it.
-        FileStatus destinationNow;
-        const bool existsNow = m_fs.GetLinkStatus(request.destinationPath, destinationNow);
-        if (existsNow != destinationExists || (existsNow && !SameVersion(destination, destinationNow)))
-            result = FileCopyResult::DestinationChanged;
-    }
-    if (result == FileCopyResult::Copied && !m_fs.Rename(tempPath, request.destinationPath))
-        result = SystemFailure(FileCopyResult::WriteFailed);
+    // The copy carries the source's time; if the source changed while it
+    // was read, the copy may hold neither version.
+    FileStatus sourceAfter;
+    if (!m_fs.GetStatus(request.sourcePath, sourceAfter) || !SameVersion(out.source, sourceAfter))
+        return FileCopyResult::SourceChanged;
+    return FileCopyResult::Copied;
+}
 
-    if (result != FileCopyResult::Copied) m_fs.Remove(tempPath);
-    return result;
+FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& prepared) {
+    // A replaced file keeps its own bits and, where this process may decide
+    // it (root), its owner and group; a new one gets the source's bits less
+    // the umask, as any program's new copy would.
+    unsigned mode = (prepared.source.mode & 0777) & ~CreationMask();
+    if (prepared.destinationExists) {
+        mode = prepared.destination.mode & 07777;
+        // Before the mode: a change of owner clears the set-id bits.
+        if (m_fs.MayChangeOwners() &&
+            !m_fs.SetOwner(out, prepared.destination.uid, prepared.destination.gid))
+            return SystemFailure(FileCopyResult::WriteFailed);
+    }
+    if (!m_fs.SetMode(out, mode) && !ModesUnsupported(errno)) return SystemFailure(FileCopyResult::WriteFailed);
+    // Both times: some file systems ignore a change of the modification time
+    // alone.
+    const FileStatus& src = prepared.source;
+    if (!m_fs.SetTimes(out, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    if (m_durability == Durability::EachFile && !m_fs.SyncData(out))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
+    m_error = 0;
+    const FileCopyRequest& request = prepared.request;
+    // Narrow the window in which a change at the destination would be
+    // overwritten unseen: look once more right before replacing it. The
+    // entry itself counts, so a link that appeared meanwhile is not replaced.
+    FileStatus now;
+    const bool existsNow = m_fs.GetLinkStatus(request.destinationPath, now);
+    if (existsNow != prepared.destinationExists ||
+        (existsNow && !SameVersion(prepared.destination, now)))
+        return FileCopyResult::DestinationChanged;
+    if (!m_fs.Rename(prepared.temp.path(), request.destinationPath))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    prepared.temp.Commit();
+
+    // A file system that silently drops the time would make the next
+    // comparison take the copy for the newer file and copy it back.
+    FileStatus placed;
+    if (!m_fs.GetStatus(request.destinationPath, placed)) return SystemFailure(FileCopyResult::TimeNotKept);
+    if (placed.mtime != prepared.source.mtime &&
+        std::llabs(placed.mtime - prepared.source.mtime) >= m_fs.TimeGranularity(request.destinationDir))
+        return FileCopyResult::TimeNotKept;
+    return FileCopyResult::Copied;
 }
 
 FileCopyResult FileCopier::CheckDestination(const FileCopyRequest& request, FileStatus& seen, bool& exists) {
     exists = m_fs.GetLinkStatus(request.destinationPath, seen);
-    if (!exists)
-        return request.comparedDestinationTime == 0 ? FileCopyResult::Copied : FileCopyResult::DestinationChanged;
+    if (exists != request.destinationExisted) {
+        // Replacing a link or a directory would be wrong whatever the
+        // comparison saw; anything else is simply not what it saw.
+        if (exists && (seen.isLink || !seen.isFile)) return FileCopyResult::DestinationProtected;
+        return FileCopyResult::DestinationChanged;
+    }
+    if (!exists) return FileCopyResult::Copied;
     // Replacing a link by a plain file would silently cut it from its target.
     if (seen.isLink || !seen.isFile) return FileCopyResult::DestinationProtected;
     if (seen.mtime != request.comparedDestinationTime) return FileCopyResult::DestinationChanged;
@@ -109,14 +144,18 @@ FileCopyResult FileCopier::CheckDestination(const FileCopyRequest& request, File
     return FileCopyResult::Copied;
 }
 
-FileHandle FileCopier::CreateTemporary(const std::string& dir, unsigned mode, std::string& tempPath) {
+FileHandle FileCopier::CreateTemporary(const std::string& dir, std::string& tempPath) {
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         tempPath = JoinPath(dir, MakeCopyTempName());
-        const FileHandle h = m_fs.Create(tempPath, true, mode);
+        const FileHandle h = m_fs.Create(tempPath, true, kTemporaryMode);
         if (h != kInvalidHandle) return h;
         // Only a clash with an existing name is worth another try.
+        const int error = errno;
         FileStatus st;
-        if (!m_fs.GetLinkStatus(tempPath, st)) break;
+        if (!m_fs.GetLinkStatus(tempPath, st)) {
+            errno = error;
+            break;
+        }
     }
     return kInvalidHandle;
 }
@@ -134,7 +173,10 @@ FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, std::uint6
         // finds out whether there is more.
         if (n == 0) return CopyByReadWrite(in, out, onBytes, copied);
         copied += static_cast<std::uint64_t>(n);
-        if (onBytes) onBytes(copied);
+        // The disk starts on this chunk while the next one is copied, so
+        // that the flush at the end has little left to wait for.
+        if (m_durability != Durability::None) m_fs.StartWriteback(out);
+        if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
     }
     return FileCopyResult::Copied;
 }
@@ -148,6 +190,11 @@ FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, const 
         if (n == 0) return FileCopyResult::Copied;
         if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n))) return SystemFailure(FileCopyResult::WriteFailed);
         copied += static_cast<std::uint64_t>(n);
-        if (onBytes) onBytes(copied);
+        if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
     }
+}
+
+unsigned FileCopier::CreationMask() {
+    if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
+    return static_cast<unsigned>(m_creationMask);
 }

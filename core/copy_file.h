@@ -2,6 +2,10 @@
 // into a temporary file beside the destination, which then replaces the
 // destination in one step. Whatever fails, source and destination are left
 // exactly as they were and the temporary file is removed.
+//
+// The copy comes in two steps so that a run can flush many files at once:
+// Prepare writes the temporary file, Commit checks the destination once more
+// and puts the temporary file in its place.
 #pragma once
 
 #include <cerrno>
@@ -11,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "core/copy_guards.h"
 #include "core/filesystem.h"
 #include "core/records.h"
 
@@ -21,38 +26,73 @@ enum class FileCopyResult {
     DestinationChanged,    // not the file that the comparison saw (or no longer absent)
     DestinationProtected,  // read-only, a directory or another non-file, or a link
     ReadFailed,
-    WriteFailed,           // creating, writing, stamping, closing or renaming the new copy
+    WriteFailed,           // creating, writing, stamping, flushing, closing or renaming the new copy
     Stopped,               // abandoned because the user stopped the run
+    TimeNotKept,           // in place, but the file system did not keep the source's time
 };
 
 struct FileCopyRequest {
     std::string sourcePath;
     std::string destinationDir;
     std::string destinationPath;
-    // Modification time in seconds that the comparison saw at the destination;
-    // 0 when it saw no file there.
+    // Whether the comparison saw a file at the destination, and its
+    // modification time in seconds when it did.
+    bool destinationExisted = false;
     FileTime comparedDestinationTime = 0;
 };
 
-// Bytes of this file copied so far.
-using FileBytesHandler = std::function<void(std::uint64_t copied)>;
+// How a copy makes sure that its data is on the disk before the temporary
+// file replaces the destination (else a power cut could leave an empty file
+// that carries the source's time).
+enum class Durability {
+    None,         // leave it to the system (only for measuring what flushing costs)
+    EachFile,     // fdatasync every temporary file
+    FileSystem,   // one syncfs per destination for a batch of temporary files
+};
+
+// Bytes of this file copied so far; returning false abandons the file.
+using FileBytesHandler = std::function<bool(std::uint64_t copied)>;
+
+// A file copied to its temporary name, waiting to be put in place. The
+// temporary file is removed with this object unless it was committed.
+struct PreparedCopy {
+    FileCopyRequest request;
+    FileStatus source;       // the source as copied
+    FileStatus destination;  // the destination as seen before copying
+    bool destinationExists = false;
+    TempFileGuard temp;
+};
 
 // Copies files one after another. One object serves a whole run, so the
 // fallback buffer is allocated at most once.
 class FileCopier {
 public:
     // Largest request handed to the kernel copy at once; also the step of the
-    // progress reports.
+    // progress reports and of the stop requests.
     static constexpr std::size_t kChunkBytes = 8u << 20;
     // The buffer of the read/write loop, used where the kernel cannot copy.
     static constexpr std::size_t kBufferBytes = 1u << 20;
 
-    explicit FileCopier(FileSystem& fs) : m_fs(fs) {}
+    explicit FileCopier(FileSystem& fs, Durability durability = Durability::EachFile)
+        : m_fs(fs), m_durability(durability) {}
 
+    // Both steps for one file, the directory flushed afterwards.
     FileCopyResult Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes = {});
-    // errno of the call that made the last Copy fail; 0 when none failed.
+
+    // Checks both sides and copies the source to a temporary file beside the
+    // destination with its final permission bits, owner and times; with
+    // Durability::EachFile its data is on the disk when this returns.
+    FileCopyResult Prepare(const FileCopyRequest& request, const FileBytesHandler& onBytes, PreparedCopy& out);
+    // Puts a prepared copy in place when the destination is still what it
+    // was, then checks that the destination carries the source's time. The
+    // caller flushes the destination directory afterwards.
+    FileCopyResult Commit(PreparedCopy& prepared);
+
+    // errno of the call that made the last Prepare, Commit or Copy fail; 0
+    // when none failed (e.g. a changed file).
     int LastError() const { return m_error; }
     void ClearError() { m_error = 0; }
+    Durability durability() const { return m_durability; }
 
 private:
     // Records errno of the system call that just failed and returns result.
@@ -61,16 +101,17 @@ private:
         return result;
     }
     FileCopyResult CheckDestination(const FileCopyRequest& request, FileStatus& seen, bool& exists);
-    FileHandle CreateTemporary(const std::string& dir, unsigned mode, std::string& tempPath);
+    FileHandle CreateTemporary(const std::string& dir, std::string& tempPath);
+    FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
     FileCopyResult CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
                                    std::uint64_t& copied);
+    unsigned CreationMask();
 
     FileSystem& m_fs;
+    Durability m_durability;
     std::unique_ptr<char[]> m_buffer;
     int m_error = 0;
+    int m_creationMask = -1;  // read once per run
 };
-
-// ".zoruna~<unique>.tmp": a name that no other run or process picks.
-std::string MakeCopyTempName();

@@ -37,6 +37,14 @@ struct FileStatus {
     std::uint64_t size = 0;
     unsigned mode = 0;         // permission bits (07777)
     bool isLink = false;       // a symbolic link (only GetLinkStatus reports one)
+    FileTime atime = 0;        // last access
+    std::int32_t atimeNsec = 0;
+    FileTime ctime = 0;        // last change of content or status
+    std::int32_t ctimeNsec = 0;
+    std::uint64_t device = 0;  // device and inode together name the file
+    std::uint64_t inode = 0;
+    unsigned uid = 0;
+    unsigned gid = 0;
 };
 
 // The regular files directly inside a directory (links to them included) with
@@ -119,8 +127,10 @@ public:
     virtual long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) = 0;
     // Sets the permission bits of an open file.
     virtual bool SetMode(FileHandle h, unsigned mode) = 0;
-    // Sets the modification time of an open file (access time untouched).
-    virtual bool SetModTime(FileHandle h, FileTime sec, std::int32_t nsec) = 0;
+    // Sets the access and the modification time of an open file. Both are
+    // given: some file systems ignore a change that leaves one of them out.
+    virtual bool SetTimes(FileHandle h, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                          std::int32_t mtimeNsec) = 0;
     // False when closing reported an error (data may not have been written).
     virtual bool Close(FileHandle h) = 0;
 
@@ -136,6 +146,22 @@ public:
     // Steps, in seconds, in which the file system holding dir keeps
     // modification times: 2 on FAT and exFAT, 1 elsewhere.
     virtual int TimeGranularity(const std::string& /*dir*/) { return 1; }
+
+    // Gives an open file another owner and group (only root may).
+    virtual bool SetOwner(FileHandle /*h*/, unsigned /*uid*/, unsigned /*gid*/) { return true; }
+    // Whether this process may give files away to other owners (root).
+    virtual bool MayChangeOwners() { return false; }
+    // The permission bits that new files do not get (the process umask).
+    virtual unsigned CreationMask() { return 022; }
+    // Waits until the data of an open file is on the disk.
+    virtual bool SyncData(FileHandle /*h*/) { return true; }
+    // Waits until everything written to the file system holding dir is on the
+    // disk; one call for any number of files.
+    virtual bool SyncFileSystem(const std::string& /*dir*/) { return true; }
+    // Waits until the entries of dir (names created or renamed) are on the disk.
+    virtual bool SyncDirectory(const std::string& /*dir*/) { return true; }
+    // Lets the disk start writing what is written to h so far, without waiting.
+    virtual void StartWriteback(FileHandle /*h*/) {}
 };
 
 FileSystem& RealFileSystem();

@@ -28,6 +28,23 @@ void FillStatus(const struct stat& s, FileStatus& st) {
     st.mtimeNsec = static_cast<std::int32_t>(s.st_mtim.tv_nsec);
     st.size = static_cast<std::uint64_t>(s.st_size);
     st.mode = static_cast<unsigned>(s.st_mode & 07777);
+    st.atime = static_cast<FileTime>(s.st_atim.tv_sec);
+    st.atimeNsec = static_cast<std::int32_t>(s.st_atim.tv_nsec);
+    st.ctime = static_cast<FileTime>(s.st_ctim.tv_sec);
+    st.ctimeNsec = static_cast<std::int32_t>(s.st_ctim.tv_nsec);
+    st.device = static_cast<std::uint64_t>(s.st_dev);
+    st.inode = static_cast<std::uint64_t>(s.st_ino);
+    st.uid = static_cast<unsigned>(s.st_uid);
+    st.gid = static_cast<unsigned>(s.st_gid);
+}
+
+// Runs f until it is not interrupted by a signal.
+template <typename F>
+int Retrying(F f) {
+    for (;;) {
+        const int r = f();
+        if (r == 0 || errno != EINTR) return r;
+    }
 }
 
 constexpr unsigned long kMsdosMagic = 0x4d44;
@@ -182,12 +199,10 @@ public:
         return fchmod(Fd(h), static_cast<mode_t>(mode)) == 0;
     }
 
-    bool SetModTime(FileHandle h, FileTime sec, std::int32_t nsec) override {
-        struct timespec times[2];
-        times[0].tv_sec = 0;
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = static_cast<time_t>(sec);
-        times[1].tv_nsec = nsec;
+    bool SetTimes(FileHandle h, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                  std::int32_t mtimeNsec) override {
+        const struct timespec times[2] = {{static_cast<time_t>(atime), atimeNsec},
+                                          {static_cast<time_t>(mtime), mtimeNsec}};
         return futimens(Fd(h), times) == 0;
     }
 
@@ -218,6 +233,59 @@ public:
         FillStatus(s, st);
         st.isLink = S_ISLNK(s.st_mode);
         return true;
+    }
+
+    bool SetOwner(FileHandle h, unsigned uid, unsigned gid) override {
+        return fchown(Fd(h), static_cast<uid_t>(uid), static_cast<gid_t>(gid)) == 0;
+    }
+
+    bool MayChangeOwners() override { return geteuid() == 0; }
+
+    unsigned CreationMask() override {
+        // /proc tells without changing anything; umask() itself can only be
+        // read by setting it, which another thread could notice.
+        if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+            char line[256];
+            unsigned mask = 0;
+            bool found = false;
+            while (!found && std::fgets(line, sizeof line, f))
+                found = std::sscanf(line, "Umask: %o", &mask) == 1;
+            std::fclose(f);
+            if (found) return mask & 0777;
+        }
+        const mode_t mask = umask(022);
+        umask(mask);
+        return static_cast<unsigned>(mask) & 0777;
+    }
+
+    bool SyncData(FileHandle h) override { return Retrying([&] { return fdatasync(Fd(h)); }) == 0; }
+
+    bool SyncFileSystem(const std::string& dir) override {
+        return WithDirectory(dir, [](int fd) { return syncfs(fd); });
+    }
+
+    bool SyncDirectory(const std::string& dir) override {
+        return WithDirectory(dir, [](int fd) { return Retrying([&] { return fsync(fd); }); });
+    }
+
+    void StartWriteback(FileHandle h) override {
+#ifdef __linux__
+        sync_file_range(Fd(h), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+        (void)h;
+#endif
+    }
+
+private:
+    template <typename F>
+    static bool WithDirectory(const std::string& dir, F f) {
+        const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool ok = f(fd) == 0;
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return ok;
     }
 };
 

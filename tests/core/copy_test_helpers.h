@@ -36,12 +36,13 @@ struct CopyTables {
         e.inA = timeA != 0;
         e.inB = timeB != 0;
     }
-    CopyRunSummary CopyRows(const std::set<int>& selected, FileSystem& fs, CopyObserver& observer) const {
+    CopyRunSummary CopyRows(const std::set<int>& selected, FileSystem& fs, CopyObserver& observer,
+                            const CopyOptions& options = {}) const {
         return CopySelectedFiles(*pairs, *diffs, diffs->count,
-                                 [&](int r) { return selected.count(r) > 0; }, fs, observer);
+                                 [&](int r) { return selected.count(r) > 0; }, fs, observer, options);
     }
-    CopyRunSummary CopyAll(FileSystem& fs, CopyObserver& observer) const {
-        return CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
+    CopyRunSummary CopyAll(FileSystem& fs, CopyObserver& observer, const CopyOptions& options = {}) const {
+        return CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer, options);
     }
 };
 

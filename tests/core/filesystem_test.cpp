@@ -74,17 +74,19 @@ TEST(PosixFileSystem, ExclusiveCreateRefusesAnExistingFile) {
     EXPECT_EQ(ReadFile(t / "f"), "keep");
 }
 
-TEST(PosixFileSystem, SetModTimeKeepsNanoseconds) {
+TEST(PosixFileSystem, SetTimesKeepsBothTimesToTheNanosecond) {
     TempDir t;
     FileSystem& fs = RealFileSystem();
     const FileHandle h = fs.Create(t / "f", true);
     ASSERT_NE(h, kInvalidHandle);
-    EXPECT_TRUE(fs.SetModTime(h, 1000000000, 123456789));
+    EXPECT_TRUE(fs.SetTimes(h, 900000000, 5, 1000000000, 123456789));
     EXPECT_TRUE(fs.Close(h));
     FileStatus st;
     ASSERT_TRUE(fs.GetStatus(t / "f", st));
     EXPECT_EQ(st.mtime, 1000000000);
     EXPECT_EQ(st.mtimeNsec, 123456789);
+    EXPECT_EQ(st.atime, 900000000);
+    EXPECT_EQ(st.atimeNsec, 5);
 }
 
 // A directory stream played back from a script: each step is a name, or an

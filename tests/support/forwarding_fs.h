@@ -22,8 +22,9 @@ public:
         return m_target.CopyChunk(in, out, n);
     }
     bool SetMode(FileHandle h, unsigned mode) override { return m_target.SetMode(h, mode); }
-    bool SetModTime(FileHandle h, FileTime sec, std::int32_t nsec) override {
-        return m_target.SetModTime(h, sec, nsec);
+    bool SetTimes(FileHandle h, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                  std::int32_t mtimeNsec) override {
+        return m_target.SetTimes(h, atime, atimeNsec, mtime, mtimeNsec);
     }
     bool Close(FileHandle h) override { return m_target.Close(h); }
     bool Rename(const std::string& from, const std::string& to) override { return m_target.Rename(from, to); }
@@ -32,6 +33,14 @@ public:
     bool GetLinkStatus(const std::string& path, FileStatus& st) override {
         return m_target.GetLinkStatus(path, st);
     }
+    int TimeGranularity(const std::string& dir) override { return m_target.TimeGranularity(dir); }
+    bool SetOwner(FileHandle h, unsigned uid, unsigned gid) override { return m_target.SetOwner(h, uid, gid); }
+    bool MayChangeOwners() override { return m_target.MayChangeOwners(); }
+    unsigned CreationMask() override { return m_target.CreationMask(); }
+    bool SyncData(FileHandle h) override { return m_target.SyncData(h); }
+    bool SyncFileSystem(const std::string& dir) override { return m_target.SyncFileSystem(dir); }
+    bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
+    void StartWriteback(FileHandle h) override { m_target.StartWriteback(h); }
 
     int TimeGranularity(const std::string& dir) override { return m_target.TimeGranularity(dir); }
 

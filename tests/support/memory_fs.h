@@ -45,7 +45,7 @@ public:
     long long Write(FileHandle, const void*, std::size_t) override { return -1; }
     long long CopyChunk(FileHandle, FileHandle, std::size_t) override { return -1; }
     bool SetMode(FileHandle, unsigned) override { return false; }
-    bool SetModTime(FileHandle, FileTime, std::int32_t) override { return false; }
+    bool SetTimes(FileHandle, FileTime, std::int32_t, FileTime, std::int32_t) override { return false; }
     bool Close(FileHandle) override { return false; }
     bool Rename(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }

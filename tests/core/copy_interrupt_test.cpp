@@ -1,0 +1,145 @@
+// A copy killed or stopped halfway: zoruna --sync in a child process gets a
+// real signal in the middle of a large file, and the comparison clears the
+// temporary files that dead processes of this host left behind.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "cli/headless_sync.h"
+#include "copy_test_helpers.h"
+#include "core/compare.h"
+#include "settings/ini_file.h"
+#include "support/test_text.h"
+
+namespace {
+
+constexpr FileTime kOld = 1500000000;
+constexpr FileTime kNew = 1600000000;
+
+// A file of `size` bytes that takes no room on the disk.
+void MakeSparseFile(const std::string& path, off_t size, FileTime mtime) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    const struct timespec times[2] = {{mtime, 0}, {mtime, 0}};
+    ASSERT_EQ(futimens(fd, times), 0);
+    close(fd);
+}
+
+// Size of the first temporary file in dir, -1 when there is none.
+long long TempFileSize(const std::string& dir) {
+    std::vector<DirEntry> entries;
+    RealFileSystem().ListDirectory(dir, entries);
+    for (const auto& e : entries)
+        if (IsCopyTempName(e.name)) return static_cast<long long>(StatOf(JoinPath(dir, e.name)).st_size);
+    return -1;
+}
+
+class SyncInterrupted : public testing::TestWithParam<int> {};
+
+TEST_P(SyncInterrupted, AbandonsTheFileInProgressAndEndsWithTheSignalsStatus) {
+    const int sig = GetParam();
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    MakeSparseFile(a + "/big", off_t{16} << 30, kNew);
+    WriteFile(b + "/big", "old", kOld);
+    WriteFile(t / "zoruna.INI", PairSection(0, a, b));
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SetSettingsFile(t / "zoruna.INI");
+        std::FILE* null = std::fopen("/dev/null", "w");
+        _exit(RunSync(null, null));
+    }
+    // Wait until the copy has written into its temporary file, then stop it.
+    int status = 0;
+    bool exited = false;
+    while (TempFileSize(b) <= 0 && !exited) {
+        exited = waitpid(child, &status, WNOHANG) == child;
+        usleep(1000);
+    }
+    ASSERT_FALSE(exited) << "the copy ended before it could be interrupted";
+    ASSERT_EQ(kill(child, sig), 0);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+
+    ASSERT_TRUE(WIFEXITED(status)) << "killed instead of ending cleanly";
+    EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+    EXPECT_EQ(TempLeftovers(b), "");
+    EXPECT_EQ(ReadFile(b + "/big"), "old");
+    EXPECT_EQ(ModTime(b + "/big"), kOld);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SyncInterrupted, testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) { return std::string(info.param == SIGINT ? "SIGINT" : "SIGTERM"); });
+
+// The process id of a child that has already ended.
+pid_t DeadProcess() {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+TEST(CopyTempNames, NameHostAndProcessAndReadBack) {
+    struct Case {
+        const char* name;
+        bool parses;
+        const char* host;
+        long pid;
+    };
+    for (const Case& c : {Case{".zoruna~box-12-3.tmp", true, "box", 12},
+                          Case{".zoruna~my-build-host-4711-1.tmp", true, "my-build-host", 4711},
+                          Case{".zoruna~0123456789abcdef-1.tmp", false, "", 0},  // an older version's
+                          Case{".zoruna~-12-3.tmp", false, "", 0},
+                          Case{".zoruna~box-x-3.tmp", false, "", 0},
+                          Case{"box-12-3.tmp", false, "", 0}}) {
+        std::string host;
+        long pid = 0;
+        EXPECT_EQ(ParseCopyTempName(c.name, host, pid), c.parses) << c.name;
+        if (c.parses) {
+            EXPECT_EQ(host, c.host) << c.name;
+            EXPECT_EQ(pid, c.pid) << c.name;
+        }
+    }
+    std::string host;
+    long pid = 0;
+    ASSERT_TRUE(ParseCopyTempName(MakeCopyTempName(), host, pid));
+    EXPECT_EQ(pid, static_cast<long>(getpid()));
+}
+
+TEST(CopyTempNames, TheComparisonRemovesOnlyLeftoversOfDeadProcessesOfThisHost) {
+    std::string host;
+    long self = 0;
+    ASSERT_TRUE(ParseCopyTempName(MakeCopyTempName(), host, self));
+    const auto name = [](const std::string& h, long pid) {
+        return ".zoruna~" + h + "-" + std::to_string(pid) + "-1.tmp";
+    };
+    const std::string dead = name(host, DeadProcess());
+    const std::string running = name(host, self);
+    const std::string otherHost = name(host + "x", DeadProcess());
+    const std::string older = ".zoruna~0123456789abcdef-1.tmp";
+
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    for (const std::string& n : {dead, running, otherHost, older}) WriteFile(b + "/" + n, "partial");
+    WriteFile(a + "/" + dead, "a leftover in A too");
+    CopyTables tables;
+    tables.AddPair(a, b);
+    CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {});
+
+    EXPECT_EQ(tables.diffs->count, 0) << "temporary files are never differences";
+    EXPECT_FALSE(FileExists(b + "/" + dead));
+    EXPECT_FALSE(FileExists(a + "/" + dead));
+    EXPECT_TRUE(FileExists(b + "/" + running));
+    EXPECT_TRUE(FileExists(b + "/" + otherHost));
+    EXPECT_TRUE(FileExists(b + "/" + older));
+}
+
+}  // namespace
