@@ -69,7 +69,9 @@ xdotool windowsize "$win" 760 440
 sleep 1
 read -r wx wy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
 xdotool mousemove $((wx + 60)) $((wy + 12 + 25 + 2 * 20 + 10)) click 1
-sleep 0.5
+# Away from the window, so that no tooltip of the clicked row stays up.
+xdotool mousemove $((wx + 900)) $((wy + 500))
+sleep 1
 xdotool mousemove $((wx + 300)) $((wy + 12 + 25 + 4 * 20 + 10))
 sleep 0.3
 xdotool mousemove $((wx + 302)) $((wy + 12 + 25 + 4 * 20 + 11))
