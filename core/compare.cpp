@@ -71,8 +71,12 @@ struct Side {
         times.reserve(listing.size());
         for (std::size_t i = 0; i < listing.size(); ++i) {
             const std::string_view name = listing.Name(i);
-            // Temporary files of the copy never take part.
-            if (IsCopyTempName(name)) continue;
+            // Temporary files of the copy never take part; one that a killed
+            // copy left behind is removed, nobody else would ever do so.
+            if (IsCopyTempName(name)) {
+                RemoveDeadCopyTemp(fs, dir, name);
+                continue;
+            }
             if (std::any_of(masks.begin(), masks.end(), [&](const std::string& m) { return EndsWithUpper(name, m); }))
                 continue;
             names.push_back(name);
