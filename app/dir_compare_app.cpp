@@ -1,30 +1,23 @@
 #include "app/dir_compare_app.h"
 
 #include <wx/log.h>
-#include <wx/snglinst.h>
 #include <wx/uilocale.h>
 #include <wx/utils.h>
 
 #include <memory>
 
 #include "app/dir_compare_dlg.h"
+#include "app/instance_link.h"
 #include "app/gui_main.h"
-
-wxString SingleInstanceName() { return ".zoruna-" + wxGetUserId() + ".lock"; }
 
 bool CDirCompareApp::OnInit() {
     // The window system is up: wx's own messages go to message boxes again.
     delete wxLog::SetActiveTarget(nullptr);
 
     // The base OnInit would parse the command line and refuse -d.
-    wxSingleInstanceChecker instance;
-    {
-        // Without a usable lock (no writable home folder) the program still
-        // runs; it only cannot keep a second instance out.
-        wxLogNull quiet;
-        instance.Create(SingleInstanceName());
-    }
+    InstanceLink instance;
     if (instance.IsAnotherRunning()) {
+        InstanceLink::AskToRaise();
         s_finished = true;
         return false;
     }
@@ -35,7 +28,14 @@ bool CDirCompareApp::OnInit() {
     auto dlg = std::make_unique<CDirCompareDlg>();
     dlg->SetArguments(m_args);
     dlg->SetSettingsStore(m_store);
+    instance.Listen([&dlg] {
+        wxDialog* wnd = dlg ? dlg->GetWindow() : nullptr;
+        if (!wnd) return;
+        if (wnd->IsIconized()) wnd->Iconize(false);
+        wnd->Raise();
+    });
     dlg->DoModal(nullptr);
+    instance.StopListening();
     dlg.reset();
 
     s_finished = true;

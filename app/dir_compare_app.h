@@ -10,11 +10,6 @@
 
 #include "settings/ini_store.h"
 
-// The name of the per-user lock that a running instance holds (see
-// wxSingleInstanceChecker: on Unix a lock file of this name in the home
-// folder, on Windows a named mutex).
-wxString SingleInstanceName();
-
 class CDirCompareApp : public wxApp {
 public:
     // args: the command-line arguments after the program path, as bytes;
@@ -23,8 +18,8 @@ public:
         : m_args(std::move(args)), m_store(std::move(store)) {}
 
     // Runs the main dialog and returns false, so that no main loop follows
-    // and the process ends. A second start while a main dialog exists ends
-    // here at once without showing anything.
+    // and the process ends. A second start while a main dialog exists asks
+    // that dialog to come forward and ends here without showing anything.
     bool OnInit() override;
 
     // True once OnInit has run to its end (the process then ends normally).

@@ -1,15 +1,14 @@
 #include "app/dir_compare_dlg.h"
 
 #include <wx/filefn.h>
-#include <wx/wupdlock.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "cli/failure_text.h"
 #include "cli/start_option.h"
 #include "core/compare.h"
-#include "core/date_text.h"
 #include "core/filesystem.h"
 #include "dialogs/about_dlg.h"
 #include "res/dialog_resources.h"
@@ -43,10 +42,19 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
 const char* const kColumnTitles[] = {"ﾌｧｲﾙ名", "更新日付Ａ", "更新日付Ｂ"};
 const int kRowStateIcons[] = {IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER};
 
+// The line with the focused row's paths takes this much of the list's
+// height, in dialog units (text height and the gap above it).
+constexpr int kStatusLineHeight = 8;
+constexpr int kStatusLineGap = 2;
+
 // Appends a separator and the About item, unless the About text is empty.
-void AppendAboutItem(wxMenu* menu) {
-    const char* text = LoadResString(IDS_ABOUTBOX);
-    if (!menu || !*text) return;
+// mnemonic: the item's access key in place of the text's own, where the
+// menu's other items already use that one.
+void AppendAboutItem(wxMenu* menu, const char* mnemonic = nullptr) {
+    std::string text = LoadResString(IDS_ABOUTBOX);
+    if (!menu || text.empty()) return;
+    if (const std::size_t at = text.find('&'); mnemonic && at != std::string::npos && at + 1 < text.size())
+        text.replace(at + 1, 1, mnemonic);
     menu->AppendSeparator();
     menu->Append(IDM_ABOUTBOX, ToWx(text));
 }
@@ -76,7 +84,7 @@ CDirCompareDlg::~CDirCompareDlg() {
 
 bool CDirCompareDlg::OnInitDialog() {
     wxDialog* wnd = GetWindow();
-    m_listResult = Item<wxListCtrl>(IDC_RESULT_LIST);
+    BuildResultArea();
 
     wnd->Bind(wxEVT_BUTTON, &CDirCompareDlg::OnSecret, this, IDC_SECRET);
     wnd->Bind(wxEVT_BUTTON, &CDirCompareDlg::OnDirs, this, IDC_DIRS);
@@ -94,6 +102,10 @@ bool CDirCompareDlg::OnInitDialog() {
     // them alike. The menu key only sends wxEVT_CONTEXT_MENU, left alone.
     m_listResult->Bind(wxEVT_RIGHT_UP, &CDirCompareDlg::OnRClickResultList, this);
 #endif
+    m_listResult->Bind(wxEVT_KEY_DOWN, &CDirCompareDlg::OnKeyDownResultList, this);
+    m_listResult->Bind(wxEVT_LIST_ITEM_FOCUSED, &CDirCompareDlg::OnFocusedRow, this);
+    wnd->Bind(wxEVT_CHAR_HOOK, &CDirCompareDlg::OnCharHook, this);
+    wnd->Bind(wxEVT_SIZE, &CDirCompareDlg::OnSize, this);
 
 #ifdef __WXMSW__
     // The About item at the end of the system menu.
@@ -109,8 +121,9 @@ bool CDirCompareDlg::OnInitDialog() {
     m_pPopupMenu = m_menuResult.get();
 #ifndef __WXMSW__
     // GTK offers no system menu that a program can extend; the About item
-    // goes to the end of the results context menu instead.
-    AppendAboutItem(m_pPopupMenu);
+    // goes to the end of the results context menu instead, with an access
+    // key of its own (Select all has A).
+    AppendAboutItem(m_pPopupMenu, "V");
 #endif
 
     m_pImageList = std::make_unique<wxImageList>();
@@ -122,9 +135,9 @@ bool CDirCompareDlg::OnInitDialog() {
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
     for (int col = 0; col < 3; ++col)
         m_listResult->InsertColumn(col, ToWx(kColumnTitles[col]), wxLIST_FORMAT_LEFT, columnWidths[col]);
+    ApplyWindowSize(m_storedSize.width, m_storedSize.height);
     // Exit compares against what the window shows, not what the file said: a
     // width the list does not take as given is no change of the user's.
-    // A stored window size (m_storedSize) is to be applied before this point.
     m_startWidths = ColumnWidthsShown();
     m_startSize = WindowSizeShown();
 
@@ -134,15 +147,70 @@ bool CDirCompareDlg::OnInitDialog() {
     if (HasCompareAtStartOption(m_args)) {
         CompareAll();
         if (m_diffs.count != 0)
-            FillResultList();
+            FillAndReport();
         else
             OnCancel();
     }
     return true;
 }
 
+void CDirCompareDlg::BuildResultArea() {
+    wxDialog* wnd = GetWindow();
+    wxWindow* plain = GetDlgItem(IDC_RESULT_LIST);
+    const wxRect area = plain->GetRect();
+    const long border = plain->GetWindowStyleFlag() & wxBORDER_MASK;
+    delete plain;
+
+    const int statusHeight = wnd->ConvertDialogToPixels(wxSize(0, kStatusLineHeight)).y;
+    const int gap = wnd->ConvertDialogToPixels(wxSize(0, kStatusLineGap)).y;
+    wxRect listRect = area;
+    listRect.height -= statusHeight + gap;
+    m_listResult = new ResultListView(wnd, IDC_RESULT_LIST, listRect, border, m_pairs, m_diffs);
+    m_listResult->MoveAfterInTabOrder(GetDlgItem(IDCANCEL));
+    m_statusLine = new wxStaticText(wnd, wxID_ANY, wxString(), wxPoint(area.x, listRect.GetBottom() + 1 + gap),
+                                    wxSize(area.width, statusHeight), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
+
+    m_layoutClientSize = wnd->GetClientSize();
+    m_layout.clear();
+    for (wxWindow* child : wnd->GetChildren()) m_layout.emplace_back(child, child->GetRect());
+    wnd->SetMinClientSize(m_layoutClientSize);
+}
+
+// The list and the status line take what the window grows by; the buttons
+// keep their distance to the bottom edge and to their own side.
+void CDirCompareDlg::OnSize(wxSizeEvent& event) {
+    event.Skip();
+    const wxSize now = GetWindow()->GetClientSize();
+    const int dw = std::max(0, now.x - m_layoutClientSize.x);
+    const int dh = std::max(0, now.y - m_layoutClientSize.y);
+    for (const auto& [control, rect] : m_layout) {
+        wxRect to = rect;
+        if (control == m_listResult) {
+            to.width += dw;
+            to.height += dh;
+        } else if (control == m_statusLine) {
+            to.y += dh;
+            to.width += dw;
+        } else {
+            to.y += dh;
+            if (rect.x + rect.width / 2 > m_layoutClientSize.x / 2) to.x += dw;
+        }
+        if (control->GetRect() != to) control->SetSize(to);
+    }
+}
+
+void CDirCompareDlg::ApplyWindowSize(int width, int height) {
+    wxDialog* wnd = GetWindow();
+    if (width <= 0 || height <= 0 || !wnd) return;
+    const wxSize least = wnd->GetMinSize();
+    wnd->SetSize(std::max(width, least.x), std::max(height, least.y));
+    // Laid out at once: the window manager's answer may come later.
+    wxSizeEvent resized(wnd->GetSize(), wnd->GetId());
+    OnSize(resized);
+}
+
 void CDirCompareDlg::CompareAll() {
-    ::CompareAll(m_pairs, m_diffs, RealFileSystem(), [this](const ListingFailure& failure) {
+    m_lastCompare = ::CompareAll(m_pairs, m_diffs, RealFileSystem(), [this](const ListingFailure& failure) {
         ShowMessage(GetWindow(), FormatListingFailure(failure.failedDir.c_str(), failure.otherDir.c_str()),
                     wxOK | wxICON_EXCLAMATION);
         GetWindow()->Raise();
@@ -151,33 +219,81 @@ void CDirCompareDlg::CompareAll() {
 
 // Compare: the list and the table are emptied, then filled anew.
 void CDirCompareDlg::OnOK() {
-    m_listResult->DeleteAllItems();
-    std::memset(&m_diffs, 0, sizeof m_diffs);
+    ClearResults();
     CompareAll();
-    FillResultList();
+    FillAndReport();
 }
 
 int CDirCompareDlg::FillResultList() {
-    // One repaint at the end instead of one per row.
-    wxWindowUpdateLocker noRedraw(m_listResult);
-    for (int i = 0; i < m_diffs.count; ++i) {
-        const DiffEntry& e = m_diffs.entries[i];
-        const DiffKind image = KindOf(e);
-        m_listResult->InsertItem(i, ToWx(e.name), image);
-        if (image != IMAGE_ONLY_B) m_listResult->SetItem(i, 1, ToWx(FormatDateText(e.timeA)));
-        if (image != IMAGE_ONLY_A) m_listResult->SetItem(i, 2, ToWx(FormatDateText(e.timeB)));
-    }
+    // The list reads its rows from m_diffs as they are painted.
+    m_listResult->ShowRows(m_diffs.count);
+    m_statusLine->SetLabelText(wxString());
+    std::string title = kProductName;
+    if (m_diffs.count != 0) title += " - " + std::to_string(m_diffs.count) + " 件";
+    GetWindow()->SetTitle(ToWx(title));
     return 0;
 }
 
+void CDirCompareDlg::FillAndReport() {
+    FillResultList();
+    const int omitted = m_lastCompare.TotalOmitted();
+    if (omitted > 0) ShowMessage(GetWindow(), FormatOmittedNotice(omitted), wxOK | wxICON_EXCLAMATION);
+}
+
 void CDirCompareDlg::ClearResults() {
-    if (m_listResult) m_listResult->DeleteAllItems();
     std::memset(&m_diffs, 0, sizeof m_diffs);
+    m_lastCompare = CompareSummary();
+    if (!m_listResult) return;
+    m_listResult->ShowRows(0);
+    m_statusLine->SetLabelText(wxString());
+    GetWindow()->SetTitle(ToWx(kProductName));
 }
 
 void CDirCompareDlg::OnRClickResultList(wxEvent&) {
     PrepareResultMenu();
-    TrackResultMenu();
+    TrackResultMenu(wxDefaultPosition);
+}
+
+void CDirCompareDlg::ShowResultMenuAtFocus() {
+    PrepareResultMenu();
+    // Below the focused row's name, or at the list's top left without one.
+    wxPoint at(0, 0);
+    wxRect row;
+    const long focused = m_listResult->GetFocusedItem();
+    if (focused >= 0 && m_listResult->GetItemRect(focused, row)) {
+        const wxSize inside = m_listResult->GetClientSize();
+        at = wxPoint(std::clamp(row.x + row.height, 0, inside.x), std::clamp(row.GetBottom(), 0, inside.y));
+    }
+    TrackResultMenu(GetWindow()->ScreenToClient(m_listResult->ClientToScreen(at)));
+}
+
+void CDirCompareDlg::OnKeyDownResultList(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    const int modifiers = event.GetModifiers();
+    if ((key == WXK_MENU && modifiers == wxMOD_NONE) || (key == WXK_F10 && modifiers == wxMOD_SHIFT)) {
+        ShowResultMenuAtFocus();
+        return;
+    }
+    if (key == 'A' && modifiers == wxMOD_CONTROL) {
+        wxCommandEvent selectAll;
+        if (m_listResult->GetItemCount() != 0) OnSelectAll(selectAll);
+        return;
+    }
+    event.Skip();
+}
+
+// F5 compares wherever the focus is in the window.
+void CDirCompareDlg::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_F5 && event.GetModifiers() == wxMOD_NONE) {
+        OnOK();
+        return;
+    }
+    event.Skip();
+}
+
+void CDirCompareDlg::OnFocusedRow(wxListEvent& event) {
+    event.Skip();
+    m_statusLine->SetLabelText(ToWx(m_listResult->RowPaths(event.GetIndex(), false)));
 }
 
 void CDirCompareDlg::PrepareResultMenu() {
@@ -185,12 +301,11 @@ void CDirCompareDlg::PrepareResultMenu() {
     m_pPopupMenu->Enable(MenuWxId(ID_COPY_SELECTED), m_listResult->GetSelectedItemCount() != 0);
 }
 
-void CDirCompareDlg::TrackResultMenu() { GetWindow()->PopupMenu(m_pPopupMenu); }
+void CDirCompareDlg::TrackResultMenu(const wxPoint& pos) { GetWindow()->PopupMenu(m_pPopupMenu, pos); }
 
 void CDirCompareDlg::OnSelectAll(wxCommandEvent&) {
-    wxWindowUpdateLocker noRedraw(m_listResult);
-    const int count = m_listResult->GetItemCount();
-    for (int i = 0; i < count; ++i) m_listResult->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    // Row -1 stands for every row of a virtual list: one step, not 5000.
+    m_listResult->SetItemState(-1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
 }
 
 void CDirCompareDlg::OnCopySelected(wxCommandEvent&) { CopySelectedFiles(); }

@@ -6,13 +6,17 @@
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/stattext.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "ui/resource_dialog.h"
+#include "app/result_list_view.h"
+#include "core/compare.h"
 #include "core/records.h"
+#include "ui/resource_dialog.h"
 #include "dialogs/confirm_copy_dlg.h"
 #include "dialogs/dir_list_dlg.h"
 #include "settings/settings.h"
@@ -31,7 +35,8 @@ public:
     // Compares every registered pair into m_diffs; listing failures are shown
     // in message boxes owned by this dialog.
     void CompareAll();
-    // Shows m_diffs in the (empty) results list, row i = entry i.
+    // Shows m_diffs in the (empty) results list, row i = entry i, and the
+    // number of rows in the title.
     int FillResultList();
     // Copies the selected rows' files after a confirmation, then compares
     // again and refills the list.
@@ -49,15 +54,27 @@ public:
     const WindowSize& StoredWindowSize() const { return m_storedSize; }
     wxListCtrl* ResultList() const { return m_listResult; }
     wxMenu* PopupMenu() const { return m_pPopupMenu; }
+    // The line under the list with the focused row's two paths.
+    wxStaticText* StatusLine() const { return m_statusLine; }
+    // Differences the last comparison had to leave out, per pair slot.
+    const CompareSummary& LastCompare() const { return m_lastCompare; }
+
+    // Gives the window a stored size (outer, as GetSize() reports it; 0: not
+    // stored), never less than its layout's size, and lays it out.
+    void ApplyWindowSize(int width, int height);
 
 protected:
     bool OnInitDialog() override;
     void OnOK() override;      // Compare
     void OnCancel() override;  // Exit, Escape, close box, the -d close
 
-    // Shows the prepared context menu at the mouse position; returns when the
-    // menu has closed (tests replace it, a real popup waits for the user).
-    virtual void TrackResultMenu();
+    // Shows the prepared context menu at pos in the dialog (wxDefaultPosition:
+    // at the mouse); returns when the menu has closed (tests replace it, a
+    // real popup waits for the user).
+    virtual void TrackResultMenu(const wxPoint& pos);
+    // Called while a copy runs, after the bar has moved (tests press the
+    // progress window's buttons here).
+    virtual void OnCopyProgress(class CCopyProgressDlg& /*progress*/) {}
     // The pairs were changed: Exit saves the settings.
     void MarkPairsModified() { m_bPairsModified = true; }
     // Asks whether to create the missing settings file and save into it;
@@ -68,6 +85,17 @@ private:
     void OnSecret(wxCommandEvent& event);
     void OnDirs(wxCommandEvent& event);
     void OnRClickResultList(wxEvent& event);
+    void OnKeyDownResultList(wxKeyEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnFocusedRow(wxListEvent& event);
+    // Opens the context menu at the focused row (keyboard).
+    void ShowResultMenuAtFocus();
+    // Fills the list and says when the comparison had to leave differences out.
+    void FillAndReport();
+    // Replaces the layout's plain list with the virtual one, adds the status
+    // line and remembers where each control sits for resizing.
+    void BuildResultArea();
     // Greys Select all on an empty list and the copy without a selection.
     void PrepareResultMenu();
     void OnSelectAll(wxCommandEvent& event);
@@ -88,7 +116,12 @@ private:
     DiffTable m_diffs;
     std::unique_ptr<wxImageList> m_pImageList;
     bool m_bPairsModified = false;
-    wxListCtrl* m_listResult = nullptr;  // valid while the window exists
+    ResultListView* m_listResult = nullptr;  // valid while the window exists
+    wxStaticText* m_statusLine = nullptr;    // valid while the window exists
+    CompareSummary m_lastCompare;
+    // Each control's rectangle at the layout's size, and that size (pixels).
+    std::vector<std::pair<wxWindow*, wxRect>> m_layout;
+    wxSize m_layoutClientSize;
     wxIconBundle m_hIcon;
     std::vector<std::string> m_args;
     SettingsStore m_store;

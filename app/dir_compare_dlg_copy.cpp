@@ -3,6 +3,8 @@
 #include <wx/listctrl.h>
 
 #include <chrono>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,11 +21,21 @@ constexpr const char* kCopyingMessage = "ただいまコピー中です。少々
 // The bar is repainted at most this often; the lines at every file.
 constexpr std::chrono::milliseconds kRepaintInterval{100};
 
+// The copy failure's text with the folder the file was to go to on a second
+// line (rows of different pairs may well have the same name).
+std::string CopyFailureText(const DirPairTable& pairs, const DiffEntry& entry) {
+    std::string text = FormatCopyFailure(entry.name);
+    if (entry.pairIndex < pairs.count) text += "ｺﾋﾟｰ先: " + std::string(PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir);
+    return text;
+}
+
 // Shows the copy in the progress window and its failures in message boxes
-// owned by the main window.
+// owned by the main window; the window's Cancel stops the copy.
 class ProgressObserver : public CopyObserver {
 public:
-    ProgressObserver(CCopyProgressDlg& progress, wxWindow* owner) : m_progress(progress), m_owner(owner) {}
+    ProgressObserver(CCopyProgressDlg& progress, wxWindow* owner, const DirPairTable& pairs,
+                     std::function<void()> onProgress)
+        : m_progress(progress), m_owner(owner), m_pairs(pairs), m_onProgress(std::move(onProgress)) {}
 
     void OnFileStart(int row, const DiffEntry& entry, const char* fromDir, const char* toDir) override {
         m_startedRow = row;
@@ -37,7 +49,10 @@ public:
     void OnProgress(std::uint64_t done, std::uint64_t total) override {
         m_progress.SetProgress(done, total);
         if (Clock::now() - m_lastRepaint >= kRepaintInterval) RepaintNow();
+        m_onProgress();
     }
+
+    bool StopRequested() override { return m_progress.StopRequested(); }
 
     void OnFailure(int row, const DiffEntry& entry, FileCopyResult, int) override {
         if (row != m_startedRow) {
@@ -49,7 +64,7 @@ public:
             m_progress.UpdateControls();
             RepaintNow();
         }
-        ShowMessage(m_owner, FormatCopyFailure(entry.name), wxOK | wxICON_EXCLAMATION);
+        ShowMessage(m_owner, CopyFailureText(m_pairs, entry), wxOK | wxICON_EXCLAMATION);
     }
 
 private:
@@ -62,6 +77,8 @@ private:
 
     CCopyProgressDlg& m_progress;
     wxWindow* m_owner;
+    const DirPairTable& m_pairs;
+    std::function<void()> m_onProgress;
     int m_startedRow = -1;
     Clock::time_point m_lastRepaint = Clock::now();
 };
@@ -110,7 +127,7 @@ void CDirCompareDlg::CopySelectedFiles() {
         try {
             ClearResults();
             CompareAll();
-            FillResultList();
+            FillAndReport();
         } catch (...) {
             // Rows must always match the result table; an empty list does.
             ClearResults();
@@ -123,7 +140,7 @@ void CDirCompareDlg::CopySelectedFiles() {
     progress.Repaint();
     progress.m_strMessage = kCopyingMessage;
 
-    ProgressObserver observer(progress, GetWindow());
+    ProgressObserver observer(progress, GetWindow(), m_pairs, [this, &progress] { OnCopyProgress(progress); });
     ::CopySelectedFiles(
         m_pairs, m_diffs, rows, [&selected](int row) { return selected[static_cast<std::size_t>(row)]; },
         RealFileSystem(), observer);

@@ -1,5 +1,6 @@
 #include "dialogs/copy_progress_dlg.h"
 
+#include <wx/button.h>
 #include <wx/evtloop.h>
 #include <wx/stattext.h>
 
@@ -8,6 +9,12 @@
 #include "ui/wx_text.h"
 #include "res/dialog_resources.h"
 #include "res/resource.h"
+
+namespace {
+
+constexpr const char* kStopText = "中止";
+
+}  // namespace
 
 CCopyProgressDlg::CCopyProgressDlg() : ResourceDialog(kCopyProgressDialog) {}
 
@@ -18,6 +25,10 @@ bool CCopyProgressDlg::OnInitDialog() {
     m_gauge = new wxGauge(wnd, wxID_ANY, kGaugeRange, wnd->ConvertDialogToPixels(wxPoint(kGaugeX, kGaugeY)),
                           wnd->ConvertDialogToPixels(wxSize(kGaugeWidth, kGaugeHeight)),
                           wxGA_HORIZONTAL | wxGA_SMOOTH);
+    m_bStopRequested = false;
+    auto* stop = new wxButton(wnd, wxID_CANCEL, ToWx(kStopText), wnd->ConvertDialogToPixels(wxPoint(kStopX, kStopY)),
+                              wnd->ConvertDialogToPixels(wxSize(kStopWidth, kStopHeight)));
+    stop->SetFocus();
     // The template carries the message text; until the first file every
     // line is empty.
     UpdateControls();
@@ -57,8 +68,15 @@ void CCopyProgressDlg::SetProgress(std::uint64_t done, std::uint64_t total) {
 void CCopyProgressDlg::Repaint() {
     wxDialog* wnd = GetWindow();
     if (!wnd) return;
-    // Only paint and other window events: a click or a key would run a
-    // handler in the middle of the copy.
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
+    // Paint and input, so that Cancel works: the main window is disabled
+    // while the copy runs, so the only input that runs a handler is this
+    // window's own Cancel. Other sources (sockets, timers) wait.
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
+        loop->YieldFor(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT);
     wnd->Update();
+}
+
+void CCopyProgressDlg::OnCancel() {
+    m_bStopRequested = true;
+    if (wxWindow* stop = StopButton()) stop->Disable();
 }

@@ -1,6 +1,7 @@
 // The modeless window shown while files are copied: which file goes from
-// where to where, and a bar of the bytes copied so far. It has no buttons;
-// the copy cannot be interrupted, so closing it is ignored.
+// where to where, a bar of the bytes copied so far and a Cancel button.
+// Cancel, Escape and the close box ask the copy to stop; the copy asks
+// StopRequested() and ends.
 #pragma once
 
 #include <wx/gauge.h>
@@ -8,16 +9,18 @@
 #include <cstdint>
 #include <string>
 
+#include "res/resource.h"
 #include "ui/resource_dialog.h"
 
 class CCopyProgressDlg : public ResourceDialog {
 public:
     // Steps of the bar: byte counts do not fit its int range.
     static constexpr int kGaugeRange = 1000;
-    // The bar below the four lines, in dialog units; the window grows by
-    // kGrowHeight to make room for it.
+    // The bar below the four lines and the Cancel button below the bar, in
+    // dialog units; the window grows by kGrowHeight to make room for them.
     static constexpr int kGaugeX = 14, kGaugeY = 66, kGaugeWidth = 131, kGaugeHeight = 8;
-    static constexpr int kGrowHeight = 12;
+    static constexpr int kStopX = 59, kStopY = 80, kStopWidth = 40, kStopHeight = 14;
+    static constexpr int kGrowHeight = 24;
 
     CCopyProgressDlg();
 
@@ -31,6 +34,9 @@ public:
     void Repaint();
 
     wxGauge* Gauge() const { return m_gauge; }
+    wxWindow* StopButton() const { return GetDlgItem(IDCANCEL); }
+    // Cancel, Escape or the close box was used since the window was created.
+    bool StopRequested() const { return m_bStopRequested; }
 
     // Bytes of the system code page, empty until the first file.
     std::string m_strFile;     // "<name>を"
@@ -40,9 +46,11 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    // The close box and Escape: the copy goes on, so the window stays.
-    void OnCancel() override {}
+    // Cancel, Escape and the close box: the window stays until the copy has
+    // abandoned its file and ended.
+    void OnCancel() override;
 
 private:
     wxGauge* m_gauge = nullptr;  // valid while the window exists
+    bool m_bStopRequested = false;
 };

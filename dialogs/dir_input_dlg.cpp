@@ -1,6 +1,8 @@
 #include "dialogs/dir_input_dlg.h"
 
 #include <wx/dirdlg.h>
+#include <wx/filefn.h>
+#include <wx/utils.h>
 
 #include <cstring>
 #include <string>
@@ -49,8 +51,13 @@ bool CDirInputDlg::OnInitDialog() {
     return true;  // the focus goes to the first tab stop, the edit for A
 }
 
-bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH]) {
-    wxDirDialog chooser(GetWindow(), ToWx(kBrowseTitle), wxString(),
+wxString CDirInputDlg::ChooserStartFolder(const wxString& editText) {
+    const wxString folder = editText.Strip(wxString::both);
+    return !folder.empty() && wxDirExists(folder) ? folder : wxGetHomeDir();
+}
+
+bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& startDir) {
+    wxDirDialog chooser(GetWindow(), ToWx(kBrowseTitle), ChooserStartFolder(startDir),
                         wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
     if (chooser.ShowModal() != wxID_OK) return false;
     const std::string path = FromWx(chooser.GetPath());
@@ -65,7 +72,7 @@ bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH]) {
 
 void CDirInputDlg::BrowseInto(wxTextCtrl* edit) {
     char buffer[MAX_PATH];
-    if (BrowseForDirectory(buffer)) edit->ChangeValue(ToWx(FieldText(buffer)));
+    if (BrowseForDirectory(buffer, edit->GetValue())) edit->ChangeValue(ToWx(FieldText(buffer)));
 }
 
 void CDirInputDlg::OnBrowseA(wxCommandEvent&) { BrowseInto(m_editDirA); }

@@ -17,9 +17,13 @@ public:
     // The slot that this run edits; set before every DoModal.
     void SetDirPair(DirPair* pair) { m_pPair = pair; }
 
-    // Runs the folder chooser (existing folders only). True when a folder was
-    // chosen; its path is then in buffer. Cancelling writes nothing.
-    bool BrowseForDirectory(char (&buffer)[MAX_PATH]);
+    // Runs the folder chooser (existing folders only), opened at
+    // ChooserStartFolder(startDir). True when a folder was chosen; its path is
+    // then in buffer. Cancelling writes nothing.
+    bool BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& startDir = wxString());
+    // The folder in an edit's text (blanks around it ignored) when it exists,
+    // else the user's home.
+    static wxString ChooserStartFolder(const wxString& editText);
 
 protected:
     bool OnInitDialog() override;

@@ -65,7 +65,7 @@ const ControlTemplate kCopyProgressControls[] = {
 const DialogTemplate kAboutDialog = {IDD_ABOUTBOX, "Zoruna［ﾊﾞｰｼﾞｮﾝ情報］", 199, 55, kProportionalFace, 9,
                                      kAboutControls};
 const DialogTemplate kDirCompareDialog = {IDD_DIRCOMPARE_DIALOG, "Zoruna", 235, 153, kProportionalFace, 9,
-                                          kDirCompareControls};
+                                          kDirCompareControls, true};
 const DialogTemplate kDirListDialog = {IDD_DIRLIST, "Zoruna［比較ﾃﾞｨﾚｸﾄﾘ一覧］", 216, 125, kFixedPitchFace, 9,
                                       kDirListControls};
 const DialogTemplate kDirInputDialog = {IDD_DIRINPUT, "Zoruna［ﾃﾞｨﾚｸﾄﾘ入力］", 142, 93, kProportionalFace, 9,

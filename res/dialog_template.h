@@ -40,4 +40,5 @@ struct DialogTemplate {
     const char* fontFace;  // UTF-8 face name
     int fontPoints;
     std::span<const ControlTemplate> controls;  // in tab order
+    bool resizable = false;  // the user may grow the window beyond cx, cy
 };

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libwxgtk3.2-dev libgtk-3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth x11-apps x11-utils imagemagick openbox
+  xvfb xauth x11-apps x11-utils imagemagick openbox xdotool
   fonts-ipafont-gothic
   librsvg2-bin scdoc
   desktop-file-utils appstream man-db dpkg-dev file

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Takes docs/main-window.png: Zoruna started with -d on two directory pairs
 # that differ (Japanese file names included), on a virtual display with a
-# window manager so that the title bar shows, cropped to the window.
+# window manager so that the title bar shows, grown beyond its least size,
+# with a row clicked (the status line) and the mouse resting on another (its
+# tooltip), cropped to the window.
 #   scripts/screenshot-main-window.sh [path/to/zoruna] [output.png]
-# Needs xvfb-run, openbox, x11-utils (xwininfo, xprop) and ImageMagick.
+# Needs xvfb-run, openbox, x11-utils (xwininfo, xprop), xdotool and ImageMagick.
 set -euo pipefail
 . "$(dirname "$0")/screenshot-lib.sh"
 
@@ -49,12 +51,31 @@ pids+=($!)
 # Bounded wait for the window and for it to be framed and drawn.
 win=""
 for _ in $(seq 100); do
-  win=$(xwininfo -name Zoruna 2>/dev/null | awk '/Window id:/ {print $4}') || true
-  if [ -n "$win" ] && xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then break; fi
+  # After -d the title carries the row count: "Zoruna - <n> 件". The one
+  # with a frame is the main window.
+  for id in $(xdotool search --name '^Zoruna' 2>/dev/null || true); do
+    if xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then win=$id; fi
+  done
+  [ -n "$win" ] && break
   sleep 0.1
 done
 [ -n "$win" ] || { echo "no Zoruna window appeared" >&2; exit 1; }
 sleep 1
+
+# Larger, then a click on the third row and the mouse on the fifth; the list
+# starts 7 dialog units (about 12 pixels) in, rows are about 20 pixels high
+# below a header of about 25.
+xdotool windowsize "$win" 760 440
+sleep 1
+read -r wx wy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+xdotool mousemove $((wx + 60)) $((wy + 12 + 25 + 2 * 20 + 10)) click 1
+# Away from the window, so that no tooltip of the clicked row stays up.
+xdotool mousemove $((wx + 900)) $((wy + 500))
+sleep 1
+xdotool mousemove $((wx + 300)) $((wy + 12 + 25 + 4 * 20 + 10))
+sleep 0.3
+xdotool mousemove $((wx + 302)) $((wy + 12 + 25 + 4 * 20 + 11))
+sleep 2
 
 read -r x y w h < <(xwininfo -id "$win" | awk '
   /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}

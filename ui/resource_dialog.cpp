@@ -48,7 +48,8 @@ wxWindow* ResourceDialog::GetDlgItem(int id) const {
 void ResourceDialog::BuildWindow(wxWindow* parent) {
     DestroyWindow();
     m_wnd = new wxDialog(parent, wxID_ANY, ToWx(m_tmpl.title), wxDefaultPosition, wxDefaultSize,
-                         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+                         wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX |
+                             (m_tmpl.resizable ? wxRESIZE_BORDER | wxMAXIMIZE_BOX | wxMINIMIZE_BOX : 0));
     const wxFont font = MakeDialogFont(m_tmpl.fontFace, m_tmpl.fontPoints);
     m_wnd->SetFont(font);
     m_wnd->SetClientSize(m_wnd->ConvertDialogToPixels(wxSize(m_tmpl.cx, m_tmpl.cy)));

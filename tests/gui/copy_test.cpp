@@ -13,6 +13,7 @@
 #include <optional>
 #include <set>
 
+#include "core/copy_file.h"
 #include "dialogs/copy_progress_dlg.h"
 #include "gui/main_window_test_helpers.h"
 #include "res/dialog_resources.h"
@@ -77,6 +78,10 @@ TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
         EXPECT_EQ(dlg.GetDlgItem(c.id)->GetPosition(), w->ConvertDialogToPixels(wxPoint(c.x, c.y)));
     }
     EXPECT_EQ(w->GetClientSize(), w->ConvertDialogToPixels(wxSize(159, 77 + CCopyProgressDlg::kGrowHeight)));
+    // Cancel ("中止") below the bar, inside the window.
+    wxWindow* stop = dlg.StopButton();
+    ASSERT_NE(stop, nullptr);
+    EXPECT_EQ(U8(stop->GetLabel()), "中止");
     wxGauge* gauge = dlg.Gauge();
     ASSERT_NE(gauge, nullptr);
     EXPECT_EQ(gauge->GetRange(), CCopyProgressDlg::kGaugeRange);
@@ -84,6 +89,8 @@ TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
     const wxRect lastLine = dlg.GetDlgItem(IDC_COPY_TO)->GetRect();
     EXPECT_GE(gauge->GetRect().GetTop(), lastLine.GetBottom());
     EXPECT_LE(gauge->GetRect().GetBottom(), w->GetClientSize().y);
+    EXPECT_GT(stop->GetRect().GetTop(), gauge->GetRect().GetBottom());
+    EXPECT_LE(stop->GetRect().GetBottom(), w->GetClientSize().y);
 
     // Names with '&' show as they are, not as mnemonics.
     dlg.m_strFile = "R&D 報告書.txtを";
@@ -98,9 +105,12 @@ TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
     EXPECT_EQ(shown.message, kCopyingText);
     dlg.Repaint();  // without a running event loop it still paints
 
-    // The copy cannot be stopped: the close box leaves the window up.
+    // The close box asks the copy to stop; the window stays up until the
+    // copy has ended.
+    EXPECT_FALSE(dlg.StopRequested());
     w->Close();
     PumpEvents();
+    EXPECT_TRUE(dlg.StopRequested());
     EXPECT_TRUE(w->IsShown());
     dlg.DestroyWindow();
 }
@@ -359,7 +369,8 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(failures.count(name));
         const FailureSeen& f = failures.at(name);
-        EXPECT_EQ(f.box.message, name + "のコピーに失敗しました。\n");
+        // The second line names the folder the file was to go to.
+        EXPECT_EQ(f.box.message, name + "のコピーに失敗しました。\nｺﾋﾟｰ先: " + dirB);
         EXPECT_EQ(f.box.title, "Zoruna");
         EXPECT_TRUE(f.box.style & wxICON_EXCLAMATION);
         EXPECT_EQ(f.owner, dlg->GetWindow()) << "owned by the main window";
@@ -392,5 +403,66 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
     EXPECT_EQ(ListedNames(), std::set<std::string>{locked}) << "a failed file is listed again";
     ExpectUsableAfterwards();
 }
+
+// How the user stops a copy in the progress window.
+struct StopCase {
+    const char* name;
+    void (*stop)(CCopyProgressDlg& progress);
+};
+
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+void PressCancel(CCopyProgressDlg& progress) {
+    wxWindow* button = progress.StopButton();
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+void PressEscape(CCopyProgressDlg& progress) {
+    wxWindow* focus = progress.StopButton();
+    focus->SetFocus();
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(focus);
+    progress.GetWindow()->GetEventHandler()->ProcessEvent(escape);
+}
+
+void CloseBox(CCopyProgressDlg& progress) { progress.GetWindow()->Close(); }
+
+class StopCopy : public CopySelected, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopCopy, AbandonsTheFileInProgressAndRefreshesTheList) {
+    // Several chunks, so that the stop comes in the middle of the file.
+    const std::string big(3 * FileCopier::kChunkBytes + 100, 'n');
+    Put("big.bin", {big.c_str(), kNew}, {"old", kOld});
+    OpenAndCompare();
+    Select("big.bin");
+    const auto beforeA = TakeSnapshot(dirA), beforeB = TakeSnapshot(dirB);
+
+    bool stopped = false;
+    dlg->onCopyProgress = [&](CCopyProgressDlg& progress) {
+        if (stopped) return;
+        const int bar = progress.Gauge()->GetValue();
+        if (bar == 0 || bar == CCopyProgressDlg::kGaugeRange) return;
+        GetParam().stop(progress);
+        EXPECT_TRUE(progress.StopRequested());
+        EXPECT_FALSE(progress.StopButton()->IsEnabled()) << "asked once";
+        stopped = true;
+    };
+    ExpectConfirmation(wxID_OK);  // and no failure message
+    ChooseCopy();
+
+    ASSERT_TRUE(stopped) << "the copy never reported progress within the file";
+    EXPECT_EQ(TakeSnapshot(dirB), beforeB) << "destination untouched, no temporary file";
+    EXPECT_EQ(TakeSnapshot(dirA), beforeA);
+    EXPECT_EQ(ListedNames(), std::set<std::string>{"big.bin"}) << "the list holds a new comparison";
+    ExpectUsableAfterwards();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, StopCopy,
+                         ::testing::Values(StopCase{"CancelButton", PressCancel}, StopCase{"Escape", PressEscape},
+                                           StopCase{"CloseBox", CloseBox}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,15 +6,20 @@
 #include <signal.h>
 #include <unistd.h>
 #include <wx/button.h>
+#include <wx/evtloop.h>
 #include <wx/imaglist.h>
+#include <wx/process.h>
+#include <wx/utils.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "app/dir_compare_app.h"
+#include "app/instance_link.h"
 #include "gui/main_window_test_helpers.h"
 
 namespace {
@@ -30,9 +35,10 @@ TEST_F(Start, WindowAsDesigned) {
     wxDialog* w = dlg->GetWindow();
     EXPECT_EQ(U8(w->GetTitle()), "Zoruna");
     EXPECT_EQ(w->GetClientSize(), w->ConvertDialogToPixels(wxSize(235, 153)));
-    EXPECT_FALSE(w->HasFlag(wxRESIZE_BORDER));
-    EXPECT_FALSE(w->HasFlag(wxMINIMIZE_BOX));
-    EXPECT_FALSE(w->HasFlag(wxMAXIMIZE_BOX));
+    // It can grow (and be minimised or maximised), never shrink below that.
+    EXPECT_TRUE(w->HasFlag(wxRESIZE_BORDER));
+    EXPECT_TRUE(w->HasFlag(wxMINIMIZE_BOX));
+    EXPECT_TRUE(w->HasFlag(wxMAXIMIZE_BOX));
 
     // Enter goes to Exit unless another button has the focus.
     auto* exitButton = dynamic_cast<wxButton*>(Control(*dlg, IDCANCEL));
@@ -62,6 +68,9 @@ TEST_F(Start, WindowAsDesigned) {
     ASSERT_TRUE(images && images->GetImageCount() == 4);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(images->GetBitmap(i).GetSize(), wxSize(16, 16));
     EXPECT_FALSE(list->HasFlag(wxLC_SINGLE_SEL));
+    EXPECT_TRUE(list->HasFlag(wxLC_VIRTUAL));
+    // The list is the second tab stop, after Exit.
+    EXPECT_EQ(exitButton->GetNextSibling(), list);
     dlg->DestroyWindow();
 }
 
@@ -158,6 +167,7 @@ pid_t Launch(const std::string& argv0, const std::string& cwd, const std::string
     if (pid == 0) {
         if (chdir(cwd.c_str()) != 0) _exit(120);
         setenv("HOME", home.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
         const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0) _exit(121);
         dup2(out, 1);
@@ -187,7 +197,7 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndSilently) {
     const std::string program = folder + "/zoruna";
     std::filesystem::create_symlink(std::filesystem::absolute(exe), program);
     WriteFile(tmp / "zoruna.INI", "");
-    const std::string lock = tmp / U8(SingleInstanceName());
+    const std::string lock = tmp / U8(InstanceLink::LockName());
 
     const pid_t first = Launch(program, tmp.path(), tmp.path(), tmp / "first.out");
     ASSERT_GT(first, 0);
@@ -220,6 +230,75 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndSilently) {
     ASSERT_TRUE(secondEnded) << "the second instance kept running";
     EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0);
     EXPECT_EQ(ReadFile(tmp / "second.out"), "") << "a second start says nothing";
+}
+
+// Sets an environment variable until the end of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// Records how a started program ended and ends the event loop once `done`
+// holds.
+class EndWatcher : public wxProcess {
+public:
+    explicit EndWatcher(std::function<void()> onEnd) : m_onEnd(std::move(onEnd)) {}
+    void OnTerminate(int, int status) override {
+        exitCode = status;
+        m_onEnd();
+    }
+    std::optional<int> exitCode;
+
+private:
+    std::function<void()> m_onEnd;
+};
+
+TEST(SingleInstance, SecondStartBringsTheFirstWindowForward) {
+    const char* exe = std::getenv("ZORUNA_EXE");
+    if (!exe || !*exe) GTEST_SKIP() << "ZORUNA_EXE is set by CTest";
+    TempDir tmp;
+    const ScopedEnv home("HOME", tmp.path()), runtime("XDG_RUNTIME_DIR", tmp.path());
+
+    // This process is the first instance; the built program starts second.
+    InstanceLink first;
+    ASSERT_FALSE(first.IsAnotherRunning());
+    EXPECT_FALSE(InstanceLink::AskToRaise()) << "nobody listens yet";
+    // A socket file left by an instance that crashed does not stand in the way.
+    WriteFile(U8(InstanceLink::SocketPath()), "stale");
+    wxGUIEventLoop loop;
+    int raised = 0;
+    EndWatcher second([&] {
+        if (raised) loop.Exit();
+    });
+    ASSERT_TRUE(first.Listen([&] {
+        ++raised;
+        if (second.exitCode) loop.Exit();
+    }));
+
+    wxExecuteEnv env;
+    env.cwd = ToWx(tmp.path());
+    ASSERT_GT(wxExecute(ToWx(std::string(exe)), wxEXEC_ASYNC, &second, &env), 0);
+    // Ends once the second start has ended and the request has arrived; a
+    // start that never asks runs into the test's time limit.
+    loop.Run();
+
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(second.exitCode, 0);
+    first.StopListening();
+    EXPECT_FALSE(FileExists(U8(InstanceLink::SocketPath()))) << "the socket goes with the listener";
 }
 
 }  // namespace

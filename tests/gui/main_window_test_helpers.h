@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <wx/listctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/dir_compare_dlg.h"
+#include "dialogs/copy_progress_dlg.h"
 #include "ui/resource_dialog.h"
 #include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
@@ -29,13 +31,21 @@ public:
     struct MenuShown {
         bool selectAllEnabled;
         bool copyEnabled;
+        wxPoint pos;  // in the dialog; wxDefaultPosition: at the mouse
     };
     std::vector<MenuShown> menusShown;
+    // Runs while a copy is in progress, after the bar has moved.
+    std::function<void(CCopyProgressDlg&)> onCopyProgress;
 
 protected:
-    void TrackResultMenu() override {
+    void OnCopyProgress(CCopyProgressDlg& progress) override {
+        if (onCopyProgress) onCopyProgress(progress);
+    }
+
+    void TrackResultMenu(const wxPoint& pos) override {
         wxMenu* menu = PopupMenu();
-        menusShown.push_back({menu->IsEnabled(MenuWxId(ID_SELECT_ALL)), menu->IsEnabled(MenuWxId(ID_COPY_SELECTED))});
+        menusShown.push_back(
+            {menu->IsEnabled(MenuWxId(ID_SELECT_ALL)), menu->IsEnabled(MenuWxId(ID_COPY_SELECTED)), pos});
     }
 };
 

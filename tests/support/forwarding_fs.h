@@ -42,7 +42,6 @@ public:
     bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
     void StartWriteback(FileHandle h) override { m_target.StartWriteback(h); }
 
-
 protected:
     FileSystem& m_target;
 };
