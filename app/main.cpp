@@ -1,4 +1,4 @@
-#include "app/gui_main.h"
+#include "app/gui_loader.h"
 #include "cli/headless.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
@@ -6,5 +6,5 @@
 int main(int argc, char** argv) {
     SetSettingsFile(SettingsFileNameFor(argc > 0 ? argv[0] : "zoruna"));
     if (argc > 1 && IsHeadlessOption(argv[1])) return RunHeadless(argc, argv);
-    return RunGui(argc, argv);
+    return RunGuiModule(argc, argv);
 }

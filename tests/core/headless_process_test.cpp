@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -28,9 +29,12 @@ struct ChildResult {
     std::string out;
 };
 
-ChildResult RunIn(const std::string& dir, const std::string& exe, const std::string& option) {
-    const std::string command =
-        "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" + exe + "' " + option + " 2>/dev/null";
+// Runs exe with option in dir without a display; stderr is dropped unless
+// withErrors, which puts it after stdout in out.
+ChildResult RunIn(const std::string& dir, const std::string& exe, const std::string& option,
+                  bool withErrors = false) {
+    const std::string command = "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" + exe + "' " + option +
+                                (withErrors ? " 2>&1" : " 2>/dev/null");
     ChildResult r{-1, {}};
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -63,6 +67,70 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
     EXPECT_EQ(report.out.rfind("1\tONLY_A\tf\t", 0), 0u) << report.out;
 
     EXPECT_EQ(RunIn(t.path(), exe, "--no-such-option").status, 2);
+}
+
+// A copy of the built executable alone in a folder, without the window
+// module beside it or installed.
+struct LoneCopy {
+    TempDir dir;
+    std::string exe;
+    explicit LoneCopy(const std::string& built) : exe(dir.MakeDir("bin") + "/zoruna") {
+        std::filesystem::copy_file(built, exe);
+        std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+        WriteFile(dir / "zoruna.INI", "");
+    }
+};
+
+struct OptionCase {
+    const char* name;
+    const char* option;
+    const char* outputStart;
+};
+
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
+
+class DashOption : public testing::TestWithParam<OptionCase> {};
+
+// The -- options print the same from the built tree and from a lone copy:
+// they need neither the window module nor a display.
+TEST_P(DashOption, RunsFromTheBuiltTreeAndWithoutTheWindowModule) {
+    const OptionCase& c = GetParam();
+    const std::string built = ZorunaExecutable();
+    if (built.empty() || access(built.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << built;
+    const LoneCopy lone(built);
+    const ChildResult fromTree = RunIn(lone.dir.path(), built, c.option, true);
+    EXPECT_EQ(fromTree.status, 0) << fromTree.out;
+    EXPECT_EQ(fromTree.out.rfind(c.outputStart, 0), 0u) << fromTree.out;
+    const ChildResult alone = RunIn(lone.dir.path(), lone.exe, c.option, true);
+    EXPECT_EQ(alone.status, 0) << alone.out;
+    EXPECT_EQ(alone.out, fromTree.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DashOption,
+                         testing::Values(OptionCase{"version", "--version", "Zoruna Version 0.98.03\n"},
+                                         OptionCase{"help", "--help", "Usage: zoruna [option]\n"}),
+                         [](const testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+
+// A window wanted without the module: a message and a failure status, not a crash.
+TEST(ZorunaProcess, WindowWithoutTheModuleSaysSo) {
+    const std::string built = ZorunaExecutable();
+    if (built.empty() || access(built.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << built;
+    const LoneCopy lone(built);
+    const ChildResult r = RunIn(lone.dir.path(), lone.exe, "-d", true);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind("zoruna: the window part ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("zoruna-gui.so cannot be loaded (not found)"), std::string::npos) << r.out;
+}
+
+TEST(ZorunaProcess, LinksNoWindowSystemLibrary) {
+    const std::string exe = ZorunaExecutable();
+    if (exe.empty() || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << exe;
+    // What the dynamic loader would map at start (as ldd lists it).
+    TempDir t;
+    const ChildResult r = RunIn(t.path(), "env", "LD_TRACE_LOADED_OBJECTS=1 '" + exe + "'");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("libc.so"), std::string::npos) << r.out;
+    for (const char* lib : {"libwx_", "libgtk", "libX11"}) EXPECT_EQ(r.out.find(lib), std::string::npos) << r.out;
 }
 
 }  // namespace
