@@ -106,6 +106,8 @@ struct Job {
         if (timeB) CopyText(e.nameB, DIFF_NAME_LEN, name);
         e.timeA = kNew;
         e.timeB = timeB;
+        e.inA = true;
+        e.inB = timeB != 0;
     }
     double Run() const {
         CopyObserver quiet;

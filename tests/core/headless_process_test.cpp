@@ -111,16 +111,71 @@ INSTANTIATE_TEST_SUITE_P(Table, DashOption,
                                          OptionCase{"help", "--help", "Usage: zoruna [option]\n"}),
                          [](const testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
 
-// A window wanted without the module: a message and a failure status, not a crash.
-TEST(ZorunaProcess, WindowWithoutTheModuleSaysSo) {
+// Where the window module can lie relative to the executable that is run.
+enum class ModuleAt { Beside, Installed, BesideTheLinkTarget, Nowhere, Broken };
+
+struct LayoutCase {
+    const char* name;
+    ModuleAt module;
+    bool loads;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
+class WindowModule : public testing::TestWithParam<LayoutCase> {};
+
+// A start without an option loads the window module from the build folder,
+// from an installation's library folder, or beside the real file of a
+// symbolic link; without a loadable module it says so and fails instead of
+// crashing. Run without a display, a loaded module gets as far as the window
+// system's own refusal.
+TEST_P(WindowModule, IsFoundWhereItIsBuiltOrInstalled) {
+    const LayoutCase& c = GetParam();
     const std::string built = ZorunaExecutable();
+    const std::string module = built.substr(0, built.rfind('/') + 1) + "zoruna-gui.so";
     if (built.empty() || access(built.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << built;
+    if (access(module.c_str(), R_OK) != 0) GTEST_SKIP() << "no window module at " << module << " (built without it)";
+
     const LoneCopy lone(built);
-    const ChildResult r = RunIn(lone.dir.path(), lone.exe, "-d", true);
+    const std::string bin = lone.exe.substr(0, lone.exe.rfind('/'));
+    std::string exe = lone.exe;
+    switch (c.module) {
+        case ModuleAt::Beside:
+            std::filesystem::copy_file(module, bin + "/zoruna-gui.so");
+            break;
+        case ModuleAt::Installed:
+            std::filesystem::create_directories(bin + "/" ZORUNA_GUI_MODULE_RELDIR);
+            std::filesystem::copy_file(module, bin + "/" ZORUNA_GUI_MODULE_RELDIR "/zoruna-gui.so");
+            break;
+        case ModuleAt::BesideTheLinkTarget:
+            exe = lone.dir / "link-to-zoruna";
+            std::filesystem::create_symlink(built, exe);
+            break;
+        case ModuleAt::Nowhere:
+            break;
+        case ModuleAt::Broken:
+            WriteFile(bin + "/zoruna-gui.so", "not a shared object");
+            break;
+    }
+
+    const ChildResult r = RunIn(lone.dir.path(), exe, "", true);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out.rfind("zoruna: the window part ", 0), 0u) << r.out;
-    EXPECT_NE(r.out.find("zoruna-gui.so cannot be loaded (not found)"), std::string::npos) << r.out;
+    if (c.loads) {
+        EXPECT_EQ(r.out.find("zoruna: the window part"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Unable to initialize GTK"), std::string::npos) << r.out;
+    } else {
+        EXPECT_EQ(r.out.rfind("zoruna: the window part ", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("zoruna-gui.so cannot be loaded"), std::string::npos) << r.out;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, WindowModule,
+                         testing::Values(LayoutCase{"beside", ModuleAt::Beside, true},
+                                         LayoutCase{"installed", ModuleAt::Installed, true},
+                                         LayoutCase{"beside_the_link_target", ModuleAt::BesideTheLinkTarget, true},
+                                         LayoutCase{"nowhere", ModuleAt::Nowhere, false},
+                                         LayoutCase{"broken", ModuleAt::Broken, false}),
+                         [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
 TEST(ZorunaProcess, LinksNoWindowSystemLibrary) {
     const std::string exe = ZorunaExecutable();
