@@ -94,7 +94,8 @@ bool Compare(const std::string& root, int n, int rounds) {
     std::printf("    floor (1 thread)   %8.1f ms / %8.1f ms\n", Median(f.wall), Median(f.cpu));
     std::printf("    zoruna --report    %8.1f ms / %8.1f ms   peak memory %.1f MB\n", Median(z.wall),
                 Median(z.cpu), z.maxRssKb / 1024.0);
-    std::printf("    ratio zoruna / floor: %.2f\n", Median(z.wall) / Median(f.wall));
+    std::printf("    ratio zoruna / floor: %.2f (cpu %.2f)\n", Median(z.wall) / Median(f.wall),
+                Median(z.cpu) / Median(f.cpu));
     std::fflush(stdout);
     std::filesystem::remove_all(dir);
     return true;
