@@ -172,6 +172,9 @@ void QuadraticCompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem
         CopyText(e.nameB, sizeof e.nameB, nameB);
         e.timeA = a;
         e.timeB = b;
+        // The generated files are never dated 0, so a time tells the side.
+        e.inA = a != 0;
+        e.inB = b != 0;
     };
     for (int p = 0; p < pairs.count; ++p) {
         const DirPair& P = pairs.pairs[p];
