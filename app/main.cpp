@@ -1,9 +1,9 @@
-#include "app/gui_main.h"
+#include "app/gui_loader.h"
 #include "cli/headless.h"
 #include "settings/settings.h"
 
 int main(int argc, char** argv) {
     const SettingsStore store{SettingsFileNameFor(argc > 0 ? argv[0] : "zoruna"), &RealFileSystem()};
     if (argc > 1 && IsHeadlessOption(argv[1])) return RunHeadless(argc, argv, store);
-    return RunGui(argc, argv, store);
+    return RunGuiModule(argc, argv, store.path);
 }

@@ -12,9 +12,6 @@
 //   total    fill and repaint together (target: 20 ms or less);
 //   frame    fill until painted, waiting for GTK's frame clock included;
 //   compare  the whole Compare button: empty the list, compare, fill, repaint.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <wx/evtloop.h>
 #include <wx/wx.h>
@@ -30,6 +27,7 @@
 
 #include "app/dir_compare_dlg.h"
 #include "res/resource.h"
+#include "support/bench_support.h"
 
 namespace {
 
@@ -37,27 +35,6 @@ constexpr int kPerKind = 1250;
 constexpr int kRuns = 9;
 constexpr time_t kOld = 1600000000;
 constexpr time_t kNew = 1700000000;
-
-void CreateFile(const std::string& path, time_t mtime) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        std::perror(path.c_str());
-        std::exit(1);
-    }
-    const struct timespec times[2] = {{0, UTIME_OMIT}, {mtime, 0}};
-    futimens(fd, times);
-    close(fd);
-}
-
-std::string MakeTempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/zoruna-bench-XXXXXX";
-    if (!mkdtemp(tmpl.data())) {
-        std::perror("mkdtemp");
-        std::exit(1);
-    }
-    return tmpl;
-}
 
 void MakeDataset(const std::string& a, const std::string& b) {
     std::filesystem::create_directory(a);
@@ -76,11 +53,6 @@ void MakeDataset(const std::string& a, const std::string& b) {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void Report(const char* what, const std::vector<double>& ms) {
     std::printf("%-8s median %7.1f ms   (min %.1f, max %.1f, %d runs)\n", what, Median(ms),
@@ -124,7 +96,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const std::string root = MakeTempDir();
+    const BenchTempDir temp;
+    const std::string& root = temp.path();
     const std::string a = root + "/A", b = root + "/B";
     MakeDataset(a, b);
     const std::string settings = root + "/zoruna.INI";
@@ -195,7 +168,6 @@ int main(int argc, char** argv) {
 
     dlg->DestroyWindow();
     dlg.reset();
-    std::filesystem::remove_all(root);
     wxTheApp->OnExit();
     wxEntryCleanup();
     return 0;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -29,9 +30,12 @@ struct ChildResult {
     std::string out;
 };
 
-ChildResult RunIn(const std::string& dir, const std::string& exe, const std::string& option) {
-    const std::string command =
-        "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" + exe + "' " + option + " 2>/dev/null";
+// Runs exe with option in dir without a display; stderr is dropped unless
+// withErrors, which puts it after stdout in out.
+ChildResult RunIn(const std::string& dir, const std::string& exe, const std::string& option,
+                  bool withErrors = false) {
+    const std::string command = "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" + exe + "' " + option +
+                                (withErrors ? " 2>&1" : " 2>/dev/null");
     ChildResult r{-1, {}};
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -72,6 +76,125 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
     WriteFile(empty + "/zoruna.INI", "");
     EXPECT_EQ(RunIn(empty, exe, "--sync").status, 3);
     EXPECT_EQ(ReadFile(empty + "/zoruna.INI"), "") << "the headless options never write it";
+}
+
+// A copy of the built executable alone in a folder, without the window
+// module beside it or installed.
+struct LoneCopy {
+    TempDir dir;
+    std::string exe;
+    explicit LoneCopy(const std::string& built) : exe(dir.MakeDir("bin") + "/zoruna") {
+        std::filesystem::copy_file(built, exe);
+        std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+        WriteFile(dir / "zoruna.INI", "");
+    }
+};
+
+struct OptionCase {
+    const char* name;
+    const char* option;
+    const char* outputStart;
+};
+
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
+
+class DashOption : public testing::TestWithParam<OptionCase> {};
+
+// The -- options print the same from the built tree and from a lone copy:
+// they need neither the window module nor a display.
+TEST_P(DashOption, RunsFromTheBuiltTreeAndWithoutTheWindowModule) {
+    const OptionCase& c = GetParam();
+    const std::string built = ZorunaExecutable();
+    if (built.empty() || access(built.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << built;
+    const LoneCopy lone(built);
+    const ChildResult fromTree = RunIn(lone.dir.path(), built, c.option, true);
+    EXPECT_EQ(fromTree.status, 0) << fromTree.out;
+    EXPECT_EQ(fromTree.out.rfind(c.outputStart, 0), 0u) << fromTree.out;
+    const ChildResult alone = RunIn(lone.dir.path(), lone.exe, c.option, true);
+    EXPECT_EQ(alone.status, 0) << alone.out;
+    EXPECT_EQ(alone.out, fromTree.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DashOption,
+                         testing::Values(OptionCase{"version", "--version", "Zoruna Version 0.98.03\n"},
+                                         OptionCase{"help", "--help", "Usage: zoruna [option]\n"}),
+                         [](const testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+
+// Where the window module can lie relative to the executable that is run.
+enum class ModuleAt { Beside, Installed, BesideTheLinkTarget, Nowhere, Broken };
+
+struct LayoutCase {
+    const char* name;
+    ModuleAt module;
+    bool loads;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
+class WindowModule : public testing::TestWithParam<LayoutCase> {};
+
+// A start without an option loads the window module from the build folder,
+// from an installation's library folder, or beside the real file of a
+// symbolic link; without a loadable module it says so and fails instead of
+// crashing. Run without a display, a loaded module gets as far as the window
+// system's own refusal.
+TEST_P(WindowModule, IsFoundWhereItIsBuiltOrInstalled) {
+    const LayoutCase& c = GetParam();
+    const std::string built = ZorunaExecutable();
+    const std::string module = built.substr(0, built.rfind('/') + 1) + "zoruna-gui.so";
+    if (built.empty() || access(built.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << built;
+    if (access(module.c_str(), R_OK) != 0) GTEST_SKIP() << "no window module at " << module << " (built without it)";
+
+    const LoneCopy lone(built);
+    const std::string bin = lone.exe.substr(0, lone.exe.rfind('/'));
+    std::string exe = lone.exe;
+    switch (c.module) {
+        case ModuleAt::Beside:
+            std::filesystem::copy_file(module, bin + "/zoruna-gui.so");
+            break;
+        case ModuleAt::Installed:
+            std::filesystem::create_directories(bin + "/" ZORUNA_GUI_MODULE_RELDIR);
+            std::filesystem::copy_file(module, bin + "/" ZORUNA_GUI_MODULE_RELDIR "/zoruna-gui.so");
+            break;
+        case ModuleAt::BesideTheLinkTarget:
+            exe = lone.dir / "link-to-zoruna";
+            std::filesystem::create_symlink(built, exe);
+            break;
+        case ModuleAt::Nowhere:
+            break;
+        case ModuleAt::Broken:
+            WriteFile(bin + "/zoruna-gui.so", "not a shared object");
+            break;
+    }
+
+    const ChildResult r = RunIn(lone.dir.path(), exe, "", true);
+    EXPECT_EQ(r.status, 1);
+    if (c.loads) {
+        EXPECT_EQ(r.out.find("zoruna: the window part"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Unable to initialize GTK"), std::string::npos) << r.out;
+    } else {
+        EXPECT_EQ(r.out.rfind("zoruna: the window part ", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("zoruna-gui.so cannot be loaded"), std::string::npos) << r.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WindowModule,
+                         testing::Values(LayoutCase{"beside", ModuleAt::Beside, true},
+                                         LayoutCase{"installed", ModuleAt::Installed, true},
+                                         LayoutCase{"beside_the_link_target", ModuleAt::BesideTheLinkTarget, true},
+                                         LayoutCase{"nowhere", ModuleAt::Nowhere, false},
+                                         LayoutCase{"broken", ModuleAt::Broken, false}),
+                         [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+
+TEST(ZorunaProcess, LinksNoWindowSystemLibrary) {
+    const std::string exe = ZorunaExecutable();
+    if (exe.empty() || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << exe;
+    // What the dynamic loader would map at start (as ldd lists it).
+    TempDir t;
+    const ChildResult r = RunIn(t.path(), "env", "LD_TRACE_LOADED_OBJECTS=1 '" + exe + "'");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("libc.so"), std::string::npos) << r.out;
+    for (const char* lib : {"libwx_", "libgtk", "libX11"}) EXPECT_EQ(r.out.find(lib), std::string::npos) << r.out;
 }
 
 }  // namespace

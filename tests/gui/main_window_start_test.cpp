@@ -180,6 +180,19 @@ pid_t Launch(const std::string& argv0, const std::string& cwd, const std::string
 
 bool Exited(pid_t pid, int* status) { return waitpid(pid, status, WNOHANG) == pid; }
 
+// True when a window with this title is mapped and viewable on the display,
+// asked from outside like any other client would (the window belongs to
+// another process).
+bool WindowViewable(const std::string& title) {
+    std::FILE* p = popen(("xwininfo -name '" + title + "' 2>/dev/null").c_str(), "r");
+    if (!p) return false;
+    std::string info;
+    char buf[1024];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) info.append(buf, n);
+    pclose(p);
+    return info.find("Map State: IsViewable") != std::string::npos;
+}
+
 TEST(SingleInstance, SecondStartEndsAtOnceAndSilently) {
     const char* exe = std::getenv("ZORUNA_EXE");
     if (!exe || !*exe) GTEST_SKIP() << "ZORUNA_EXE is set by CTest";
@@ -208,6 +221,9 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndSilently) {
         return !text.empty() && std::atoi(text.c_str()) == first;
     });
 
+    // The window comes from the module that the executable loads.
+    const bool shown = locked && WaitFor([] { return WindowViewable("Zoruna"); });
+
     pid_t second = -1;
     int secondStatus = 0;
     bool secondEnded = false;
@@ -226,6 +242,7 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndSilently) {
     }
 
     ASSERT_TRUE(locked) << "the first instance never took its lock: " << ReadFile(tmp / "first.out");
+    EXPECT_TRUE(shown) << "the first instance showed no window: " << ReadFile(tmp / "first.out");
     EXPECT_TRUE(firstStillRunning) << "the first instance closed by itself";
     ASSERT_TRUE(secondEnded) << "the second instance kept running";
     EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0);

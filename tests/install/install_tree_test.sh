@@ -30,8 +30,10 @@ fi
 tree=$root$prefix
 
 # path  kind (x: executable, f: file, png<N>: N x N PNG image)
+libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")
 expected=(
     "bin/zoruna x"
+    "${libdir:-lib}/zoruna/zoruna-gui.so f"
     "libexec/zoruna/zoruna-launcher x"
     "share/applications/zoruna.desktop f"
     "share/metainfo/$appid.metainfo.xml f"

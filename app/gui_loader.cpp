@@ -1,0 +1,65 @@
+#include "app/gui_loader.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/gui_module.h"
+
+#ifndef ZORUNA_GUI_MODULE_NAME
+#define ZORUNA_GUI_MODULE_NAME "zoruna-gui.so"
+#endif
+#ifndef ZORUNA_GUI_MODULE_RELDIR
+#define ZORUNA_GUI_MODULE_RELDIR "../lib/zoruna"
+#endif
+
+namespace {
+
+// The folder of the running executable with its links resolved, so that a
+// symbolic link to zoruna elsewhere still finds the module.
+std::string ExecutableDir() {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    const std::string exe(path, static_cast<std::size_t>(n));
+    const auto slash = exe.rfind('/');
+    return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string GuiModuleBesideExecutable(const std::string& exeDir) {
+    return exeDir + "/" ZORUNA_GUI_MODULE_NAME;
+}
+
+std::string GuiModuleInstalled(const std::string& exeDir) {
+    return exeDir + "/" ZORUNA_GUI_MODULE_RELDIR "/" ZORUNA_GUI_MODULE_NAME;
+}
+
+}  // namespace
+
+int RunGuiModule(int argc, char** argv, const std::string& settingsFile) {
+    const std::string dir = ExecutableDir();
+    std::string why = " (not found)";
+    void* module = nullptr;
+    for (const std::string& path : {GuiModuleBesideExecutable(dir), GuiModuleInstalled(dir)}) {
+        if (access(path.c_str(), F_OK) != 0) continue;
+        // Loaded for the rest of the process: the window system does not
+        // support being unloaded.
+        module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module) break;
+        why = std::string(": ") + dlerror();
+    }
+    if (!module) {
+        std::fprintf(stderr, "zoruna: the window part %s cannot be loaded%s\n",
+                     GuiModuleInstalled(dir).c_str(), why.c_str());
+        return 1;
+    }
+    const auto entry = reinterpret_cast<GuiModuleEntry>(dlsym(module, kGuiModuleEntry));
+    if (!entry) {
+        std::fprintf(stderr, "zoruna: the window part has no entry: %s\n", dlerror());
+        return 1;
+    }
+    return entry(argc, argv, settingsFile.c_str());
+}
