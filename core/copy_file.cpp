@@ -24,8 +24,9 @@ bool SameVersion(const FileStatus& a, const FileStatus& b) {
            a.device == b.device;
 }
 
-// A file system without permission bits (FAT through FUSE, some network
-// shares) refuses the change in one of these ways; the copy is still whole.
+// A file system without permission bits or owners (FAT through FUSE, some
+// network shares) refuses the change in one of these ways; the copy is still
+// whole.
 bool ModesUnsupported(int error) {
     return error == ENOSYS || error == EPERM || error == ENOTSUP || error == EOPNOTSUPP;
 }
@@ -87,7 +88,7 @@ FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& p
         mode = prepared.destination.mode & 07777;
         // Before the mode: a change of owner clears the set-id bits.
         if (m_fs.MayChangeOwners() &&
-            !m_fs.SetOwner(out, prepared.destination.uid, prepared.destination.gid))
+            !m_fs.SetOwner(out, prepared.destination.uid, prepared.destination.gid) && !ModesUnsupported(errno))
             return SystemFailure(FileCopyResult::WriteFailed);
     }
     if (!m_fs.SetMode(out, mode) && !ModesUnsupported(errno)) return SystemFailure(FileCopyResult::WriteFailed);
@@ -117,13 +118,22 @@ FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
     prepared.temp.Commit();
 
     // A file system that silently drops the time would make the next
-    // comparison take the copy for the newer file and copy it back.
+    // comparison take the copy for the newer file and copy it back. Some
+    // (FAT through FUSE) stamp a renamed file afresh: set the time once more
+    // on the name itself.
+    if (TimeKept(prepared)) return FileCopyResult::Copied;
+    const FileStatus& src = prepared.source;
+    if (!m_fs.SetTimesOf(request.destinationPath, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
+        return SystemFailure(FileCopyResult::TimeNotKept);
+    return TimeKept(prepared) ? FileCopyResult::Copied : FileCopyResult::TimeNotKept;
+}
+
+bool FileCopier::TimeKept(const PreparedCopy& prepared) {
     FileStatus placed;
-    if (!m_fs.GetStatus(request.destinationPath, placed)) return SystemFailure(FileCopyResult::TimeNotKept);
-    if (placed.mtime != prepared.source.mtime &&
-        std::llabs(placed.mtime - prepared.source.mtime) >= m_fs.TimeGranularity(request.destinationDir))
-        return FileCopyResult::TimeNotKept;
-    return FileCopyResult::Copied;
+    if (!m_fs.GetStatus(prepared.request.destinationPath, placed)) return false;
+    const FileTime expected = prepared.source.mtime;
+    return placed.mtime == expected ||
+           std::llabs(placed.mtime - expected) < m_fs.TimeGranularity(prepared.request.destinationDir);
 }
 
 FileCopyResult FileCopier::CheckDestination(const FileCopyRequest& request, FileStatus& seen, bool& exists) {

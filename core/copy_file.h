@@ -107,6 +107,9 @@ private:
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
                                    std::uint64_t& copied);
+    // Whether the destination carries the source's time, within the steps
+    // in which its file system keeps times.
+    bool TimeKept(const PreparedCopy& prepared);
     unsigned CreationMask();
 
     FileSystem& m_fs;

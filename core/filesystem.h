@@ -3,6 +3,7 @@
 // swap in their own to provoke failures that real directories cannot.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -147,6 +148,12 @@ public:
     // modification times: 2 on FAT and exFAT, 1 elsewhere.
     virtual int TimeGranularity(const std::string& /*dir*/) { return 1; }
 
+    // Sets both times of the entry path (a link itself, not its target).
+    virtual bool SetTimesOf(const std::string& /*path*/, FileTime /*atime*/, std::int32_t /*atimeNsec*/,
+                            FileTime /*mtime*/, std::int32_t /*mtimeNsec*/) {
+        errno = ENOSYS;
+        return false;
+    }
     // Gives an open file another owner and group (only root may).
     virtual bool SetOwner(FileHandle /*h*/, unsigned /*uid*/, unsigned /*gid*/) { return true; }
     // Whether this process may give files away to other owners (root).

@@ -235,6 +235,13 @@ public:
         return true;
     }
 
+    bool SetTimesOf(const std::string& path, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                    std::int32_t mtimeNsec) override {
+        const struct timespec times[2] = {{static_cast<time_t>(atime), atimeNsec},
+                                          {static_cast<time_t>(mtime), mtimeNsec}};
+        return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+
     bool SetOwner(FileHandle h, unsigned uid, unsigned gid) override {
         return fchown(Fd(h), static_cast<uid_t>(uid), static_cast<gid_t>(gid)) == 0;
     }

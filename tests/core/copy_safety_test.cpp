@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -122,17 +123,26 @@ INSTANTIATE_TEST_SUITE_P(
 // or rounded, permission bits that cannot be set at all.
 class ForgetfulFileSystem : public ForwardingFileSystem {
 public:
-    enum Quirk { IgnoresTimes, TwoSecondSteps, TwoSecondStepsClaimingOne, NoModes, ModeFailsOtherwise };
+    enum Quirk { IgnoresTimes, TwoSecondSteps, TwoSecondStepsClaimingOne, StampsOnRename, NoModes,
+                 ModeFailsOtherwise };
     ForgetfulFileSystem(Quirk quirk, int modeError) : m_quirk(quirk), m_modeError(modeError) {}
 
     bool SetTimes(FileHandle h, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
                   std::int32_t mtimeNsec) override {
         if (m_quirk == IgnoresTimes) return true;
-        if (m_quirk == TwoSecondSteps || m_quirk == TwoSecondStepsClaimingOne) {
-            mtime -= mtime % 2;
-            mtimeNsec = 0;
-        }
+        Round(mtime, mtimeNsec);
         return m_target.SetTimes(h, atime, atimeNsec, mtime, mtimeNsec);
+    }
+    bool SetTimesOf(const std::string& path, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                    std::int32_t mtimeNsec) override {
+        if (m_quirk == IgnoresTimes) return true;
+        Round(mtime, mtimeNsec);
+        return m_target.SetTimesOf(path, atime, atimeNsec, mtime, mtimeNsec);
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        if (!m_target.Rename(from, to)) return false;
+        if (m_quirk == StampsOnRename) m_target.SetTimesOf(to, 2000000000, 0, 2000000000, 0);
+        return true;
     }
     int TimeGranularity(const std::string&) override { return m_quirk == TwoSecondSteps ? 2 : 1; }
     bool SetMode(FileHandle h, unsigned mode) override {
@@ -142,6 +152,12 @@ public:
     }
 
 private:
+    void Round(FileTime& mtime, std::int32_t& nsec) const {
+        if (m_quirk != TwoSecondSteps && m_quirk != TwoSecondStepsClaimingOne) return;
+        mtime -= mtime % 2;
+        nsec = 0;
+    }
+
     Quirk m_quirk;
     int m_modeError;
 };
@@ -184,6 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
         ForgetfulCase{"TwoSecondSteps", ForgetfulFileSystem::TwoSecondSteps, 0, FileCopyResult::Copied},
         ForgetfulCase{"TwoSecondStepsClaimingOne", ForgetfulFileSystem::TwoSecondStepsClaimingOne, 0,
                       FileCopyResult::TimeNotKept},
+        ForgetfulCase{"StampsOnRename", ForgetfulFileSystem::StampsOnRename, 0, FileCopyResult::Copied},
         ForgetfulCase{"NoModesENOSYS", ForgetfulFileSystem::NoModes, ENOSYS, FileCopyResult::Copied},
         ForgetfulCase{"NoModesEPERM", ForgetfulFileSystem::NoModes, EPERM, FileCopyResult::Copied},
         ForgetfulCase{"NoModesENOTSUP", ForgetfulFileSystem::NoModes, ENOTSUP, FileCopyResult::Copied},
@@ -374,6 +391,65 @@ TEST(CopyOwners, AsRootAReplacedFileKeepsItsOwnerAndGroup) {
     EXPECT_EQ(StatOf(b + "/f").st_uid, 65534u);
     EXPECT_EQ(StatOf(b + "/f").st_gid, 65534u);
     EXPECT_EQ(ModeOf(b + "/f"), 0600u);
+}
+
+// A FAT image mounted through FUSE for the life of the object.
+class FatMount {
+public:
+    explicit FatMount(const TempDir& t) : m_image(t / "fat.img"), m_dir(t.MakeDir("fat")) {
+        const std::string make = "truncate -s 16M '" + m_image + "' && mkfs.vfat '" + m_image + "' >/dev/null";
+        m_mounted = std::system(make.c_str()) == 0 &&
+                    std::system(("fusefat -o rw+ '" + m_image + "' '" + m_dir + "' >/dev/null").c_str()) == 0;
+    }
+    ~FatMount() {
+        if (m_mounted) std::system(("fusermount -u '" + m_dir + "'").c_str());
+    }
+    bool mounted() const { return m_mounted; }
+    const std::string& dir() const { return m_dir; }
+
+private:
+    std::string m_image;
+    std::string m_dir;
+    bool m_mounted = false;
+};
+
+TEST(CopyOnFat, TimesStickAndTheMissingModesAndOwnersDoNotFail) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a FAT image through FUSE needs root";
+    if (access("/dev/fuse", R_OK | W_OK) != 0) GTEST_SKIP() << "no /dev/fuse";
+    if (std::system("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0)
+        GTEST_SKIP() << "fusefat or mkfs.vfat is not installed";
+    TempDir t;
+    const FatMount fat(t);
+    if (!fat.mounted()) GTEST_SKIP() << "fusefat could not mount an image here";
+    const std::string a = t.MakeDir("A"), b = fat.dir();
+    constexpr FileTime kEven = 1600000000;
+    WriteFile(a + "/replaced", "new", kEven);
+    WriteFile(b + "/replaced", "old");
+    // Both times: this file system ignores the modification time alone.
+    const struct timespec old[2] = {{kOld, 0}, {kOld, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (b + "/replaced").c_str(), old, 0), 0);
+    WriteFile(a + "/fresh", "fresh", kEven);
+    WriteFile(a + "/odd", "odd", kEven + 1);
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, "replaced", kEven, kOld, "replaced");
+    tables.AddEntry(0, "fresh", kEven, 0);
+    tables.AddEntry(0, "odd", kEven + 1, 0);
+
+    RecordingObserver obs;
+    tables.CopyAll(RealFileSystem(), obs);
+
+    // An odd second is kept only where the file system says that it keeps
+    // times in 2-second steps; else the copy must report it.
+    const bool twoSeconds = RealFileSystem().TimeGranularity(b) >= 2;
+    EXPECT_EQ(obs.events.size(), 6u);
+    EXPECT_EQ(obs.reasons, twoSeconds ? std::vector<FileCopyResult>{}
+                                      : std::vector<FileCopyResult>{FileCopyResult::TimeNotKept});
+    EXPECT_EQ(ReadFile(b + "/replaced"), "new");
+    EXPECT_EQ(ModTime(b + "/replaced"), kEven);
+    EXPECT_EQ(ModTime(b + "/fresh"), kEven);
+    EXPECT_LE(std::llabs(ModTime(b + "/odd") - (kEven + 1)), 1);
+    EXPECT_EQ(TempLeftovers(b), "");
 }
 
 }  // namespace

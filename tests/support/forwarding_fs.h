@@ -34,6 +34,10 @@ public:
         return m_target.GetLinkStatus(path, st);
     }
     int TimeGranularity(const std::string& dir) override { return m_target.TimeGranularity(dir); }
+    bool SetTimesOf(const std::string& path, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                    std::int32_t mtimeNsec) override {
+        return m_target.SetTimesOf(path, atime, atimeNsec, mtime, mtimeNsec);
+    }
     bool SetOwner(FileHandle h, unsigned uid, unsigned gid) override { return m_target.SetOwner(h, uid, gid); }
     bool MayChangeOwners() override { return m_target.MayChangeOwners(); }
     unsigned CreationMask() override { return m_target.CreationMask(); }
