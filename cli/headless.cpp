@@ -32,7 +32,8 @@ void PrintUsage(const SettingsStore& store, std::FILE* out) {
         "Fields are separated by tabs; control bytes are printed as \\xHH and a backslash as \\\\.\n"
         "--report exits with 0 when nothing differs, 1 when something does, 2 when a directory cannot be listed.\n"
         "--pairs, --report and --sync exit with 2 when the settings file is missing, not a regular file or\n"
-        "unreadable, and with 3 when it registers no complete pair; stderr names the file and the reason.\n",
+        "unreadable, and with 3 when it registers no complete pair; stderr names the file and the reason.\n"
+        "--sync stopped by SIGINT or SIGTERM abandons the file in progress and exits with 130 or 143.\n",
         out);
     std::fprintf(out, "Settings are read (never written) from %s%s.\n", EscapeField(settings).c_str(),
                  inCurrentFolder ? " in the current folder" : "");
