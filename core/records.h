@@ -26,6 +26,9 @@ struct DirPair {
     char dirA[MAX_PATH];
     char dirB[MAX_PATH];
     char masks[MAX_MASKS][MASK_LEN];  // list ends at the first empty slot
+    // Compare the whole trees below dirA and dirB, not only the files
+    // directly inside them.
+    bool subdirs;
 };
 
 struct DirPairTable {
