@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -48,47 +49,86 @@ std::vector<std::string> UpperMasks(const DirPair& pair) {
     return masks;
 }
 
-// One directory of a pair as the comparison needs it: its files with their
-// times, and the ones that take part (views into the listing's buffer).
-struct Side {
-    std::string dir;
+// Whether name ends in one of the (upper-cased) masks.
+bool Masked(std::string_view name, const std::vector<std::string>& masks) {
+    return std::any_of(masks.begin(), masks.end(), [&](const std::string& m) { return EndsWithUpper(name, m); });
+}
+
+// One directory of a side as the comparison needs it: its files with their
+// times and its subdirectories, the ones that take part as views into the
+// listings' buffers.
+struct Level {
+    std::string path;
     int error = 0;  // errno of a listing that failed
-    int granularity = 1;
-    FileListing listing;
-    std::vector<std::string_view> names;  // kept names, listing order
-    std::vector<FileTime> times;          // their times
+    FileListing files;
+    FileListing subdirs;
+    std::vector<std::string_view> names;     // kept files, listing order
+    std::vector<FileTime> times;             // their times
+    std::vector<std::string_view> dirNames;  // kept subdirectories, listing order
+    std::vector<std::size_t> children;       // their levels in the side's tree
 
     // Lists the directory and keeps what takes part: leftover temporary
     // files of the copy and names that end in one of the masks are dropped.
-    void Load(FileSystem& fs, const std::vector<std::string>& masks) {
+    void Load(FileSystem& fs, const std::vector<std::string>& masks, bool withSubdirs) {
         errno = 0;
-        if (!fs.ListFilesWithTimes(dir, listing)) {
+        const bool listed = withSubdirs ? fs.ListFilesAndSubdirs(path, files, subdirs)
+                                        : fs.ListFilesWithTimes(path, files);
+        if (!listed) {
             error = errno != 0 ? errno : EIO;
             return;
         }
-        granularity = fs.TimeGranularity(dir);
-        names.reserve(listing.size());
-        times.reserve(listing.size());
-        for (std::size_t i = 0; i < listing.size(); ++i) {
-            const std::string_view name = listing.Name(i);
+        names.reserve(files.size());
+        times.reserve(files.size());
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const std::string_view name = files.Name(i);
             // Temporary files of the copy never take part; one whose copy was
             // killed is removed, since nobody else ever would.
             if (IsCopyTempName(name)) {
-                RemoveDeadCopyTemp(fs, dir, name);
+                RemoveDeadCopyTemp(fs, path, name);
                 continue;
             }
-            if (std::any_of(masks.begin(), masks.end(), [&](const std::string& m) { return EndsWithUpper(name, m); }))
-                continue;
+            if (Masked(name, masks)) continue;
             names.push_back(name);
-            times.push_back(listing.Time(i));
+            times.push_back(files.Time(i));
+        }
+        // A masked directory leaves out everything below it.
+        for (std::size_t i = 0; i < subdirs.size(); ++i)
+            if (!Masked(subdirs.Name(i), masks)) dirNames.push_back(subdirs.Name(i));
+    }
+};
+
+// One directory of a pair, and with the pair's subfolder option the whole
+// tree below it. Levels live in a deque: the views of a level point into
+// its listings, which must not move.
+struct Side {
+    std::string dir;
+    bool tree = false;
+    int granularity = 1;
+    std::deque<Level> levels;  // levels[0] is dir itself
+
+    int error() const { return levels.empty() ? 0 : levels.front().error; }
+
+    // Lists dir and, for a tree, every subdirectory below it, breadth first.
+    // A subdirectory that cannot be listed keeps its error for the
+    // comparison to report; the rest is still listed.
+    void Load(FileSystem& fs, const std::vector<std::string>& masks) {
+        levels.emplace_back().path = dir;
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            Level& level = levels[i];  // deque: stays valid while levels grow
+            level.Load(fs, masks, tree);
+            if (i == 0) {
+                if (level.error != 0) return;
+                granularity = fs.TimeGranularity(dir);
+            }
+            level.children.reserve(level.dirNames.size());
+            for (const std::string_view name : level.dirNames) {
+                level.children.push_back(levels.size());
+                levels.emplace_back().path = JoinPath(level.path, name);
+            }
         }
     }
 
-    void Release() {
-        FileListing().Swap(listing);
-        std::vector<std::string_view>().swap(names);
-        std::vector<FileTime>().swap(times);
-    }
+    void Release() { std::deque<Level>().swap(levels); }
 };
 
 struct PairSides {
@@ -159,39 +199,157 @@ private:
     std::vector<std::jthread> m_threads;  // last: joined before the rest goes
 };
 
+// A relative path: rel, a '/' unless rel is empty, and name. The separator
+// is '/' on every platform, so that a report reads the same everywhere.
+std::string RelativePath(std::string_view rel, std::string_view name) {
+    std::string path;
+    path.reserve(rel.size() + 1 + name.size());
+    path.append(rel);
+    if (!rel.empty()) path.push_back('/');
+    path.append(name);
+    return path;
+}
+
+// The longest relative path an entry can hold.
+constexpr std::size_t kMaxEntryPath = DIFF_NAME_LEN - 1;
+
+// Whether the levels below (and including) `level` hold any file that takes
+// part.
+bool HasFiles(const Side& side, std::size_t level) {
+    std::vector<std::size_t> pending{level};
+    while (!pending.empty()) {
+        const Level& l = side.levels[pending.back()];
+        pending.pop_back();
+        if (!l.names.empty()) return true;
+        pending.insert(pending.end(), l.children.begin(), l.children.end());
+    }
+    return false;
+}
+
+constexpr std::size_t kNoLevel = SIZE_MAX;
+
 class Comparison {
 public:
-    Comparison(DiffTable& diffs, CompareSummary& summary) : m_diffs(diffs), m_summary(summary) {}
+    Comparison(DiffTable& diffs, CompareSummary& summary, const ListingFailureHandler& onFailure)
+        : m_diffs(diffs), m_summary(summary), m_onFailure(onFailure) {}
 
+    // Both sides are listed. Entries are named by their paths relative to
+    // the pair's directories; at the top level that is the plain name.
     void ComparePair(int p, const Side& a, const Side& b) {
-        const int granularity = std::max(a.granularity, b.granularity);
-        const std::vector<std::uint32_t> partner = MatchNames(a.names, b.names);
-        std::vector<bool> matchedB(b.names.size(), false);
-        for (std::size_t i = 0; i < a.names.size(); ++i) {
-            const std::uint32_t j = partner[i];
-            if (j == kNoPartner) {
-                Append(p, a.names[i], "", true, a.times[i], false, 0);
-                continue;
-            }
-            matchedB[j] = true;
-            if (!SameModTime(a.times[i], b.times[j], granularity))
-                Append(p, a.names[i], b.names[j], true, a.times[i], true, b.times[j]);
-        }
-        for (std::size_t j = 0; j < b.names.size(); ++j)
-            if (!matchedB[j]) Append(p, b.names[j], "", false, 0, true, b.times[j]);
+        m_pair = p;
+        m_a = &a;
+        m_b = &b;
+        m_granularity = std::max(a.granularity, b.granularity);
+        CompareLevel(0, 0, "", "");
     }
 
 private:
+    // One directory level: its files, A's in listing order and then those
+    // only in B, and then each subdirectory in the same order, depth first.
+    // la or lb is kNoLevel where only the other side has the directory;
+    // relA and relB spell its path as each side does (as the other side does
+    // where a side lacks it), so that a copy lands in the directory that is
+    // there.
+    void CompareLevel(std::size_t la, std::size_t lb, const std::string& relA, const std::string& relB) {
+        const Level* a = la == kNoLevel ? nullptr : &m_a->levels[la];
+        const Level* b = lb == kNoLevel ? nullptr : &m_b->levels[lb];
+        if (a && a->error != 0) return Fail(PairSide::A, relA, relB, a->error);
+        if (b && b->error != 0) return Fail(PairSide::B, relA, relB, b->error);
+        if (!Fits(a, b, relA, relB)) {
+            // Nothing below can be named in a row; say so unless there is
+            // nothing to name.
+            const bool filesA = a && HasFiles(*m_a, la), filesB = b && HasFiles(*m_b, lb);
+            if (filesA || filesB) Fail(filesA ? PairSide::A : PairSide::B, relA, relB, ENAMETOOLONG);
+            return;
+        }
+        CompareFiles(a, b, relA, relB);
+
+        static const std::vector<std::string_view> kNone;
+        const auto& dirsA = a ? a->dirNames : kNone;
+        const auto& dirsB = b ? b->dirNames : kNone;
+        const std::vector<std::uint32_t> partner =
+            a && b ? MatchNames(dirsA, dirsB) : std::vector<std::uint32_t>(dirsA.size(), kNoPartner);
+        std::vector<bool> matchedB(dirsB.size(), false);
+        for (std::size_t i = 0; i < dirsA.size(); ++i) {
+            const std::uint32_t j = partner[i];
+            if (j != kNoPartner) matchedB[j] = true;
+            const std::string_view nameB = j == kNoPartner ? dirsA[i] : dirsB[j];
+            CompareLevel(a->children[i], j == kNoPartner ? kNoLevel : b->children[j], RelativePath(relA, dirsA[i]),
+                         RelativePath(relB, nameB));
+        }
+        for (std::size_t j = 0; j < dirsB.size(); ++j)
+            if (!matchedB[j])
+                CompareLevel(kNoLevel, b->children[j], RelativePath(relA, dirsB[j]), RelativePath(relB, dirsB[j]));
+    }
+
+    void CompareFiles(const Level* a, const Level* b, const std::string& relA, const std::string& relB) {
+        static const std::vector<std::string_view> kNone;
+        const auto& namesA = a ? a->names : kNone;
+        const auto& namesB = b ? b->names : kNone;
+        const std::vector<std::uint32_t> partner =
+            a && b ? MatchNames(namesA, namesB) : std::vector<std::uint32_t>(namesA.size(), kNoPartner);
+        std::vector<bool> matchedB(namesB.size(), false);
+        for (std::size_t i = 0; i < namesA.size(); ++i) {
+            const std::uint32_t j = partner[i];
+            if (j == kNoPartner) {
+                Append(relA, namesA[i], relB, namesA[i], false, a->times[i], 0);
+                continue;
+            }
+            matchedB[j] = true;
+            if (!SameModTime(a->times[i], b->times[j], m_granularity))
+                Append(relA, namesA[i], relB, namesB[j], true, a->times[i], b->times[j]);
+        }
+        for (std::size_t j = 0; j < namesB.size(); ++j)
+            if (!matchedB[j]) AppendOnlyB(relA, relB, namesB[j], b->times[j]);
+    }
+
+    // Whether the path of every file of this level fits an entry, as either
+    // side spells it.
+    static bool Fits(const Level* a, const Level* b, const std::string& relA, const std::string& relB) {
+        const std::size_t rel = std::max(relA.size(), relB.size()) + (relA.empty() ? 0 : 1);
+        if (rel >= kMaxEntryPath) return false;
+        for (const Level* l : {a, b}) {
+            if (!l) continue;
+            for (const std::string_view name : l->names)
+                if (name.size() > kMaxEntryPath - rel) return false;
+        }
+        return true;
+    }
+
+    void Fail(PairSide side, const std::string& relA, const std::string& relB, int error) {
+        if (!m_onFailure) return;
+        std::string pathA = relA.empty() ? m_a->dir : JoinPath(m_a->dir, relA);
+        std::string pathB = relB.empty() ? m_b->dir : JoinPath(m_b->dir, relB);
+        if (side == PairSide::A) m_onFailure({m_pair, side, std::move(pathA), std::move(pathB), error});
+        else m_onFailure({m_pair, side, std::move(pathB), std::move(pathA), error});
+    }
+
+    // A file in A (inB: with its partner nameB in B).
+    void Append(const std::string& relA, std::string_view nameA, const std::string& relB, std::string_view nameB,
+                bool inB, FileTime timeA, FileTime timeB) {
+        const std::string pathA = RelativePath(relA, nameA);
+        const std::string pathB = RelativePath(relB, nameB);
+        // B's spelling is kept where the file is in B, as at the top level,
+        // and wherever it differs: the copy writes to that path in B.
+        Store(pathA, inB || pathB != pathA ? std::string_view(pathB) : std::string_view(), true, timeA, inB, timeB);
+    }
+
+    // A file only in B, named by A's spelling of its directory.
+    void AppendOnlyB(const std::string& relA, const std::string& relB, std::string_view name, FileTime timeB) {
+        const std::string pathA = RelativePath(relA, name);
+        const std::string pathB = RelativePath(relB, name);
+        Store(pathA, pathB != pathA ? std::string_view(pathB) : std::string_view(), false, 0, true, timeB);
+    }
+
     // Stores the entry, or counts it for the pair once the table is full: the
     // rest is still compared so that the user can be told how much is missing.
-    void Append(int p, std::string_view name, std::string_view nameB, bool inA, FileTime timeA, bool inB,
-                FileTime timeB) {
+    void Store(std::string_view name, std::string_view nameB, bool inA, FileTime timeA, bool inB, FileTime timeB) {
         if (m_diffs.count >= MAX_DIFFS) {
-            ++m_summary.omitted[p];
+            ++m_summary.omitted[m_pair];
             return;
         }
         DiffEntry& e = m_diffs.entries[m_diffs.count];
-        e.pairIndex = static_cast<std::uint8_t>(p);
+        e.pairIndex = static_cast<std::uint8_t>(m_pair);
         CopyText(e.name, sizeof e.name, name);
         CopyText(e.nameB, sizeof e.nameB, nameB);
         e.timeA = timeA;
@@ -203,6 +361,11 @@ private:
 
     DiffTable& m_diffs;
     CompareSummary& m_summary;
+    const ListingFailureHandler& m_onFailure;
+    int m_pair = 0;
+    const Side* m_a = nullptr;
+    const Side* m_b = nullptr;
+    int m_granularity = 1;
 };
 
 }  // namespace
@@ -216,6 +379,7 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
     for (int p = 0; p < count; ++p) {
         sides[p].a.dir = FieldText(pairs.pairs[p].dirA);
         sides[p].b.dir = FieldText(pairs.pairs[p].dirB);
+        sides[p].a.tree = sides[p].b.tree = pairs.pairs[p].subdirs;
         sides[p].masks = UpperMasks(pairs.pairs[p]);
     }
     if (workers <= 0) workers = DefaultCompareWorkers();
@@ -224,7 +388,7 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
     std::unique_ptr<SideLoader> loader;
     if (workers > 1 && count > 0) loader = std::make_unique<SideLoader>(fs, sides, workers);
 
-    Comparison comparison(diffs, summary);
+    Comparison comparison(diffs, summary, onListingFailure);
     for (int p = 0; p < count; ++p) {
         PairSides& s = sides[p];
         // Failures are reported here, on the calling thread, in pair order; a
@@ -232,14 +396,14 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
         // compared: a directory that cannot be read is reported, and what does
         // not fit is counted.
         if (loader) loader->Wait(2 * static_cast<std::size_t>(p)); else s.a.Load(fs, s.masks);
-        if (s.a.error != 0) {
-            if (onListingFailure) onListingFailure({p, PairSide::A, s.a.dir, s.b.dir, s.a.error});
+        if (s.a.error() != 0) {
+            if (onListingFailure) onListingFailure({p, PairSide::A, s.a.dir, s.b.dir, s.a.error()});
             s.a.Release();
             continue;
         }
         if (loader) loader->Wait(2 * static_cast<std::size_t>(p) + 1); else s.b.Load(fs, s.masks);
-        if (s.b.error != 0) {
-            if (onListingFailure) onListingFailure({p, PairSide::B, s.b.dir, s.a.dir, s.b.error});
+        if (s.b.error() != 0) {
+            if (onListingFailure) onListingFailure({p, PairSide::B, s.b.dir, s.a.dir, s.b.error()});
         } else {
             comparison.ComparePair(p, s.a, s.b);
         }

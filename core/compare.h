@@ -11,7 +11,11 @@
 
 enum class PairSide : std::uint8_t { A, B };
 
-// A directory of a pair that could not be listed; that pair is not compared.
+// A directory of a pair that could not be listed. When it is a pair's own
+// directory, that pair is not compared; when it is a subdirectory (a pair
+// that compares whole trees), only the tree below it is left out. A
+// subdirectory whose files' paths would not fit an entry is reported with
+// ENAMETOOLONG.
 struct ListingFailure {
     int pairIndex = 0;
     PairSide failedSide = PairSide::A;
@@ -44,10 +48,16 @@ struct CompareSummary {
 // cores and a few more for slow mounts.
 int DefaultCompareWorkers();
 
-// Compares every registered pair and replaces diffs with the result. The
-// directories are listed by up to `workers` threads (0: DefaultCompareWorkers(),
-// 1: all on the calling thread); the entries, their order and the failures
-// reported are the same for any number. onListingFailure is called on the
-// calling thread, in pair order.
+// Compares every registered pair and replaces diffs with the result. A pair
+// with subdirs compares the trees below its directories: an entry is then
+// named by its path relative to the pair's directory, components joined by
+// '/'; matching and masks work on each directory level as at the top (a
+// masked directory leaves out its tree); links to directories are not
+// followed. Entries come directory by directory, depth first, each
+// directory's files before its subdirectories. The directories are listed
+// by up to `workers` threads (0: DefaultCompareWorkers(), 1: all on the
+// calling thread); the entries, their order and the failures reported are
+// the same for any number. onListingFailure is called on the calling
+// thread, in pair order and within a pair in the order of the entries.
 CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
                           const ListingFailureHandler& onListingFailure, int workers = 0);

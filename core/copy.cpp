@@ -1,17 +1,29 @@
 #include "core/copy.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 #include <vector>
 
+#include "core/copy_dirs.h"
+
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
-    const char* nameA = entry.name;
-    const char* nameB = NameInB(entry);
-    if (CopiesAToB(entry))
-        return {pair.dirA, pair.dirB, JoinPath(pair.dirA, nameA), JoinPath(pair.dirB, nameB), entry.inB,
-                entry.timeB};
-    return {pair.dirB, pair.dirA, JoinPath(pair.dirB, nameB), JoinPath(pair.dirA, nameA), entry.inA,
-            entry.timeA};
+    const std::string_view nameA = FieldText(entry.name);
+    const std::string_view nameB = NameInB(entry);
+    CopyPlan plan{};
+    const bool aToB = CopiesAToB(entry);
+    plan.fromDir = aToB ? pair.dirA : pair.dirB;
+    plan.toDir = aToB ? pair.dirB : pair.dirA;
+    plan.sourceName = aToB ? nameA : nameB;
+    plan.destinationName = aToB ? nameB : nameA;
+    plan.sourcePath = JoinPath(plan.fromDir, plan.sourceName);
+    plan.destinationPath = JoinPath(plan.toDir, plan.destinationName);
+    const std::size_t slash = plan.destinationName.rfind('/');
+    plan.destinationDir =
+        slash == std::string_view::npos ? std::string(plan.toDir) : JoinPath(plan.toDir, plan.destinationName.substr(0, slash));
+    plan.destinationExisted = aToB ? entry.inB : entry.inA;
+    plan.comparedDestinationTime = aToB ? entry.timeB : entry.timeA;
+    return plan;
 }
 
 namespace {
@@ -51,8 +63,15 @@ public:
                  std::uint64_t total, std::uint64_t& done) {
         const CopyPlan plan = PlanCopy(pair, entry);
         m_observer.OnFileStart(row, entry, plan.fromDir, plan.toDir);
-        const FileCopyRequest request{plan.sourcePath, plan.toDir, plan.destinationPath, plan.destinationExisted,
-                                      plan.comparedDestinationTime};
+        if (const int error = MakeDirectories(plan)) {
+            done += plannedSize;
+            m_observer.OnProgress(done, total);
+            Fail(row, entry, error == EEXIST ? FileCopyResult::DestinationProtected : FileCopyResult::WriteFailed,
+                 error);
+            return true;
+        }
+        const FileCopyRequest request{plan.sourcePath, plan.destinationDir, plan.destinationPath,
+                                      plan.destinationExisted, plan.comparedDestinationTime};
         Pending pending{row, &entry, {}};
         // The bar never passes the total: a source that grew since the
         // sizes were taken counts with its planned size.
@@ -111,9 +130,12 @@ public:
             p.result = result;
             p.error = error;
         }
-        // The new names reach the disk before the run reports them done.
-        if (m_options.durability != Durability::None)
+        // The new names, and the directories made for them, reach the disk
+        // before the run reports them done.
+        if (m_options.durability != Durability::None) {
+            renamedIn.merge(m_dirs.TakeNewEntries());
             for (const std::string& dir : renamedIn) m_fs.SyncDirectory(dir);
+        }
         std::vector<Pending> batch = std::move(m_batch);
         m_batch.clear();
         m_batchBytes = 0;
@@ -127,9 +149,26 @@ public:
         }
     }
 
+    // Puts the last batch in place and gives the directories made their
+    // source's bits and times.
+    void End() {
+        Finish();
+        m_dirs.Finish();
+    }
+
     CopyRunSummary& summary() { return m_summary; }
 
 private:
+    // The destination's subfolders of a file in a tree, created where they
+    // are missing. Returns 0 or the errno of the failure.
+    int MakeDirectories(const CopyPlan& plan) {
+        const std::size_t to = plan.destinationName.rfind('/');
+        if (to == std::string_view::npos) return 0;
+        const std::size_t from = plan.sourceName.rfind('/');
+        return m_dirs.Ensure(plan.fromDir, plan.sourceName.substr(0, from == std::string_view::npos ? 0 : from),
+                             plan.toDir, plan.destinationName.substr(0, to));
+    }
+
     struct Pending {
         int row;
         const DiffEntry* entry;
@@ -142,6 +181,7 @@ private:
     CopyObserver& m_observer;
     const CopyOptions& m_options;
     FileCopier m_copier;
+    DirectoryMaker m_dirs{m_fs};
     std::vector<Pending> m_batch;
     std::uint64_t m_batchBytes = 0;
     CopyRunSummary m_summary;
@@ -183,7 +223,7 @@ CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& dif
             break;
         }
     }
-    run.Finish();
+    run.End();
     summary.selected = selected;
     return summary;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/copy_file.h"
 #include "core/filesystem.h"
@@ -15,8 +16,13 @@
 struct CopyPlan {
     const char* fromDir;  // the source directory of the pair
     const char* toDir;    // the destination directory of the pair
+    // The file's path relative to each, as that side spells it; a pair that
+    // compares whole trees has '/' between the components.
+    std::string_view sourceName;
+    std::string_view destinationName;
     std::string sourcePath;
     std::string destinationPath;
+    std::string destinationDir;  // the directory the file lands in
     // Whether the comparison saw the file at the destination, and its time
     // there when it did.
     bool destinationExisted;
@@ -25,6 +31,7 @@ struct CopyPlan {
 
 // A to B when timeB < timeA, otherwise B to A. In B the file is named by
 // NameInB, so that where names differ only in case B's own file is replaced.
+// The views of the plan point into entry.
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry);
 
 // What the copy reports while it runs, all on the calling thread. Every call
@@ -80,7 +87,8 @@ struct CopyRunSummary {
 // diffs.entries[r]) in row order and stops once every selected file has been
 // dealt with. A failure is reported at once and the run goes on with the next
 // row; a file copied in full is reported when its batch is in place, so a
-// failure can be heard before the success of an earlier row. An entry whose
+// failure can be heard before the success of an earlier row. A file whose
+// subfolder is missing at the destination gets it created first. An entry whose
 // pair slot is no longer registered fails without touching anything. Nothing
 // of a file that fails is changed, and no file is ever deleted or moved.
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,

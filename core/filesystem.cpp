@@ -35,3 +35,24 @@ bool FileSystem::ListFilesWithTimes(const std::string& dir, FileListing& out) {
     }
     return true;
 }
+
+bool FileSystem::ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) {
+    files.Clear();
+    subdirs.Clear();
+    std::vector<DirEntry> entries;
+    if (!ListDirectory(dir, entries)) return false;
+    std::string path = JoinPath(dir, "");
+    const std::size_t dirLength = path.size();
+    for (const DirEntry& e : entries) {
+        if (!e.isFile && !e.isDirectory) continue;
+        path.resize(dirLength);
+        path.append(e.name);
+        FileStatus st;
+        if (e.isFile) {
+            files.Add(e.name, GetStatus(path, st) ? st.mtime : 0);
+        } else if (GetLinkStatus(path, st) && st.isDirectory && !st.isLink) {
+            subdirs.Add(e.name, 0);
+        }
+    }
+    return true;
+}

@@ -109,6 +109,12 @@ public:
     // ListDirectory and GetStatus are.
     virtual bool ListFilesWithTimes(const std::string& dir, FileListing& out);
 
+    // As ListFilesWithTimes, and the subdirectories of dir in subdirs (their
+    // times 0). A link to a directory is neither: a walk down the tree must
+    // not follow it out of the tree or round in a loop. This version works
+    // through ListDirectory, GetStatus and GetLinkStatus.
+    virtual bool ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs);
+
     // Status of path, links followed. False when it does not exist or cannot
     // be queried.
     virtual bool GetStatus(const std::string& path, FileStatus& st) = 0;
@@ -169,6 +175,18 @@ public:
     virtual bool SyncDirectory(const std::string& /*dir*/) { return true; }
     // Lets the disk start writing what is written to h so far, without waiting.
     virtual void StartWriteback(FileHandle /*h*/) {}
+
+    // Creates the directory path with the permission bits mode (the process
+    // umask applies). Fails when anything exists at path.
+    virtual bool CreateDirectory(const std::string& /*path*/, unsigned /*mode*/) {
+        errno = ENOSYS;
+        return false;
+    }
+    // Sets the permission bits of the entry path (links followed).
+    virtual bool SetModeOf(const std::string& /*path*/, unsigned /*mode*/) {
+        errno = ENOSYS;
+        return false;
+    }
 };
 
 FileSystem& RealFileSystem();

@@ -141,6 +141,42 @@ public:
         return false;
     }
 
+    bool ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) override {
+        files.Clear();
+        subdirs.Clear();
+        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
+            if (e.d_type == DT_DIR) {
+                subdirs.Add(e.d_name, 0);
+                return;
+            }
+            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
+            // Without d_type the entry itself is asked first: a directory is
+            // walked only when it is not a link to one.
+            struct stat s;
+            if (e.d_type == DT_UNKNOWN && fstatat(dfd, e.d_name, &s, AT_SYMLINK_NOFOLLOW) == 0) {
+                if (S_ISDIR(s.st_mode)) {
+                    subdirs.Add(e.d_name, 0);
+                    return;
+                }
+                if (S_ISREG(s.st_mode)) {
+                    files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+                    return;
+                }
+                if (!S_ISLNK(s.st_mode)) return;
+            }
+            if (fstatat(dfd, e.d_name, &s, 0) == 0) {
+                if (S_ISREG(s.st_mode)) files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+            } else if (e.d_type == DT_REG) {
+                files.Add(e.d_name, 0);  // listed, but its status is out of reach
+            }
+        });
+        if (error == 0) return true;
+        files.Clear();
+        subdirs.Clear();
+        errno = error;
+        return false;
+    }
+
     bool GetStatus(const std::string& path, FileStatus& st) override {
         struct stat s;
         if (stat(path.c_str(), &s) != 0) return false;
@@ -281,6 +317,14 @@ public:
 #else
         (void)h;
 #endif
+    }
+
+    bool CreateDirectory(const std::string& path, unsigned mode) override {
+        return mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0;
+    }
+
+    bool SetModeOf(const std::string& path, unsigned mode) override {
+        return chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;
     }
 
 private:

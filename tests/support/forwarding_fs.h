@@ -45,6 +45,10 @@ public:
     bool SyncFileSystem(const std::string& dir) override { return m_target.SyncFileSystem(dir); }
     bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
     void StartWriteback(FileHandle h) override { m_target.StartWriteback(h); }
+    bool CreateDirectory(const std::string& path, unsigned mode) override {
+        return m_target.CreateDirectory(path, mode);
+    }
+    bool SetModeOf(const std::string& path, unsigned mode) override { return m_target.SetModeOf(path, mode); }
 
 protected:
     FileSystem& m_target;
