@@ -53,8 +53,8 @@ void Touch(const std::string& path, FileTime mtime) {
 }
 
 // Ten pairs over a few thousand files: names only in A, only in B, in both
-// with equal and with other times, in other case, masked; and pairs whose A
-// or B is missing or is a file.
+// with equal and with other times, in other case, masked; pairs that compare
+// trees; and pairs whose A or B is missing or is a file.
 TEST(CompareConcurrent, SameEntriesAndFailuresAsOneThread) {
     TempDir t;
     std::mt19937 rng(2026);
@@ -67,9 +67,27 @@ TEST(CompareConcurrent, SameEntriesAndFailuresAsOneThread) {
         std::strcpy(pair.dirA, a.c_str());
         std::strcpy(pair.dirB, b.c_str());
         std::strcpy(pair.masks[0], ".bak");
+        // Every third pair compares trees: its files lie in folders of two
+        // levels, some of them on one side only.
+        pair.subdirs = p % 3 == 1;
         for (int i = 0; i < 400; ++i) {
-            const std::string name = "f" + std::to_string(i) + (i % 50 == 0 ? ".BAK" : ".txt");
+            std::string folder;
+            if (pair.subdirs) {
+                folder = "s" + std::to_string(i % 6) + "/";
+                mkdir((a + "/" + folder).c_str(), 0755);
+                folder += "t" + std::to_string(i % 4) + "/";
+                mkdir((a + "/" + folder).c_str(), 0755);
+            }
+            const std::string name = folder + "f" + std::to_string(i) + (i % 50 == 0 ? ".BAK" : ".txt");
             const FileTime time = 1600000000 + static_cast<FileTime>(rng() % 4);
+            if (pair.subdirs && i % 6 == 5) {  // a folder that B lacks
+                Touch(a + "/" + name, time);
+                continue;
+            }
+            if (pair.subdirs) {
+                mkdir((b + "/" + folder.substr(0, 3)).c_str(), 0755);
+                mkdir((b + "/" + folder).c_str(), 0755);
+            }
             switch (rng() % 5) {
                 case 0: Touch(a + "/" + name, time); break;
                 case 1: Touch(b + "/" + name, time); break;
@@ -83,7 +101,7 @@ TEST(CompareConcurrent, SameEntriesAndFailuresAsOneThread) {
                     break;
                 default:
                     Touch(a + "/" + name, time);
-                    Touch(b + "/F" + name.substr(1), time + 2);
+                    Touch(b + "/" + folder + "F" + name.substr(folder.size() + 1), time + 2);
                     break;
             }
         }
@@ -94,9 +112,14 @@ TEST(CompareConcurrent, SameEntriesAndFailuresAsOneThread) {
     std::strcpy(table.pairs[7].dirA, (t / "plain").c_str());
     std::strcpy(table.pairs[8].dirB, (t / "plain").c_str());
 
+    // A folder of a tree whose paths are too long for a row is reported.
+    const std::string tooDeep = std::string(table.pairs[4].dirA) + "/" + std::string(200, 'x');
+    mkdir(tooDeep.c_str(), 0755);
+    Touch(tooDeep + "/" + std::string(100, 'y'), 1);
+
     const Outcome one = CompareWith(table, 1);
     ASSERT_GT(one.entries.size(), 1500u);
-    ASSERT_EQ(one.failures.size(), 4u);
+    ASSERT_EQ(one.failures.size(), 5u);
     for (const int workers : {2, 4, 12}) {
         const Outcome many = CompareWith(table, workers);
         EXPECT_EQ(many.entries, one.entries) << workers << " workers";
