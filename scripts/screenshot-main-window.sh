@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/main-window.png: Zoruna started with -d on two directory pairs
-# that differ (Japanese file names included), on a virtual display with a
+# that differ (Japanese file names included; the first compares subfolders), on a virtual display with a
 # window manager so that the title bar shows, grown beyond its least size,
 # with a row clicked (the status line) and the mouse resting on another (its
 # tooltip), cropped to the window.
@@ -25,21 +25,23 @@ cleanup() {
 trap cleanup EXIT
 
 # Two pairs: every kind of row, with fixed dates so the picture is stable.
-mkdir -p "$work/仕事/A" "$work/仕事/B" "$work/写真/A" "$work/写真/B"
+# The first compares its subfolders too, so its rows show relative paths.
+mkdir -p "$work/仕事/A/資料/2024" "$work/仕事/B/資料/2024" "$work/仕事/A/src" "$work/仕事/B/src" \
+  "$work/仕事/B/設計" "$work/写真/A" "$work/写真/B"
 stamp() { touch -d "$1" "$2"; }
-stamp '2024-03-05 10:15:00' "$work/仕事/A/報告書.txt"
-stamp '2024-03-04 09:00:00' "$work/仕事/B/報告書.txt"
+stamp '2024-03-05 10:15:00' "$work/仕事/A/資料/2024/報告書.txt"
+stamp '2024-03-04 09:00:00' "$work/仕事/B/資料/2024/報告書.txt"
 stamp '2023-12-24 18:30:05' "$work/仕事/A/readme.md"
-stamp '2024-01-10 08:00:00' "$work/仕事/A/main.cpp"
-stamp '2024-02-11 12:34:56' "$work/仕事/B/main.cpp"
-stamp '2024-02-01 07:07:07' "$work/仕事/B/設計メモ.doc"
+stamp '2024-01-10 08:00:00' "$work/仕事/A/src/main.cpp"
+stamp '2024-02-11 12:34:56' "$work/仕事/B/src/main.cpp"
+stamp '2024-02-01 07:07:07' "$work/仕事/B/設計/設計メモ.doc"
 stamp '2024-04-01 00:00:01' "$work/写真/A/旅行_001.jpg"
 stamp '2024-04-02 11:11:11' "$work/写真/B/旅行_002.jpg"
 stamp '2022-06-15 16:45:00' "$work/写真/A/notes.txt"
 stamp '2022-06-16 16:45:00' "$work/写真/B/notes.txt"
 {
-  printf '[SIZE]\r\nFNAME=122\r\nTIMEA=127\r\nTIMEB=127\r\n\r\n'
-  printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$work/仕事/A" "$work/仕事/B"
+  printf '[SIZE]\r\nFNAME=170\r\nTIMEA=127\r\nTIMEB=127\r\n\r\n'
+  printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\nSUBDIRS=1\r\n\r\n' "$work/仕事/A" "$work/仕事/B"
   printf '[DIR1]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$work/写真/A" "$work/写真/B"
 } > "$work/zoruna.INI"
 
