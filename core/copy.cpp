@@ -9,9 +9,9 @@ CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     const char* nameB = NameInB(entry);
     if (CopiesAToB(entry))
         return {pair.dirA, pair.dirB, JoinPath(pair.dirA, nameA), JoinPath(pair.dirB, nameB), entry.inB,
-                entry.timeB};
+                entry.timeB, nameA, nameB};
     return {pair.dirB, pair.dirA, JoinPath(pair.dirB, nameB), JoinPath(pair.dirA, nameA), entry.inA,
-            entry.timeA};
+            entry.timeA, nameB, nameA};
 }
 
 namespace {
@@ -25,14 +25,17 @@ bool IsRegisteredPair(const DirPairTable& pairs, const DiffEntry& entry) {
 std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTable& diffs, int rows,
                                         const RowSelectedFn& isSelected, FileSystem& fs, int& selected) {
     std::vector<std::uint64_t> sizes(static_cast<std::size_t>(rows), 0);
+    DirectoryCache dirs(fs);
     selected = 0;
     for (int r = 0; r < rows; ++r) {
         if (!isSelected(r)) continue;
         ++selected;
         const DiffEntry& entry = diffs.entries[r];
         if (!IsRegisteredPair(pairs, entry)) continue;
+        const CopyPlan plan = PlanCopy(pairs.pairs[entry.pairIndex], entry);
+        const SharedDirectory from = dirs.Get(plan.fromDir);
         FileStatus st;
-        if (fs.GetStatus(PlanCopy(pairs.pairs[entry.pairIndex], entry).sourcePath, st) && st.isFile)
+        if (fs.GetStatusAt(from->handle(), from->path(), plan.sourceName, st) && st.isFile)
             sizes[static_cast<std::size_t>(r)] = st.size;
     }
     return sizes;
@@ -51,8 +54,8 @@ public:
                  std::uint64_t total, std::uint64_t& done) {
         const CopyPlan plan = PlanCopy(pair, entry);
         m_observer.OnFileStart(row, entry, plan.fromDir, plan.toDir);
-        const FileCopyRequest request{plan.sourcePath, plan.toDir, plan.destinationPath, plan.destinationExisted,
-                                      plan.comparedDestinationTime};
+        const FileCopyRequest request{plan.fromDir, plan.sourceName, plan.toDir, plan.destinationName,
+                                      plan.destinationExisted, plan.comparedDestinationTime};
         Pending pending{row, &entry, {}};
         // The bar never passes the total: a source that grew since the
         // sizes were taken counts with its planned size.

@@ -21,6 +21,9 @@ struct CopyPlan {
     // there when it did.
     bool destinationExisted;
     FileTime comparedDestinationTime;
+    // The file's names in fromDir and toDir.
+    const char* sourceName;
+    const char* destinationName;
 };
 
 // A to B when timeB < timeA, otherwise B to A. In B the file is named by
