@@ -37,14 +37,17 @@ bool IsRegisteredPair(const DirPairTable& pairs, const DiffEntry& entry) {
 std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTable& diffs, int rows,
                                         const RowSelectedFn& isSelected, FileSystem& fs, int& selected) {
     std::vector<std::uint64_t> sizes(static_cast<std::size_t>(rows), 0);
+    DirectoryCache dirs(fs);
     selected = 0;
     for (int r = 0; r < rows; ++r) {
         if (!isSelected(r)) continue;
         ++selected;
         const DiffEntry& entry = diffs.entries[r];
         if (!IsRegisteredPair(pairs, entry)) continue;
+        const CopyPlan plan = PlanCopy(pairs.pairs[entry.pairIndex], entry);
+        const SharedDirectory from = dirs.Get(plan.fromDir);
         FileStatus st;
-        if (fs.GetStatus(PlanCopy(pairs.pairs[entry.pairIndex], entry).sourcePath, st) && st.isFile)
+        if (fs.GetStatusAt(from->handle(), from->path(), std::string(plan.sourceName), st) && st.isFile)
             sizes[static_cast<std::size_t>(r)] = st.size;
     }
     return sizes;
@@ -70,7 +73,8 @@ public:
                  error);
             return true;
         }
-        const FileCopyRequest request{plan.sourcePath, plan.destinationDir, plan.destinationPath,
+        const FileCopyRequest request{plan.fromDir, std::string(plan.sourceName), plan.destinationDir,
+                                      std::string(plan.destinationName.substr(plan.destinationName.rfind('/') + 1)),
                                       plan.destinationExisted, plan.comparedDestinationTime};
         Pending pending{row, &entry, {}};
         // The bar never passes the total: a source that grew since the

@@ -48,19 +48,23 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
                                    PreparedCopy& out) {
     m_error = 0;
     out.request = request;
-    if (!m_fs.GetStatus(request.sourcePath, out.source)) return SystemFailure(FileCopyResult::SourceUnavailable);
+    const SharedDirectory source = m_dirs.Get(request.sourceDir);
+    if (!m_fs.GetStatusAt(source->handle(), source->path(), request.sourceName, out.source))
+        return SystemFailure(FileCopyResult::SourceUnavailable);
     if (!out.source.isFile) return FileCopyResult::SourceUnavailable;
 
-    const FileCopyResult check = CheckDestination(request, out.destination, out.destinationExists);
+    out.destinationDir = m_dirs.Get(request.destinationDir);
+    const DirectoryGuard& destination = *out.destinationDir;
+    const FileCopyResult check = CheckDestination(destination, request, out.destination, out.destinationExists);
     if (check != FileCopyResult::Copied) return check;
 
-    HandleGuard in(m_fs, m_fs.OpenRead(request.sourcePath));
+    HandleGuard in(m_fs, m_fs.OpenReadAt(source->handle(), source->path(), request.sourceName));
     if (!in.valid()) return SystemFailure(FileCopyResult::SourceUnavailable);
 
-    std::string tempPath;
-    HandleGuard temp(m_fs, CreateTemporary(request.destinationDir, tempPath));
+    std::string tempName;
+    HandleGuard temp(m_fs, CreateTemporary(destination, tempName));
     if (!temp.valid()) return SystemFailure(FileCopyResult::WriteFailed);
-    out.temp = TempFileGuard(m_fs, tempPath);
+    out.temp = TempFileGuard(m_fs, out.destinationDir, tempName);
 
     std::uint64_t copied = 0;
     FileCopyResult result = CopyContent(in.get(), temp.get(), out.source.size, onBytes, copied);
@@ -74,7 +78,8 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     // The copy carries the source's time; if the source changed while it
     // was read, the copy may hold neither version.
     FileStatus sourceAfter;
-    if (!m_fs.GetStatus(request.sourcePath, sourceAfter) || !SameVersion(out.source, sourceAfter))
+    if (!m_fs.GetStatusAt(source->handle(), source->path(), request.sourceName, sourceAfter) ||
+        !SameVersion(out.source, sourceAfter))
         return FileCopyResult::SourceChanged;
     return FileCopyResult::Copied;
 }
@@ -105,15 +110,16 @@ FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& p
 FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
     m_error = 0;
     const FileCopyRequest& request = prepared.request;
+    const DirectoryGuard& dir = *prepared.destinationDir;
     // Narrow the window in which a change at the destination would be
     // overwritten unseen: look once more right before replacing it. The
     // entry itself counts, so a link that appeared meanwhile is not replaced.
     FileStatus now;
-    const bool existsNow = m_fs.GetLinkStatus(request.destinationPath, now);
+    const bool existsNow = m_fs.GetLinkStatusAt(dir.handle(), dir.path(), request.destinationName, now);
     if (existsNow != prepared.destinationExists ||
         (existsNow && !SameVersion(prepared.destination, now)))
         return FileCopyResult::DestinationChanged;
-    if (!m_fs.Rename(prepared.temp.path(), request.destinationPath))
+    if (!m_fs.RenameAt(dir.handle(), dir.path(), prepared.temp.name(), request.destinationName))
         return SystemFailure(FileCopyResult::WriteFailed);
     prepared.temp.Commit();
 
@@ -123,21 +129,24 @@ FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
     // on the name itself.
     if (TimeKept(prepared)) return FileCopyResult::Copied;
     const FileStatus& src = prepared.source;
-    if (!m_fs.SetTimesOf(request.destinationPath, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
+    if (!m_fs.SetTimesOfAt(dir.handle(), dir.path(), request.destinationName, src.atime, src.atimeNsec, src.mtime,
+                           src.mtimeNsec))
         return SystemFailure(FileCopyResult::TimeNotKept);
     return TimeKept(prepared) ? FileCopyResult::Copied : FileCopyResult::TimeNotKept;
 }
 
 bool FileCopier::TimeKept(const PreparedCopy& prepared) {
+    const DirectoryGuard& dir = *prepared.destinationDir;
     FileStatus placed;
-    if (!m_fs.GetStatus(prepared.request.destinationPath, placed)) return false;
+    if (!m_fs.GetStatusAt(dir.handle(), dir.path(), prepared.request.destinationName, placed)) return false;
     const FileTime expected = prepared.source.mtime;
     return placed.mtime == expected ||
            std::llabs(placed.mtime - expected) < m_fs.TimeGranularity(prepared.request.destinationDir);
 }
 
-FileCopyResult FileCopier::CheckDestination(const FileCopyRequest& request, FileStatus& seen, bool& exists) {
-    exists = m_fs.GetLinkStatus(request.destinationPath, seen);
+FileCopyResult FileCopier::CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request,
+                                            FileStatus& seen, bool& exists) {
+    exists = m_fs.GetLinkStatusAt(dir.handle(), dir.path(), request.destinationName, seen);
     if (exists != request.destinationExisted) {
         // Replacing a link or a directory would be wrong whatever the
         // comparison saw; anything else is simply not what it saw.
@@ -150,19 +159,20 @@ FileCopyResult FileCopier::CheckDestination(const FileCopyRequest& request, File
     if (seen.mtime != request.comparedDestinationTime) return FileCopyResult::DestinationChanged;
     // The mode bits count as well as access(): running as root, access()
     // grants writing to a file that its owner protected.
-    if (IsReadOnly(seen) || !m_fs.IsWritable(request.destinationPath)) return FileCopyResult::DestinationProtected;
+    if (IsReadOnly(seen) || !m_fs.IsWritableAt(dir.handle(), dir.path(), request.destinationName))
+        return FileCopyResult::DestinationProtected;
     return FileCopyResult::Copied;
 }
 
-FileHandle FileCopier::CreateTemporary(const std::string& dir, std::string& tempPath) {
+FileHandle FileCopier::CreateTemporary(const DirectoryGuard& dir, std::string& tempName) {
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        tempPath = JoinPath(dir, MakeCopyTempName());
-        const FileHandle h = m_fs.Create(tempPath, true, kTemporaryMode);
+        tempName = MakeCopyTempName();
+        const FileHandle h = m_fs.CreateAt(dir.handle(), dir.path(), tempName, true, kTemporaryMode);
         if (h != kInvalidHandle) return h;
         // Only a clash with an existing name is worth another try.
         const int error = errno;
         FileStatus st;
-        if (!m_fs.GetLinkStatus(tempPath, st)) {
+        if (!m_fs.GetLinkStatusAt(dir.handle(), dir.path(), tempName, st)) {
             errno = error;
             break;
         }

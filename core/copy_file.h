@@ -31,10 +31,13 @@ enum class FileCopyResult {
     TimeNotKept,           // in place, but the file system did not keep the source's time
 };
 
+// Names are relative to their directory and may hold separators (a file in a
+// subfolder).
 struct FileCopyRequest {
-    std::string sourcePath;
-    std::string destinationDir;
-    std::string destinationPath;
+    std::string sourceDir;
+    std::string sourceName;
+    std::string destinationDir;  // where the temporary file is created
+    std::string destinationName;
     // Whether the comparison saw a file at the destination, and its
     // modification time in seconds when it did.
     bool destinationExisted = false;
@@ -60,11 +63,15 @@ struct PreparedCopy {
     FileStatus source;       // the source as copied
     FileStatus destination;  // the destination as seen before copying
     bool destinationExists = false;
+    SharedDirectory destinationDir;  // open since the destination was first checked
     TempFileGuard temp;
 };
 
 // Copies files one after another. One object serves a whole run, so the
-// fallback buffer is allocated at most once.
+// fallback buffer is allocated at most once and the directories of the files
+// are opened once: every check of a source or a destination, and the
+// temporary file's creation and rename, go relative to the open directory,
+// never along the path again.
 class FileCopier {
 public:
     // Largest request handed to the kernel copy at once; also the step of the
@@ -74,7 +81,7 @@ public:
     static constexpr std::size_t kBufferBytes = 1u << 20;
 
     explicit FileCopier(FileSystem& fs, Durability durability = Durability::EachFile)
-        : m_fs(fs), m_durability(durability) {}
+        : m_fs(fs), m_durability(durability), m_dirs(fs) {}
 
     // Both steps for one file, the directory flushed afterwards.
     FileCopyResult Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes = {});
@@ -100,8 +107,9 @@ private:
         m_error = errno;
         return result;
     }
-    FileCopyResult CheckDestination(const FileCopyRequest& request, FileStatus& seen, bool& exists);
-    FileHandle CreateTemporary(const std::string& dir, std::string& tempPath);
+    FileCopyResult CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request, FileStatus& seen,
+                                    bool& exists);
+    FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName);
     FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
     FileCopyResult CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
@@ -114,6 +122,7 @@ private:
 
     FileSystem& m_fs;
     Durability m_durability;
+    DirectoryCache m_dirs;
     std::unique_ptr<char[]> m_buffer;
     int m_error = 0;
     int m_creationMask = -1;  // read once per run

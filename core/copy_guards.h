@@ -1,10 +1,14 @@
 // Handles of the copy that clean up on every way out, an exception from an
-// observer included: an open file is closed, a temporary file is removed
-// unless it was committed.
+// observer included: an open file or directory is closed, a temporary file is
+// removed unless it was committed.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/filesystem.h"
 
@@ -29,33 +33,89 @@ private:
     FileHandle m_handle;
 };
 
+// A directory opened once for the names in it. Where the layer keeps no
+// handle or the directory cannot be opened, handle() is kNoDirectory and the
+// calls on its names go by path.
+class DirectoryGuard {
+public:
+    DirectoryGuard(FileSystem& fs, std::string path)
+        : m_fs(fs), m_path(std::move(path)), m_handle(fs.OpenDirectory(m_path)) {}
+    DirectoryGuard(const DirectoryGuard&) = delete;
+    DirectoryGuard& operator=(const DirectoryGuard&) = delete;
+    ~DirectoryGuard() {
+        if (m_handle != kNoDirectory) m_fs.CloseDirectory(m_handle);
+    }
+
+    const std::string& path() const { return m_path; }
+    DirectoryHandle handle() const { return m_handle; }
+
+private:
+    FileSystem& m_fs;
+    std::string m_path;
+    DirectoryHandle m_handle;
+};
+
+using SharedDirectory = std::shared_ptr<const DirectoryGuard>;
+
+// The directories of a run, each opened once and shared by the files copied
+// in it. The last few used stay open for the files that follow; one that
+// drops out closes when the last copy still holding it is done.
+class DirectoryCache {
+public:
+    explicit DirectoryCache(FileSystem& fs) : m_fs(fs) {}
+
+    SharedDirectory Get(const std::string& path) {
+        const auto it = std::find_if(m_recent.begin(), m_recent.end(),
+                                     [&](const SharedDirectory& d) { return d->path() == path; });
+        if (it != m_recent.end()) {
+            std::rotate(it, it + 1, m_recent.end());
+            return m_recent.back();
+        }
+        if (m_recent.size() >= kKept) m_recent.erase(m_recent.begin());
+        m_recent.push_back(std::make_shared<const DirectoryGuard>(m_fs, path));
+        return m_recent.back();
+    }
+
+private:
+    // Source and destination of a pair, and those of the pair before or
+    // after it while a run crosses from one to the next.
+    static constexpr std::size_t kKept = 4;
+
+    FileSystem& m_fs;
+    std::vector<SharedDirectory> m_recent;  // the latest used last
+};
+
+// A temporary file by its name in an open directory, which it keeps open.
 class TempFileGuard {
 public:
     TempFileGuard() = default;
-    TempFileGuard(FileSystem& fs, std::string path) : m_fs(&fs), m_path(std::move(path)) {}
+    TempFileGuard(FileSystem& fs, SharedDirectory dir, std::string name)
+        : m_fs(&fs), m_dir(std::move(dir)), m_name(std::move(name)) {}
     TempFileGuard(TempFileGuard&& other) noexcept
-        : m_fs(other.m_fs), m_path(std::exchange(other.m_path, std::string())) {}
+        : m_fs(other.m_fs), m_dir(std::move(other.m_dir)), m_name(std::exchange(other.m_name, std::string())) {}
     TempFileGuard& operator=(TempFileGuard&& other) noexcept {
         if (this != &other) {
             Discard();
             m_fs = other.m_fs;
-            m_path = std::exchange(other.m_path, std::string());
+            m_dir = std::move(other.m_dir);
+            m_name = std::exchange(other.m_name, std::string());
         }
         return *this;
     }
     TempFileGuard(const TempFileGuard&) = delete;
     ~TempFileGuard() { Discard(); }
 
-    const std::string& path() const { return m_path; }
+    const std::string& name() const { return m_name; }
     // The file now lives on under another name: nothing left to remove.
-    void Commit() { m_path.clear(); }
+    void Commit() { m_name.clear(); }
 
 private:
     void Discard() {
-        if (!m_path.empty()) m_fs->Remove(m_path);
-        m_path.clear();
+        if (!m_name.empty()) m_fs->RemoveAt(m_dir->handle(), m_dir->path(), m_name);
+        m_name.clear();
     }
 
     FileSystem* m_fs = nullptr;
-    std::string m_path;
+    SharedDirectory m_dir;
+    std::string m_name;
 };

@@ -85,6 +85,10 @@ private:
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidHandle = -1;
 
+// A directory opened for reaching the names in it (OpenDirectory).
+using DirectoryHandle = std::intptr_t;
+inline constexpr DirectoryHandle kNoDirectory = -1;
+
 // Result of CopyChunk when the kernel cannot copy between these two files;
 // the caller then falls back to Read/Write.
 inline constexpr long long kCopyUnsupported = -2;
@@ -186,6 +190,47 @@ public:
     virtual bool SetModeOf(const std::string& /*path*/, unsigned /*mode*/) {
         errno = ENOSYS;
         return false;
+    }
+
+    // Names in an open directory. OpenDirectory opens dir once, so that the
+    // calls below reach the names in it without walking its path again, and
+    // always on the directory that was opened even if its path meanwhile
+    // leads elsewhere. A name is relative and may hold separators
+    // ("sub/file.txt"). Each call takes the directory's path too: without a
+    // handle (kNoDirectory: this layer keeps none, or the directory could not
+    // be opened) it is the path call above on JoinPath(dirPath, name), so a
+    // layer that overrides only the path calls still sees every call.
+    virtual DirectoryHandle OpenDirectory(const std::string& /*dir*/) { return kNoDirectory; }
+    virtual void CloseDirectory(DirectoryHandle /*dir*/) {}
+    virtual bool GetStatusAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+                             FileStatus& st) {
+        return GetStatus(JoinPath(dirPath, name), st);
+    }
+    virtual bool GetLinkStatusAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+                                 FileStatus& st) {
+        return GetLinkStatus(JoinPath(dirPath, name), st);
+    }
+    virtual bool IsWritableAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name) {
+        return IsWritable(JoinPath(dirPath, name));
+    }
+    virtual FileHandle OpenReadAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name) {
+        return OpenRead(JoinPath(dirPath, name));
+    }
+    virtual FileHandle CreateAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+                                bool exclusive, unsigned mode) {
+        return Create(JoinPath(dirPath, name), exclusive, mode);
+    }
+    // Both names in the same directory.
+    virtual bool RenameAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& from,
+                          const std::string& to) {
+        return Rename(JoinPath(dirPath, from), JoinPath(dirPath, to));
+    }
+    virtual bool RemoveAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name) {
+        return Remove(JoinPath(dirPath, name));
+    }
+    virtual bool SetTimesOfAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+                              FileTime atime, std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) {
+        return SetTimesOf(JoinPath(dirPath, name), atime, atimeNsec, mtime, mtimeNsec);
     }
 };
 

@@ -9,6 +9,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,21 @@
 
 namespace {
 
-int Fd(FileHandle h) { return static_cast<int>(h); }
+int Fd(std::intptr_t h) { return static_cast<int>(h); }
+
+// O_NONBLOCK keeps a FIFO that slipped in from blocking the open (a read of
+// it then fails instead of waiting); on regular files it has no effect, so it
+// stays set rather than cost two more calls a file.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+// exclusive: fail when the name exists; otherwise an existing file is emptied.
+int CreateFlags(bool exclusive) { return O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC); }
+
+// Access and modification time as futimens and utimensat take them.
+std::array<struct timespec, 2> Times(FileTime atime, std::int32_t atimeNsec, FileTime mtime,
+                                     std::int32_t mtimeNsec) {
+    return {{{static_cast<time_t>(atime), atimeNsec}, {static_cast<time_t>(mtime), mtimeNsec}}};
+}
 
 void FillStatus(const struct stat& s, FileStatus& st) {
     st.isFile = S_ISREG(s.st_mode);
@@ -36,6 +51,16 @@ void FillStatus(const struct stat& s, FileStatus& st) {
     st.inode = static_cast<std::uint64_t>(s.st_ino);
     st.uid = static_cast<unsigned>(s.st_uid);
     st.gid = static_cast<unsigned>(s.st_gid);
+}
+
+// Status of name relative to dirFd (AT_FDCWD: name is a path);
+// AT_SYMLINK_NOFOLLOW in flags reports a link itself.
+bool StatusAt(int dirFd, const char* name, int flags, FileStatus& st) {
+    struct stat s;
+    if (fstatat(dirFd, name, &s, flags) != 0) return false;
+    FillStatus(s, st);
+    st.isLink = S_ISLNK(s.st_mode);
+    return true;
 }
 
 // Runs f until it is not interrupted by a signal.
@@ -178,23 +203,16 @@ public:
     }
 
     bool GetStatus(const std::string& path, FileStatus& st) override {
-        struct stat s;
-        if (stat(path.c_str(), &s) != 0) return false;
-        FillStatus(s, st);
-        return true;
+        return StatusAt(AT_FDCWD, path.c_str(), 0, st);
     }
 
     FileHandle OpenRead(const std::string& path) override {
-        // O_NONBLOCK keeps a FIFO that slipped in from blocking the open (a
-        // read of it then fails instead of waiting); on regular files it has
-        // no effect, so it stays set rather than cost two more calls a file.
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        const int fd = open(path.c_str(), kReadFlags);
         return fd < 0 ? kInvalidHandle : fd;
     }
 
     FileHandle Create(const std::string& path, bool exclusive, unsigned mode) override {
-        const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
-        const int fd = open(path.c_str(), flags, static_cast<mode_t>(mode));
+        const int fd = open(path.c_str(), CreateFlags(exclusive), static_cast<mode_t>(mode));
         return fd < 0 ? kInvalidHandle : fd;
     }
 
@@ -237,9 +255,7 @@ public:
 
     bool SetTimes(FileHandle h, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
                   std::int32_t mtimeNsec) override {
-        const struct timespec times[2] = {{static_cast<time_t>(atime), atimeNsec},
-                                          {static_cast<time_t>(mtime), mtimeNsec}};
-        return futimens(Fd(h), times) == 0;
+        return futimens(Fd(h), Times(atime, atimeNsec, mtime, mtimeNsec).data()) == 0;
     }
 
     bool Close(FileHandle h) override { return close(Fd(h)) == 0; }
@@ -264,18 +280,13 @@ public:
     }
 
     bool GetLinkStatus(const std::string& path, FileStatus& st) override {
-        struct stat s;
-        if (lstat(path.c_str(), &s) != 0) return false;
-        FillStatus(s, st);
-        st.isLink = S_ISLNK(s.st_mode);
-        return true;
+        return StatusAt(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, st);
     }
 
     bool SetTimesOf(const std::string& path, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
                     std::int32_t mtimeNsec) override {
-        const struct timespec times[2] = {{static_cast<time_t>(atime), atimeNsec},
-                                          {static_cast<time_t>(mtime), mtimeNsec}};
-        return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+        return utimensat(AT_FDCWD, path.c_str(), Times(atime, atimeNsec, mtime, mtimeNsec).data(),
+                         AT_SYMLINK_NOFOLLOW) == 0;
     }
 
     bool SetOwner(FileHandle h, unsigned uid, unsigned gid) override {
@@ -325,6 +336,70 @@ public:
 
     bool SetModeOf(const std::string& path, unsigned mode) override {
         return chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;
+    }
+
+    DirectoryHandle OpenDirectory(const std::string& dir) override {
+        // O_PATH asks only for the right to pass through dir, as a path
+        // walk would; listing it is not needed to reach its names.
+#ifdef O_PATH
+        const int fd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+#else
+        const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+        return fd < 0 ? kNoDirectory : fd;
+    }
+
+    void CloseDirectory(DirectoryHandle dir) override {
+        if (dir != kNoDirectory) close(Fd(dir));
+    }
+
+    bool GetStatusAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                     FileStatus& st) override {
+        if (dir == kNoDirectory) return FileSystem::GetStatusAt(dir, dirPath, name, st);
+        return StatusAt(Fd(dir), name.c_str(), 0, st);
+    }
+
+    bool GetLinkStatusAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                         FileStatus& st) override {
+        if (dir == kNoDirectory) return FileSystem::GetLinkStatusAt(dir, dirPath, name, st);
+        return StatusAt(Fd(dir), name.c_str(), AT_SYMLINK_NOFOLLOW, st);
+    }
+
+    bool IsWritableAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
+        if (dir == kNoDirectory) return FileSystem::IsWritableAt(dir, dirPath, name);
+        return faccessat(Fd(dir), name.c_str(), W_OK, 0) == 0;
+    }
+
+    FileHandle OpenReadAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
+        if (dir == kNoDirectory) return FileSystem::OpenReadAt(dir, dirPath, name);
+        const int fd = openat(Fd(dir), name.c_str(), kReadFlags);
+        return fd < 0 ? kInvalidHandle : fd;
+    }
+
+    FileHandle CreateAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name, bool exclusive,
+                        unsigned mode) override {
+        if (dir == kNoDirectory) return FileSystem::CreateAt(dir, dirPath, name, exclusive, mode);
+        const int fd = openat(Fd(dir), name.c_str(), CreateFlags(exclusive), static_cast<mode_t>(mode));
+        return fd < 0 ? kInvalidHandle : fd;
+    }
+
+    bool RenameAt(DirectoryHandle dir, const std::string& dirPath, const std::string& from,
+                  const std::string& to) override {
+        if (dir == kNoDirectory) return FileSystem::RenameAt(dir, dirPath, from, to);
+        return renameat(Fd(dir), from.c_str(), Fd(dir), to.c_str()) == 0;
+    }
+
+    bool RemoveAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
+        if (dir == kNoDirectory) return FileSystem::RemoveAt(dir, dirPath, name);
+        return unlinkat(Fd(dir), name.c_str(), 0) == 0;
+    }
+
+    bool SetTimesOfAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name, FileTime atime,
+                      std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) override {
+        if (dir == kNoDirectory)
+            return FileSystem::SetTimesOfAt(dir, dirPath, name, atime, atimeNsec, mtime, mtimeNsec);
+        return utimensat(Fd(dir), name.c_str(), Times(atime, atimeNsec, mtime, mtimeNsec).data(),
+                         AT_SYMLINK_NOFOLLOW) == 0;
     }
 
 private:

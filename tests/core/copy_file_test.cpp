@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -342,6 +343,95 @@ TEST(CopyInterference, ATakenTemporaryNameIsLeftAloneAndAnotherIsTried) {
     EXPECT_EQ(ReadFile(b + "/f"), "new");
     EXPECT_EQ(ReadFile(fs.planted), "someone else's");
 }
+
+// Records every look at a source or a destination by the path calls alone
+// (paths relative to root), and makes one of them fail. The copy asks about
+// names in open directories; on a file system that opens none, those calls
+// must all arrive here, in order, so that a fault injected here reaches it.
+class CheckRecordingFileSystem : public ForwardingFileSystem {
+public:
+    CheckRecordingFileSystem(std::string root, int failAt) : m_root(std::move(root)), m_failAt(failAt) {}
+
+    bool GetStatus(const std::string& path, FileStatus& st) override {
+        return Check("status", path) && m_target.GetStatus(path, st);
+    }
+    bool GetLinkStatus(const std::string& path, FileStatus& st) override {
+        return Check("link", path) && m_target.GetLinkStatus(path, st);
+    }
+    bool IsWritable(const std::string& path) override {
+        return Check("writable", path) && m_target.IsWritable(path);
+    }
+
+    std::vector<std::string> calls;
+
+private:
+    bool Check(const char* what, const std::string& path) {
+        calls.push_back(std::string(what) + " " + path.substr(m_root.size() + 1));
+        if (static_cast<int>(calls.size()) - 1 != m_failAt) return true;
+        errno = EIO;
+        return false;
+    }
+
+    std::string m_root;
+    int m_failAt;
+};
+
+struct CheckCase {
+    const char* label;
+    const char* name;
+    bool destinationExists;
+    int failAt;  // index of the call that fails; -1: none
+    std::optional<FileCopyResult> failure;
+    int error;  // errno reported with the failure
+    std::vector<std::string> calls;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.label; }
+
+class CopyChecks : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(CopyChecks, EveryCheckReachesAFileSystemThatOverridesOnlyThePathCalls) {
+    const CheckCase& c = GetParam();
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    t.MakeDir("A/sub");
+    t.MakeDir("B/sub");
+    WriteFile(a + "/" + c.name, "new", kNew);
+    if (c.destinationExists) WriteFile(b + "/" + c.name, "old", kOld);
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, c.name, kNew, c.destinationExists ? kOld : 0, c.destinationExists ? c.name : "");
+    CheckRecordingFileSystem fs(t.path(), c.failAt);
+
+    RecordingObserver obs;
+    tables.CopyAll(fs, obs);
+
+    EXPECT_EQ(fs.calls, c.calls);
+    EXPECT_EQ(obs.reasons, c.failure ? std::vector<FileCopyResult>{*c.failure} : std::vector<FileCopyResult>{});
+    EXPECT_EQ(obs.errors, c.failure ? std::vector<int>{c.error} : std::vector<int>{});
+    const std::string destination = b + "/" + c.name;
+    EXPECT_EQ(FileExists(destination) ? ReadFile(destination) : "(none)",
+              !c.failure ? "new" : c.destinationExists ? "old" : "(none)");
+    EXPECT_EQ(TempLeftovers(b), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, CopyChecks,
+    testing::Values(
+        CheckCase{"ReplacesAnOlderFile", "f", true, -1, std::nullopt, 0,
+                  {"status A/f", "status A/f", "link B/f", "writable B/f", "status A/f", "link B/f", "status B/f"}},
+        CheckCase{"AddsAMissingFile", "f", false, -1, std::nullopt, 0,
+                  {"status A/f", "status A/f", "link B/f", "status A/f", "link B/f", "status B/f"}},
+        CheckCase{"FileInASubfolder", "sub/f", true, -1, std::nullopt, 0,
+                  {"status A/sub/f", "link B/sub", "status A/sub/f", "link B/sub/f", "writable B/sub/f", "status A/sub/f",
+                   "link B/sub/f", "status B/sub/f"}},
+        CheckCase{"SourceOutOfReach", "f", true, 1, FileCopyResult::SourceUnavailable, EIO,
+                  {"status A/f", "status A/f"}},
+        CheckCase{"DestinationNotWritable", "f", true, 3, FileCopyResult::DestinationProtected, 0,
+                  {"status A/f", "status A/f", "link B/f", "writable B/f"}},
+        CheckCase{"DestinationGoneBeforeTheRename", "f", true, 5, FileCopyResult::DestinationChanged, 0,
+                  {"status A/f", "status A/f", "link B/f", "writable B/f", "status A/f", "link B/f"}}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CopyTempName, IsRecognisedAsTemporaryAndNeverRepeats) {
     std::set<std::string> seen;

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "copy_test_helpers.h"
+#include "support/forwarding_fs.h"
 
 namespace {
 
@@ -284,6 +287,95 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"DestinationDirectoryMissing", DestinationDirectoryMissing, FileCopyResult::WriteFailed},
         RefusalCase{"SourceVanished", SourceVanished, FileCopyResult::SourceUnavailable},
         RefusalCase{"SourceIsNoLongerAFile", SourceIsNoLongerAFile, FileCopyResult::SourceUnavailable}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// Hands out directory handles of its own and checks that a call on a name
+// comes with one that is open and was opened for the path given with it. The
+// calls themselves go by path, as on a file system without handles.
+class DirectoryTrackingFileSystem : public ForwardingFileSystem {
+public:
+    DirectoryHandle OpenDirectory(const std::string& dir) override {
+        opened += (opened.empty() ? "" : " ") + dir.substr(dir.rfind('/') + 1);
+        m_open[m_next] = dir;
+        return m_next++;
+    }
+    void CloseDirectory(DirectoryHandle dir) override {
+        if (m_open.erase(dir) == 0) ++badUses;
+    }
+    // The calls that put a prepared file in place, after other files'
+    // directories may have been opened and dropped.
+    bool GetLinkStatusAt(DirectoryHandle dir, const std::string& path, const std::string& name,
+                         FileStatus& st) override {
+        return Use(dir, path) && FileSystem::GetLinkStatusAt(dir, path, name, st);
+    }
+    bool RenameAt(DirectoryHandle dir, const std::string& path, const std::string& from,
+                  const std::string& to) override {
+        return Use(dir, path) && FileSystem::RenameAt(dir, path, from, to);
+    }
+
+    std::size_t stillOpen() const { return m_open.size(); }
+    std::string opened;  // last part of each opened path, in order
+    int badUses = 0;     // calls with a closed or a foreign handle, closes of unknown ones
+
+private:
+    bool Use(DirectoryHandle dir, const std::string& path) {
+        const auto it = m_open.find(dir);
+        if (it != m_open.end() && it->second == path) return true;
+        ++badUses;
+        return false;
+    }
+
+    std::map<DirectoryHandle, std::string> m_open;
+    DirectoryHandle m_next = 100;
+};
+
+struct DirectoryCase {
+    const char* label;
+    int pairs;  // pair p joins A<p> and B<p>
+    std::vector<std::pair<int, bool>> rows;  // pair, and whether A's file is the newer
+    const char* opened;
+};
+
+void PrintTo(const DirectoryCase& c, std::ostream* os) { *os << c.label; }
+
+class CopyDirectories : public testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(CopyDirectories, DirectoriesStayOpenWhileTheirFilesFollowAndCloseWithTheRun) {
+    const DirectoryCase& c = GetParam();
+    TempDir t;
+    CopyTables tables;
+    for (int p = 0; p < c.pairs; ++p)
+        tables.AddPair(t.MakeDir("A" + std::to_string(p)), t.MakeDir("B" + std::to_string(p)));
+    for (std::size_t r = 0; r < c.rows.size(); ++r) {
+        const auto [pair, aIsNewer] = c.rows[r];
+        const std::string name = "f" + std::to_string(r);
+        const std::string side = aIsNewer ? "A" : "B";
+        WriteFile(t / (side + std::to_string(pair) + "/" + name), name, kNew);
+        tables.AddEntry(pair, name, aIsNewer ? kNew : 0, aIsNewer ? 0 : kNew);
+    }
+    DirectoryTrackingFileSystem fs;
+
+    RecordingObserver obs;
+    const CopyRunSummary s = tables.CopyAll(fs, obs);
+
+    EXPECT_EQ(s.copied, static_cast<int>(c.rows.size()));
+    EXPECT_EQ(fs.badUses, 0);
+    EXPECT_EQ(fs.stillOpen(), 0u);
+    EXPECT_EQ(fs.opened, c.opened);
+}
+
+// The run first takes the sources' sizes (their directories opened for that
+// alone), then copies.
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CopyDirectories,
+    testing::Values(
+        DirectoryCase{"OnePairBothWays", 1, {{0, true}, {0, true}, {0, false}}, "A0 B0 A0 B0"},
+        // More directories than stay open in one batch: those dropped stay
+        // open until their files are in place.
+        DirectoryCase{"FivePairsInOneBatch", 5, {{0, true}, {1, true}, {2, true}, {3, true}, {4, true}},
+                      "A0 A1 A2 A3 A4 A0 B0 A1 B1 A2 B2 A3 B3 A4 B4"},
+        DirectoryCase{"BackToAnEarlierPair", 3, {{0, true}, {1, true}, {2, true}, {0, true}},
+                      "A0 A1 A2 A0 B0 A1 B1 A2 B2 A0 B0"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CopyRun, EntryOfAPairNoLongerRegisteredTouchesNothing) {

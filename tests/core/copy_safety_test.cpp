@@ -119,6 +119,37 @@ INSTANTIATE_TEST_SUITE_P(
         InterruptCase{"StopsBetweenFiles", InterruptingObserver::AtTheSecondFile, false, "xxx", 1}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// Someone moves the destination folder away and puts another one with the
+// same name in its place while a file is copied. The copy checked, wrote and
+// replaces in the folder it opened; the newcomer's file is never touched.
+TEST(CopyInterference, AFolderPutInPlaceOfTheDestinationMidwayIsLeftAlone) {
+    TwoFiles f;
+    class SwappingObserver : public RecordingObserver {
+    public:
+        explicit SwappingObserver(const std::string& b) : m_b(b) {}
+        void OnProgress(std::uint64_t done, std::uint64_t total) override {
+            RecordingObserver::OnProgress(done, total);
+            if (m_swapped || done == 0 || done >= total) return;
+            m_swapped = true;
+            ASSERT_EQ(rename(m_b.c_str(), (m_b + ".moved").c_str()), 0);
+            ASSERT_EQ(mkdir(m_b.c_str(), 0755), 0);
+            WriteFile(m_b + "/big", "someone else's", kOld);
+        }
+
+    private:
+        std::string m_b;
+        bool m_swapped = false;
+    } obs(f.b);
+
+    const CopyRunSummary s = f.tables.CopyAll(RealFileSystem(), obs);
+
+    EXPECT_EQ(s.copied, 2);
+    EXPECT_EQ(ReadFile(f.b + "/big"), "someone else's");
+    EXPECT_EQ(ListNames(f.b), "big");
+    EXPECT_EQ(ReadFile(f.b + ".moved/big").size(), 3 * FileCopier::kChunkBytes + 7);
+    EXPECT_EQ(ListNames(f.b + ".moved"), "big small");
+}
+
 // File systems that do not keep what they are told: times that are ignored
 // or rounded, permission bits that cannot be set at all.
 class ForgetfulFileSystem : public ForwardingFileSystem {

@@ -10,9 +10,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "core/copy_guards.h"
 #include "core/mount_info.h"
 #include "core/posix_dir.h"
 #include "support/temp_dir.h"
@@ -89,6 +92,86 @@ TEST(PosixFileSystem, SetTimesKeepsBothTimesToTheNanosecond) {
     EXPECT_EQ(st.atime, 900000000);
     EXPECT_EQ(st.atimeNsec, 5);
 }
+
+// A name in a directory, asked relative to the open directory and, where
+// none is open, by path: both ways must give the same answer.
+struct NameCase {
+    const char* label;
+    const char* name;
+    bool found;           // GetStatusAt (links followed)
+    bool isFile;
+    std::uint64_t size;
+    bool linkFound;       // GetLinkStatusAt (the entry itself)
+    bool isLink;
+    bool writable;
+    int error;            // errno of the calls that fail
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+
+class NameInDirectory : public testing::TestWithParam<std::tuple<NameCase, bool>> {};
+
+TEST_P(NameInDirectory, StatusAndWritabilityOfTheName) {
+    const auto& [c, opened] = GetParam();
+    TempDir t;
+    t.MakeDir("sub");
+    WriteFile(t / "plain", "abc");
+    WriteFile(t / "sub/inner", "abcd");
+    WriteFile(t / "readonly", "ab");
+    ASSERT_EQ(chmod((t / "readonly").c_str(), 0444), 0);
+    ASSERT_EQ(symlink("plain", (t / "link").c_str()), 0);
+    ASSERT_EQ(symlink("sub", (t / "dirlink").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", (t / "dangling").c_str()), 0);
+    FileSystem& fs = RealFileSystem();
+    std::optional<DirectoryGuard> guard;
+    if (opened) {
+        guard.emplace(fs, t.path());
+        ASSERT_NE(guard->handle(), kNoDirectory);
+    }
+    const DirectoryHandle dir = guard ? guard->handle() : kNoDirectory;
+
+    FileStatus st;
+    errno = 0;
+    ASSERT_EQ(fs.GetStatusAt(dir, t.path(), c.name, st), c.found);
+    if (c.found) {
+        EXPECT_EQ(st.isFile, c.isFile);
+        EXPECT_EQ(st.isDirectory, !c.isFile);
+        if (c.isFile) {
+            EXPECT_EQ(st.size, c.size);
+        }
+        EXPECT_FALSE(st.isLink);
+    } else {
+        EXPECT_EQ(errno, c.error);
+    }
+    FileStatus lst;
+    errno = 0;
+    ASSERT_EQ(fs.GetLinkStatusAt(dir, t.path(), c.name, lst), c.linkFound);
+    if (c.linkFound) {
+        EXPECT_EQ(lst.isLink, c.isLink);
+    } else {
+        EXPECT_EQ(errno, c.error);
+    }
+    // An existing file that may not be written: its mode bits say so.
+    if (c.found && !c.writable && geteuid() == 0) GTEST_SKIP() << "root may write to read-only files";
+    EXPECT_EQ(fs.IsWritableAt(dir, t.path(), c.name), c.writable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, NameInDirectory,
+    testing::Combine(
+        testing::Values(NameCase{"plain_file", "plain", true, true, 3, true, false, true, 0},
+                        NameCase{"link_to_a_file", "link", true, true, 3, true, true, true, 0},
+                        NameCase{"link_to_a_directory", "dirlink", true, false, 0, true, true, true, 0},
+                        NameCase{"dangling_link", "dangling", false, false, 0, true, true, false, ENOENT},
+                        NameCase{"file_in_a_subfolder", "sub/inner", true, true, 4, true, false, true, 0},
+                        NameCase{"read_only_file", "readonly", true, true, 2, true, false, false, 0},
+                        NameCase{"missing_name", "none", false, false, 0, false, false, false, ENOENT},
+                        NameCase{"missing_subfolder", "nosub/f", false, false, 0, false, false, false, ENOENT},
+                        NameCase{"below_a_file", "plain/f", false, false, 0, false, false, false, ENOTDIR}),
+        testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).label) + (std::get<1>(info.param) ? "_opened" : "_by_path");
+    });
 
 // A directory stream played back from a script: each step is a name, or an
 // empty text for "readdir returns NULL with this errno".

@@ -1,5 +1,9 @@
 // A FileSystem that forwards every call to another one. Tests derive from it
 // and override the calls whose failure they want to provoke.
+//
+// Directories are deliberately not opened: the calls on names in a directory
+// keep the base versions, which go through the path calls here, so a test
+// that overrides GetStatus or Rename sees the copy's calls on names too.
 #pragma once
 
 #include "core/filesystem.h"
