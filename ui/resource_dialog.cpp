@@ -109,6 +109,12 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
             const int need = std::min(w->GetBestSize().x, room);
             if (need > size.x) w->SetSize(wxSize(need, size.y));
         }
+        // GTK's check mark is taller than a Windows check box row: the box
+        // grows to hold it, centred on its row.
+        if (c.kind == ControlKind::CheckBox) {
+            const int extra = w->GetBestSize().y - size.y;
+            if (extra > 0) w->SetSize(pos.x, pos.y - extra / 2, w->GetSize().x, size.y + extra);
+        }
     }
 
     m_wnd->Bind(wxEVT_BUTTON, &ResourceDialog::OnButtonOK, this, wxID_OK);
