@@ -228,8 +228,8 @@ private:
         m_lastBlockEnded = ended;
     }
 
-    // A block headed by section w: key lines replaced in place, missing keys
-    // inserted before the block end.
+    // A block headed by section w: key lines replaced in place, lines of
+    // removed keys dropped, missing keys inserted before the block end.
     void SectionBlock(std::size_t w, const std::vector<std::string_view>& block, bool ended) {
         Put(block.front());
         for (std::size_t j = 1; j < block.size(); ++j) {
