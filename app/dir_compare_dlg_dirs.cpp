@@ -1,6 +1,5 @@
 #include "app/dir_compare_dlg.h"
 
-#include <cstring>
 #include <memory>
 
 // The Directories button: runs the pair list dialog on m_pairs. Results of a
@@ -11,5 +10,5 @@ void CDirCompareDlg::OnDirs(wxCommandEvent&) {
     m_dlgDirList.SetPairTable(&m_pairs);
     m_dlgDirList.DoModal(GetWindow());
     m_bPairsModified = m_dlgDirList.m_bModified;
-    if (std::memcmp(before.get(), &m_pairs, sizeof m_pairs) != 0) ClearResults();
+    if (!(*before == m_pairs)) ClearResults();
 }

@@ -24,7 +24,8 @@ void PrintUsage(const SettingsStore& store, std::FILE* out) {
         "Usage: zoruna [option]\n"
         "  (none)     open the window\n"
         "  -d         open the window, compare at once, and close when nothing differs\n"
-        "  --pairs    print the registered pairs: number, directory A, directory B, masks\n"
+        "  --pairs    print the registered pairs: number, directory A, directory B, masks,\n"
+        "             subdirs (whole trees are compared) or empty\n"
         "  --report   compare every pair and print each difference: pair, kind, name, date A, date B\n"
         "  --sync     compare, copy every differing file from its newer side to the other, compare again\n"
         "  --help     print this help\n"
@@ -42,8 +43,9 @@ void PrintUsage(const SettingsStore& store, std::FILE* out) {
 int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
     for (int i = 0; i < pairs.count && i < MAX_DIR_PAIRS; ++i) {
         const DirPair& p = pairs.pairs[i];
-        std::fprintf(out, "%d\t%s\t%s\t%s\n", i + 1, EscapeField(FieldText(p.dirA)).c_str(),
-                     EscapeField(FieldText(p.dirB)).c_str(), EscapeField(JoinMaskList(p.masks)).c_str());
+        std::fprintf(out, "%d\t%s\t%s\t%s\t%s\n", i + 1, EscapeField(FieldText(p.dirA)).c_str(),
+                     EscapeField(FieldText(p.dirB)).c_str(), EscapeField(JoinMaskList(p.masks)).c_str(),
+                     p.subdirs ? "subdirs" : "");
     }
     return 0;
 }

@@ -9,24 +9,33 @@
 
 namespace {
 
+constexpr int kColumnMin = 20;
+constexpr int kColumnMax = 25;
+// Marks a pair that compares whole trees, at the end of its B column.
+constexpr std::string_view kSubdirsMark = " +";
+
 // "%-20.25s" of a directory field, counted in the columns of the list's
 // fixed-pitch font so that the lines stay aligned: at most 25 columns, padded
 // to at least 20, never splitting a character. In code page 932 a column is a
 // byte, exactly the printf widths; in UTF-8 a Japanese character takes three
-// bytes but two columns.
-std::string PairLineColumn(const char (&dir)[MAX_PATH]) {
+// bytes but two columns. A mark takes its columns from the directory's, so
+// that the column keeps its width.
+std::string PairLineColumn(const char (&dir)[MAX_PATH], std::string_view mark = {}) {
     const std::string_view text = FieldText(dir);
+    const int room = kColumnMax - static_cast<int>(mark.size());
     std::size_t end = 0;
     int columns = 0;
     while (end < text.size()) {
         const std::string_view rest = text.substr(end);
         const int w = CharColumns(rest);
-        if (columns + w > 25) break;
+        if (columns + w > room) break;
         columns += w;
         end += CharLength(rest);
     }
     std::string column(text.substr(0, end));
-    if (columns < 20) column.append(static_cast<std::size_t>(20 - columns), ' ');
+    column.append(mark);
+    columns += static_cast<int>(mark.size());
+    if (columns < kColumnMin) column.append(static_cast<std::size_t>(kColumnMin - columns), ' ');
     return column;
 }
 
@@ -35,7 +44,8 @@ std::string PairLineColumn(const char (&dir)[MAX_PATH]) {
 std::string FormatPairLine(int index, const DirPair& pair) {
     char number[16];
     std::snprintf(number, sizeof number, "%2d", index + 1);
-    return std::string(number) + " " + PairLineColumn(pair.dirA) + " と " + PairLineColumn(pair.dirB);
+    return std::string(number) + " " + PairLineColumn(pair.dirA) + " と " +
+           PairLineColumn(pair.dirB, pair.subdirs ? kSubdirsMark : std::string_view());
 }
 
 void RemovePairs(DirPairTable& table, const int* indices, int n) {

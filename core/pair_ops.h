@@ -7,7 +7,9 @@
 #include "core/records.h"
 
 // Text of one line of the pair list: "%2d %-20.25s と %-20.25s" of index + 1,
-// dirA and dirB, where a 25-byte cut never splits a character.
+// dirA and dirB, where a 25-byte cut never splits a character. A pair that
+// compares whole trees has " +" right after dirB, inside its 25 columns (dirB
+// is then cut after 23).
 std::string FormatPairLine(int index, const DirPair& pair);
 
 // Removes the entries at the given distinct, ascending indices; later pairs

@@ -29,11 +29,17 @@ struct DirPair {
     // Compare the whole trees below dirA and dirB, not only the files
     // directly inside them.
     bool subdirs;
+
+    bool operator==(const DirPair&) const = default;
 };
 
 struct DirPairTable {
     std::int32_t count;  // registered pairs occupy slots 0..count-1
     DirPair pairs[MAX_DIR_PAIRS];
+
+    // Field by field: the table has padding bytes, which a byte comparison
+    // would count.
+    bool operator==(const DirPairTable&) const = default;
 };
 
 // Seconds since 1970-01-01 UTC; 64 bits so that times after January 2038 do

@@ -37,6 +37,7 @@ bool CDirInputDlg::OnInitDialog() {
     wxDialog* wnd = GetWindow();
     m_editDirB = Item<wxTextCtrl>(IDC_DIR_B);
     m_editDirA = Item<wxTextCtrl>(IDC_DIR_A);
+    m_checkSubdirs = Item<wxCheckBox>(IDC_SUBDIRS);
     wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnBrowseA, this, IDC_BROWSE_A);
     wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnBrowseB, this, IDC_BROWSE_B);
     wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnMask, this, IDC_MASK);
@@ -44,6 +45,7 @@ bool CDirInputDlg::OnInitDialog() {
     if (m_pPair) {
         m_editDirA->ChangeValue(ToWx(FieldText(m_pPair->dirA)));
         m_editDirB->ChangeValue(ToWx(FieldText(m_pPair->dirB)));
+        m_checkSubdirs->SetValue(m_pPair->subdirs);
         std::memcpy(m_dlgMask.m_masks, m_pPair->masks, sizeof m_dlgMask.m_masks);
     } else {
         std::memset(m_dlgMask.m_masks, 0, sizeof m_dlgMask.m_masks);
@@ -128,6 +130,7 @@ void CDirInputDlg::OnOK() {
     }
     CopyText(m_pPair->dirA, MAX_PATH, textA);
     CopyText(m_pPair->dirB, MAX_PATH, textB);
+    m_pPair->subdirs = m_checkSubdirs->GetValue();
     std::memcpy(m_pPair->masks, m_dlgMask.m_masks, sizeof m_pPair->masks);
     EndDialog(wxID_OK);
 }

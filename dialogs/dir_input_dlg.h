@@ -1,8 +1,9 @@
 // Entry of one directory pair: directories A and B, typed or chosen with the
-// folder chooser, and the pair's masks through the MASK button. The pair is
-// written only on OK.
+// folder chooser, whether their whole trees are compared, and the pair's masks
+// through the MASK button. The pair is written only on OK.
 #pragma once
 
+#include <wx/checkbox.h>
 #include <wx/textctrl.h>
 
 #include "ui/resource_dialog.h"
@@ -27,7 +28,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    // Validates both directories and stores them with the masks.
+    // Validates both directories and stores them with the flag and the masks.
     void OnOK() override;
 
 private:
@@ -43,4 +44,5 @@ private:
     CMaskDlg m_dlgMask;
     wxTextCtrl* m_editDirB = nullptr;  // valid while the window exists
     wxTextCtrl* m_editDirA = nullptr;
+    wxCheckBox* m_checkSubdirs = nullptr;
 };

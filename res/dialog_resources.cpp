@@ -33,11 +33,13 @@ const ControlTemplate kDirInputControls[] = {
     {IDC_DIR_B, K::Edit, "", 14, 47, 100, 14, CS_BORDER | CS_AUTOHSCROLL},
     {IDC_BROWSE_A, K::PushButton, "参照...", 115, 18, 20, 14, CS_NONE},
     {IDC_BROWSE_B, K::PushButton, "参照...", 115, 47, 20, 14, CS_NONE},
-    {IDOK, K::DefPushButton, "OK", 70, 72, 30, 14, CS_NONE},
-    {IDCANCEL, K::PushButton, "ｷｬﾝｾﾙ", 105, 72, 30, 14, CS_NONE},
+    // One row below directory B; the buttons and the dialog moved down by it.
+    {IDC_SUBDIRS, K::CheckBox, "サブディレクトリも比較する", 14, 66, 121, 10, CS_NONE},
+    {IDOK, K::DefPushButton, "OK", 70, 86, 30, 14, CS_NONE},
+    {IDCANCEL, K::PushButton, "ｷｬﾝｾﾙ", 105, 86, 30, 14, CS_NONE},
     {IDC_STATIC, K::Static, "比較ﾃﾞｨﾚｸﾄﾘＡ:", 7, 7, 44, 8, CS_NONE},
     {IDC_STATIC, K::Static, "比較ﾃﾞｨﾚｸﾄﾘＢ:", 7, 36, 44, 8, CS_NONE},
-    {IDC_MASK, K::PushButton, "MASK", 11, 72, 30, 14, CS_NONE},
+    {IDC_MASK, K::PushButton, "MASK", 11, 86, 30, 14, CS_NONE},
 };
 
 const ControlTemplate kConfirmCopyControls[] = {
@@ -68,7 +70,7 @@ const DialogTemplate kDirCompareDialog = {IDD_DIRCOMPARE_DIALOG, "Zoruna", 235, 
                                           kDirCompareControls, true};
 const DialogTemplate kDirListDialog = {IDD_DIRLIST, "Zoruna［比較ﾃﾞｨﾚｸﾄﾘ一覧］", 216, 125, kFixedPitchFace, 9,
                                       kDirListControls};
-const DialogTemplate kDirInputDialog = {IDD_DIRINPUT, "Zoruna［ﾃﾞｨﾚｸﾄﾘ入力］", 142, 93, kProportionalFace, 9,
+const DialogTemplate kDirInputDialog = {IDD_DIRINPUT, "Zoruna［ﾃﾞｨﾚｸﾄﾘ入力］", 142, 107, kProportionalFace, 9,
                                        kDirInputControls};
 const DialogTemplate kConfirmCopyDialog = {IDD_CONFIRM_COPY, "Zoruna［ほんとにいいの？］", 187, 61,
                                           kProportionalFace, 9, kConfirmCopyControls};

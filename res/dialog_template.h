@@ -10,6 +10,7 @@ enum class ControlKind {
     ListView,       // report-style list with multiple selection
     ListBox,
     Edit,
+    CheckBox,       // two-state check box with its text on the right
     Static,         // text label
     Icon,           // static picture
 };

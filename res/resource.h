@@ -50,6 +50,7 @@
 #define IDC_COPY_MESSAGE 1017
 #define IDC_ABOUT_ICON 1018
 #define IDC_ABOUT_TEXT 1019
+#define IDC_SUBDIRS 1020
 
 // Menu commands
 #define IDM_ABOUTBOX 0x0010

@@ -1,6 +1,6 @@
-// Shows the pair list dialog (three pairs, the second selected) or the pair
-// input dialog on the current display, takes a picture of it with ImageMagick
-// and ends. Built and run by scripts/screenshot-pair-dialogs.sh.
+// Shows the pair list dialog (three pairs, the second selected and comparing
+// whole trees) or the pair input dialog for that second pair on the current
+// display, takes a picture of it with ImageMagick and ends. Built and run by scripts/screenshot-pair-dialogs.sh.
 //   pair-dialogs-shot list|input output.png
 #include <wx/listbox.h>
 #include <wx/timer.h>
@@ -34,6 +34,7 @@ public:
         std::memset(&m_table, 0, sizeof m_table);
         m_table.pairs[0] = MakePair("/home/user/ドキュメント/比較元", "/mnt/backup/ﾄﾞｷｭﾒﾝﾄ");
         m_table.pairs[1] = MakePair("/srv/work", "/mnt/backup/work");
+        m_table.pairs[1].subdirs = true;
         m_table.pairs[2] = MakePair("/home/user/projects/zoruna-source", "/media/usb/zoruna");
         m_table.count = 3;
 
@@ -46,7 +47,7 @@ public:
             lines->GetEventHandler()->ProcessEvent(change);
             m_shown = m_list.GetWindow();
         } else {
-            m_input.SetDirPair(&m_table.pairs[0]);
+            m_input.SetDirPair(&m_table.pairs[1]);
             m_input.Create(nullptr, true);
             m_shown = m_input.GetWindow();
         }

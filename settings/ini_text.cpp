@@ -197,6 +197,18 @@ private:
         return kNone;
     }
 
+    bool IsRemoved(std::size_t w, std::string_view line) const {
+        for (const std::string& key : m_writes[w].removedKeys)
+            if (StartsWith(line, key)) return true;
+        return false;
+    }
+
+    // A line of section w after its block that goes: an older line of a
+    // written key (when asked for) or a line of a removed key.
+    bool IsStale(std::size_t w, std::string_view line) const {
+        return (m_removeStale && KeyOf(w, line) != kNone) || IsRemoved(w, line);
+    }
+
     void Put(std::string_view line) { m_out.append(line).append(kLineEnd); }
 
     void PutKey(std::size_t w, std::size_t k) {
@@ -216,17 +228,19 @@ private:
         m_lastBlockEnded = ended;
     }
 
-    // A block headed by section w: key lines replaced in place, missing keys
-    // inserted before the block end.
+    // A block headed by section w: key lines replaced in place, lines of
+    // removed keys dropped, missing keys inserted before the block end.
     void SectionBlock(std::size_t w, const std::vector<std::string_view>& block, bool ended) {
         Put(block.front());
         for (std::size_t j = 1; j < block.size(); ++j) {
             const std::string_view line = block[j];
             const bool last = ended && j + 1 == block.size();
             const std::size_t k = KeyOf(w, line);
-            if (k != kNone) {
-                PutKey(w, k);
-                m_replaced[w][k] = true;
+            if (k != kNone || IsRemoved(w, line)) {
+                if (k != kNone) {
+                    PutKey(w, k);
+                    m_replaced[w][k] = true;
+                }
                 if (last) {
                     // A short key line was the block end; the new one is longer.
                     PutMissing(w);
@@ -242,18 +256,18 @@ private:
         if (!ended) PutMissing(w);
         m_found[w] = true;
         m_lastBlockEnded = ended;
-        if (m_removeStale) m_staleOf = w;
+        m_staleOf = w;
     }
 
-    // A block between a written section's block and the next header: the
-    // lines of the written keys go. A block that keeps none goes with its
-    // block end; one whose first remaining line begins with "[" is kept
-    // whole, for that line would become a header.
+    // A block between a written section's block and the next header: its
+    // stale lines go. A block that keeps none goes with its block end; one
+    // whose first remaining line begins with "[" is kept whole, for that line
+    // would become a header.
     void LaterBlock(const std::vector<std::string_view>& block, bool ended) {
         const std::size_t bodyEnd = ended ? block.size() - 1 : block.size();
         m_kept.clear();
         for (std::size_t j = 0; j < bodyEnd; ++j)
-            if (KeyOf(m_staleOf, block[j]) == kNone) m_kept.push_back(block[j]);
+            if (!IsStale(m_staleOf, block[j])) m_kept.push_back(block[j]);
         if (m_kept.empty()) return;
         if (m_kept.size() == bodyEnd || StartsSection(m_kept.front())) {
             Copy(block, ended);
@@ -284,7 +298,7 @@ private:
     std::string m_out;
     std::vector<std::string_view> m_kept;
     bool m_lastBlockEnded = true;  // nothing written yet counts as after a block end
-    std::size_t m_staleOf = kNone;  // the section whose older key lines are being removed
+    std::size_t m_staleOf = kNone;  // the written section whose later blocks are being read
 };
 
 }  // namespace

@@ -55,6 +55,9 @@ struct IniKeyWrite {
 struct IniSectionWrite {
     std::string section;
     std::vector<IniKeyWrite> keys;  // in the order they are inserted
+    // Keys whose lines go: from the section's block and from the blocks after
+    // it up to the next header, so that no older line reads in their place.
+    std::vector<std::string> removedKeys = {};
 };
 
 // Whether key=value can be written so that it reads back the same: no line
@@ -70,7 +73,8 @@ bool IsWritableIni(std::string_view section, std::string_view key, std::string_v
 // ending in CR LF.
 // removeStale: the lines of the written keys that lie between a section's
 // block and the next header are removed (the newer value shadows them); a
-// block left without lines goes with its block end.
+// block left without lines goes with its block end. The lines of removed keys
+// go whatever removeStale says.
 std::string ApplyIniWrites(std::string_view text, const std::vector<IniSectionWrite>& writes,
                            bool removeStale);
 

@@ -13,6 +13,10 @@
 namespace {
 
 constexpr const char* kSizeSection = "SIZE";
+// Written only for a pair that compares whole trees, so that the files of
+// pairs without it stay as they always were; only this value reads as on.
+constexpr const char* kSubdirsKey = "SUBDIRS";
+constexpr std::string_view kSubdirsOn = "1";
 
 std::string PairSection(int slot) { return "DIR" + std::to_string(slot); }
 
@@ -50,10 +54,15 @@ bool BuildSave(std::vector<IniSectionWrite>& writes, const ColumnWidths& widths,
     writes.push_back(std::move(sizes));
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const DirPair& pair = pairs.pairs[i];
-        writes.push_back({PairSection(i),
-                          {{"DIRA", std::string(FieldText(pair.dirA))},
-                           {"DIRB", std::string(FieldText(pair.dirB))},
-                           {"MASK", SavedMaskList(pair)}}});
+        IniSectionWrite section{PairSection(i),
+                                {{"DIRA", std::string(FieldText(pair.dirA))},
+                                 {"DIRB", std::string(FieldText(pair.dirB))},
+                                 {"MASK", SavedMaskList(pair)}}};
+        if (pair.subdirs)
+            section.keys.push_back({kSubdirsKey, std::string(kSubdirsOn)});
+        else
+            section.removedKeys.push_back(kSubdirsKey);
+        writes.push_back(std::move(section));
     }
     for (const IniSectionWrite& w : writes)
         for (const IniKeyWrite& k : w.keys)
@@ -94,13 +103,16 @@ SettingsRead LoadSettings(const SettingsStore& store, DirPairTable& pairs, Colum
         const std::string_view dirA = ini.Find(section, "DIRA").value_or(std::string_view());
         const std::string_view dirB = ini.Find(section, "DIRB").value_or(std::string_view());
         const std::string_view masks = ini.Find(section, "MASK").value_or(std::string_view());
+        const bool subdirs = ini.Find(section, kSubdirsKey) == kSubdirsOn;
         // A shortened path would name another directory, so a pair whose path
         // does not fit its field is left out like an incomplete one.
         const bool complete = !dirA.empty() && !dirB.empty() && FitsField(dirA, MAX_PATH) &&
                               FitsField(dirB, MAX_PATH);
         if (!complete) {
-            // Slot i is still free here (count <= i); its masks are kept as read.
+            // Slot i is still free here (count <= i); its masks and flag are
+            // kept as read, as a pair registered there starts from them.
             ParseMaskList(masks, pairs.pairs[i].masks);
+            pairs.pairs[i].subdirs = subdirs;
             continue;
         }
         // Pairs move down over incomplete sections, so that slots 0..count-1
@@ -109,6 +121,7 @@ SettingsRead LoadSettings(const SettingsStore& store, DirPairTable& pairs, Colum
         CopyText(pair.dirA, MAX_PATH, dirA);
         CopyText(pair.dirB, MAX_PATH, dirB);
         ParseMaskList(masks, pair.masks);
+        pair.subdirs = subdirs;
     }
     return read;
 }

@@ -46,9 +46,11 @@ enum class SaveResult {
 };
 
 // Writes the widths, the size (only when both are above 0) and all ten pair
-// slots into the existing settings file, in one replacement. Each section
-// ends up with its keys in one block; older lines of those keys further down
-// the section are removed.
+// slots into the existing settings file, in one replacement. A pair section
+// holds DIRA, DIRB, MASK and, only for a pair that compares whole trees,
+// SUBDIRS=1 (a pair without it loses any SUBDIRS line). Each section ends up
+// with its keys in one block; older lines of those keys further down the
+// section are removed.
 SaveResult SaveSettings(const SettingsStore& store, const ColumnWidths& widths, const WindowSize& size,
                         const DirPairTable& pairs);
 

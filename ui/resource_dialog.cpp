@@ -1,6 +1,7 @@
 #include "ui/resource_dialog.h"
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/listctrl.h>
 #include <wx/statbmp.h>
@@ -83,6 +84,9 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
             case ControlKind::Edit:
                 w = new wxTextCtrl(m_wnd, id, wxString(), pos, size, border);
                 break;
+            case ControlKind::CheckBox:
+                w = new wxCheckBox(m_wnd, id, ToWx(c.text), pos, size);
+                break;
             case ControlKind::Static: {
                 auto* s = new wxStaticText(m_wnd, id, wxString(), pos, size, wxST_NO_AUTORESIZE);
                 if (c.style & CS_NOPREFIX)
@@ -100,10 +104,16 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
         // A label laid out for the Windows face can be wider in the face that
         // stands in for it: it grows to the right, within the dialog, rather
         // than lose its end ("比較ﾃﾞｨﾚｸﾄﾘＡ:" would lose the Ａ).
-        if (c.kind == ControlKind::Static && *c.text) {
+        if ((c.kind == ControlKind::Static || c.kind == ControlKind::CheckBox) && *c.text) {
             const int room = m_wnd->GetClientSize().x - pos.x;
             const int need = std::min(w->GetBestSize().x, room);
             if (need > size.x) w->SetSize(wxSize(need, size.y));
+        }
+        // GTK's check mark is taller than a Windows check box row: the box
+        // grows to hold it, centred on its row.
+        if (c.kind == ControlKind::CheckBox) {
+            const int extra = w->GetBestSize().y - size.y;
+            if (extra > 0) w->SetSize(pos.x, pos.y - extra / 2, w->GetSize().x, size.y + extra);
         }
     }
 

@@ -61,7 +61,7 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
 
     const ChildResult pairs = RunIn(t.path(), exe, "--pairs");
     EXPECT_EQ(pairs.status, 0);
-    EXPECT_EQ(pairs.out, "1\t" + a + "\t" + b + "\tobj\n");
+    EXPECT_EQ(pairs.out, "1\t" + a + "\t" + b + "\tobj\t\n");
 
     const ChildResult report = RunIn(t.path(), exe, "--report");
     EXPECT_EQ(report.status, 1);

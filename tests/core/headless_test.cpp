@@ -145,10 +145,12 @@ TEST_F(HeadlessTest, UnknownOptionAndStrayArgumentsFail) {
 
 TEST_F(HeadlessTest, PairsListsTheRegisteredSlotsEscaped) {
     WriteSettings("[SIZE]\r\nFNAME=147\r\n\r\n" + PairSection(0, "C:\\WORK", "/b\tx", "obj, bak") +
-                  PairSection(1, "/c", "/d", "") + PairSection(2, "/only-a", "", "x"));
+                  PairSection(1, "/c", "/d", "") + "SUBDIRS=1\r\n\r\n" + PairSection(2, "/only-a", "", "x") +
+                  "SUBDIRS=1\r\n\r\n" + PairSection(3, "/e", "/f", "tmp") + "SUBDIRS=0\r\n\r\n");
     const Result r = Run({"--pairs"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "1\tC:\\\\WORK\t/b\\x09x\tobj,bak\n2\t/c\t/d\t\n");
+    // The fifth field says whether whole trees are compared.
+    EXPECT_EQ(r.out, "1\tC:\\\\WORK\t/b\\x09x\tobj,bak\t\n2\t/c\t/d\t\tsubdirs\n3\t/e\t/f\ttmp\t\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -220,7 +222,7 @@ TEST_F(HeadlessTest, SettingsFileReachedThroughALinkIsRead) {
     ASSERT_EQ(symlink("real.INI", (m_dir / "zoruna.INI").c_str()), 0);
     const Result r = Run({"--pairs"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "1\t" + a + "\t" + a + "\t\n");
+    EXPECT_EQ(r.out, "1\t" + a + "\t" + a + "\t\t\n");
 }
 
 TEST_F(HeadlessTest, ReportPrintsEveryDifferenceAndExitsByWhatItFound) {

@@ -24,6 +24,7 @@ struct LineCase {
     std::string dirA;
     std::string dirB;
     std::string line;
+    bool subdirs = false;  // the pair compares whole trees
 };
 
 // gtest shows the case by its name.
@@ -32,7 +33,9 @@ void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 class FormatPairLineTest : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(FormatPairLineTest, FormatsNumberAndBothColumns) {
-    EXPECT_EQ(FormatPairLine(GetParam().index, MakePair(GetParam().dirA, GetParam().dirB)), GetParam().line);
+    DirPair pair = MakePair(GetParam().dirA, GetParam().dirB);
+    pair.subdirs = GetParam().subdirs;
+    EXPECT_EQ(FormatPairLine(GetParam().index, pair), GetParam().line);
 }
 
 const std::string k24 = std::string(24, 'd');
@@ -55,7 +58,17 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"japanese_text_padded_by_columns", 4, kA + kA + kA, "\xEF\xBD\xB1",  // あああ, half-width ｱ
                  " 5 " + kA + kA + kA + std::string(14, ' ') + " と \xEF\xBD\xB1" + std::string(19, ' ')},
         LineCase{"twelve_wide_characters_fill_24_columns", 5, [] { std::string s; for (int i = 0; i < 13; ++i) s += kA; return s; }(), "/b",
-                 " 6 " + [] { std::string s; for (int i = 0; i < 12; ++i) s += kA; return s; }() + " と /b" + std::string(18, ' ')}),
+                 " 6 " + [] { std::string s; for (int i = 0; i < 12; ++i) s += kA; return s; }() + " と /b" + std::string(18, ' ')},
+        // Whole trees: " +" right after directory B, within its 25 columns,
+        // so that no line grows beyond 57 columns.
+        LineCase{"subdirs_mark_after_short_b", 0, "/a", "/b", " 1 /a" + std::string(18, ' ') + " と /b +" + std::string(16, ' '),
+                 true},
+        LineCase{"subdirs_mark_fills_the_minimum_width", 1, "/a", std::string(18, 'y'),
+                 " 2 /a" + std::string(18, ' ') + " と " + std::string(18, 'y') + " +", true},
+        LineCase{"subdirs_mark_cuts_b_after_23_columns", 2, std::string(30, 'x'), std::string(25, 'y'),
+                 " 3 " + std::string(25, 'x') + " と " + std::string(23, 'y') + " +", true},
+        LineCase{"subdirs_mark_wide_character_not_split_at_column_23", 3, "/a", std::string(22, 'g') + kA,
+                 " 4 /a" + std::string(18, ' ') + " と " + std::string(22, 'g') + " +", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 DirPairTable TableOf(int n) {

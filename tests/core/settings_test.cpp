@@ -25,6 +25,7 @@ struct PairText {
     const char* dirA;
     const char* dirB;
     std::vector<std::string> masks;
+    bool subdirs = false;
 };
 
 DirPairTable MakeTable(std::initializer_list<PairText> pairs) {
@@ -35,19 +36,22 @@ DirPairTable MakeTable(std::initializer_list<PairText> pairs) {
         std::strcpy(slot.dirA, p.dirA);
         std::strcpy(slot.dirB, p.dirB);
         for (std::size_t m = 0; m < p.masks.size(); ++m) std::strcpy(slot.masks[m], p.masks[m].c_str());
+        slot.subdirs = p.subdirs;
     }
     return t;
 }
 
-// "count=N" and, for every slot that holds anything, " i:dirA|dirB|mask,mask".
+// "count=N" and, for every slot that holds anything, " i:dirA|dirB|mask,mask",
+// followed by "|+" when the slot compares whole trees.
 std::string Describe(const DirPairTable& t) {
     std::string s = "count=" + std::to_string(t.count);
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const DirPair& p = t.pairs[i];
         std::string masks;
         for (int m = 0; m < MAX_MASKS && p.masks[m][0]; ++m) masks.append(m ? "," : "").append(p.masks[m]);
-        if (p.dirA[0] || p.dirB[0] || !masks.empty())
+        if (p.dirA[0] || p.dirB[0] || !masks.empty() || p.subdirs)
             s.append(" ").append(std::to_string(i)).append(":").append(p.dirA).append("|").append(p.dirB).append("|").append(masks);
+        if (p.subdirs) s.append("|+");
     }
     return s;
 }
@@ -176,7 +180,26 @@ INSTANTIATE_TEST_SUITE_P(
                  "count=1 0:a|b|OBJ,BAK"},
         LoadCase{"trailing_comma", "[DIR0]\r\nDIRA=a\r\nDIRB=b\r\nMASK=OBJ,BAK,\r\n\r\n", "count=1 0:a|b|OBJ,BAK"},
         LoadCase{"eleven_masks", "[DIR0]\r\nDIRA=a\r\nDIRB=b\r\nMASK=1,2,3,4,5,6,7,8,9,10,11\r\n\r\n",
-                 "count=1 0:a|b|1,2,3,4,5,6,7,8,9,10"}),
+                 "count=1 0:a|b|1,2,3,4,5,6,7,8,9,10"},
+        // Only the value 1 turns whole trees on; older files have no key.
+        LoadCase{"subdirs_only_exactly_1",
+                 PairSection(0, "a0", "b0") + "SUBDIRS=1\r\n\r\n" + PairSection(1, "a1", "b1") +
+                     "SUBDIRS=0\r\n\r\n" + PairSection(2, "a2", "b2") + "SUBDIRS=yes\r\n\r\n" +
+                     PairSection(3, "a3", "b3") + "SUBDIRS=\r\n\r\n" + PairSection(4, "a4", "b4") +
+                     "SUBDIRS= 1\r\n\r\n" + PairSection(5, "a5", "b5") + "SUBDIRS=11\r\n\r\n" +
+                     PairSection(6, "a6", "b6") + "SUBDIRS\r\n\r\n" + PairSection(7, "a7", "b7"),
+                 "count=8 0:a0|b0||+ 1:a1|b1| 2:a2|b2| 3:a3|b3| 4:a4|b4| 5:a5|b5| 6:a6|b6| 7:a7|b7|"},
+        LoadCase{"subdirs_inside_the_section_block",
+                 "[DIR0]\r\nDIRA=a0\r\nSUBDIRS=1\r\nDIRB=b0\r\n\r\n[DIR1]\r\nDIRA=a1\r\nDIRB=b1\r\n\r\n"
+                 "[DIR2]\r\nDIRA=a2\r\nDIRB=b2\r\n\r\nSUBDIRS=1\r\n\r\n",
+                 "count=3 0:a0|b0||+ 1:a1|b1| 2:a2|b2||+"},
+        // A pair that moves down over an incomplete section takes its own
+        // flag, not the flag of the section it replaces.
+        LoadCase{"subdirs_moves_with_its_pair",
+                 PairSection(0, "", "b0") + "SUBDIRS=1\r\n\r\n" + PairSection(1, "a1", "b1") +
+                     PairSection(2, "", "", "M2") + "SUBDIRS=1\r\n\r\n" + PairSection(3, "a3", "b3") +
+                     "SUBDIRS=1\r\n\r\n",
+                 "count=2 0:a1|b1| 1:a3|b3||+ 2:||M2|+"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsTest, WidthsDefaultOnlyWhenMissing) {
@@ -237,6 +260,20 @@ std::optional<std::string> OlderReaderValue(const std::string& text, const std::
     return std::nullopt;
 }
 
+// Every key that the earlier reader knows reads the same with it as with ours.
+void ExpectOlderReaderAgrees(const std::string& text) {
+    const IniIndex index(text);
+    for (int i = -1; i < MAX_DIR_PAIRS; ++i) {
+        const std::string section = i < 0 ? "SIZE" : "DIR" + std::to_string(i);
+        for (const char* key : i < 0 ? std::vector<const char*>{"FNAME", "TIMEA", "TIMEB"}
+                                     : std::vector<const char*>{"DIRA", "DIRB", "MASK"}) {
+            const auto ours = index.Find(section, key);
+            ASSERT_TRUE(ours) << section << " " << key;
+            EXPECT_EQ(OlderReaderValue(text, section, key), std::string(*ours)) << section << " " << key;
+        }
+    }
+}
+
 class SaveLayoutTest : public SettingsTest, public ::testing::WithParamInterface<TidyCase> {};
 
 TEST_P(SaveLayoutTest, OneSaveGivesTheLayoutAndASecondChangesNothing) {
@@ -255,16 +292,7 @@ TEST_P(SaveLayoutTest, OneSaveGivesTheLayoutAndASecondChangesNothing) {
     // first section).
     const std::string text = ReadFile(m_ini);
     if (text.rfind("\xEF\xBB\xBF", 0) == 0) return;
-    const IniIndex index(text);
-    for (int i = -1; i < MAX_DIR_PAIRS; ++i) {
-        const std::string section = i < 0 ? "SIZE" : "DIR" + std::to_string(i);
-        for (const char* key : i < 0 ? std::vector<const char*>{"FNAME", "TIMEA", "TIMEB"}
-                                     : std::vector<const char*>{"DIRA", "DIRB", "MASK"}) {
-            const auto ours = index.Find(section, key);
-            ASSERT_TRUE(ours) << section << " " << key;
-            EXPECT_EQ(OlderReaderValue(text, section, key), std::string(*ours)) << section << " " << key;
-        }
-    }
+    ExpectOlderReaderAgrees(text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -290,6 +318,72 @@ INSTANTIATE_TEST_SUITE_P(
         // an empty line, so that they are found again.
         TidyCase{"no_block_end_at_the_end", "[OTHER]\r\nX=1",
                  "[OTHER]\r\nX=1\r\n\r\n" + OneBlockFile(kExample)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A save of pairs that compare whole trees: SUBDIRS=1 closes the block of
+// exactly those pairs, a pair without the flag loses every SUBDIRS line of its
+// section, and a second save changes nothing.
+struct SubdirsSaveCase {
+    const char* name;
+    std::string before;
+    std::vector<int> flagged;  // slots of kSubdirsPairs that compare whole trees
+    std::string after;
+};
+
+void PrintTo(const SubdirsSaveCase& c, std::ostream* os) { *os << c.name; }
+
+class SubdirsSaveTest : public SettingsTest, public ::testing::WithParamInterface<SubdirsSaveCase> {};
+
+const std::string kSizeBlock = "[SIZE]\r\nFNAME=147\r\nTIMEA=110\r\nTIMEB=110\r\n\r\n";
+
+// The two pairs of these saves, each section in one block; slots in flagged
+// end with SUBDIRS=1.
+std::string TwoPairFile(std::initializer_list<int> flagged) {
+    auto on = [&](int slot) { return std::find(flagged.begin(), flagged.end(), slot) != flagged.end(); };
+    std::string s = kSizeBlock;
+    for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
+        std::string section = i == 0   ? PairSection(0, "/a", "/b", "OBJ")
+                              : i == 1 ? PairSection(1, "/c", "/d")
+                                       : PairSection(i, "", "");
+        if (on(i)) section.insert(section.size() - 2, "SUBDIRS=1\r\n");
+        s += section;
+    }
+    return s;
+}
+
+TEST_P(SubdirsSaveTest, KeyOnlyForFlaggedPairsAndASecondSaveChangesNothing) {
+    const SubdirsSaveCase& c = GetParam();
+    DirPairTable pairs = MakeTable({{"/a", "/b", {"OBJ"}}, {"/c", "/d", {}}});
+    for (const int slot : c.flagged) pairs.pairs[slot].subdirs = true;
+    WriteFile(m_ini, c.before);
+    ASSERT_EQ(Save(kExample.widths, pairs), SaveResult::Saved);
+    EXPECT_EQ(ReadFile(m_ini), c.after);
+    ASSERT_EQ(Save(kExample.widths, pairs), SaveResult::Saved);
+    EXPECT_EQ(ReadFile(m_ini), c.after) << "a second save of the same values";
+    EXPECT_EQ(Describe(Load()), Describe(pairs));
+    ExpectOlderReaderAgrees(c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SubdirsSaveTest,
+    ::testing::Values(
+        SubdirsSaveCase{"no_flag_writes_no_key", "", {}, TwoPairFile({})},
+        SubdirsSaveCase{"flag_after_mask", "", {0}, TwoPairFile({0})},
+        SubdirsSaveCase{"only_the_second_pair", TwoPairFile({}), {1}, TwoPairFile({1})},
+        SubdirsSaveCase{"both_pairs_in_a_grown_file", GrownFile({kOlder, kExample}), {0, 1}, TwoPairFile({0, 1})},
+        SubdirsSaveCase{"turned_off", TwoPairFile({0, 1}), {1}, TwoPairFile({1})},
+        // Lines that an earlier save or a person left further down the
+        // section would read as on: they go too.
+        SubdirsSaveCase{"turned_off_later_lines_removed",
+                        kSizeBlock + "[DIR0]\r\nSUBDIRS=1\r\nDIRA=/a\r\n\r\nSUBDIRS=1\r\n\r\nNOTE=x\r\n"
+                                     "SUBDIRS=yes\r\n\r\n[DIR1]\r\nDIRA=/c\r\nSUBDIRS=\r\n\r\n",
+                        {},
+                        kSizeBlock + "[DIR0]\r\nDIRA=/a\r\nDIRB=/b\r\nMASK=OBJ\r\n\r\nNOTE=x\r\n\r\n" +
+                            TwoPairFile({}).substr(TwoPairFile({}).find("[DIR1]"))},
+        SubdirsSaveCase{"stale_line_of_a_flagged_pair_removed",
+                        kSizeBlock + "[DIR0]\r\nDIRA=/a\r\nSUBDIRS=0\r\n\r\nSUBDIRS=0\r\n\r\n", {0},
+                        kSizeBlock + "[DIR0]\r\nDIRA=/a\r\nSUBDIRS=1\r\nDIRB=/b\r\nMASK=OBJ\r\n\r\n" +
+                            TwoPairFile({}).substr(TwoPairFile({}).find("[DIR1]"))}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The file is read whole whatever size its status gave (a file can grow

@@ -49,7 +49,7 @@ Outcome RunDialog(Dlg which, const Body& body) {
             CDirInputDlg dlg;
             dlg.SetDirPair(&pair);
             const int result = RunShown(dlg, body);
-            return {result, std::string(pair.dirA) + " " + pair.dirB};
+            return {result, std::string(pair.dirA) + " " + pair.dirB + (pair.subdirs ? " +" : "")};
         }
         case Dlg::Mask: {
             CMaskDlg dlg;
@@ -105,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"input_browse_focused", Dlg::Input, IDC_BROWSE_A, "", WXK_ESCAPE, wxID_CANCEL, "/old/a /old/b"},
         KeyCase{"input_mask_focused", Dlg::Input, IDC_MASK, "", WXK_ESCAPE, wxID_CANCEL, "/old/a /old/b"},
         KeyCase{"input_ok_focused", Dlg::Input, IDOK, "", WXK_ESCAPE, wxID_CANCEL, "/old/a /old/b"},
+        KeyCase{"input_subdirs_toggled", Dlg::Input, IDC_SUBDIRS, " ", WXK_ESCAPE, wxID_CANCEL, "/old/a /old/b"},
         KeyCase{"mask_text_typed", Dlg::Mask, IDC_MASK_TEXT, "txt", WXK_ESCAPE, wxID_CANCEL, "obj,bak"},
         KeyCase{"mask_ok_focused", Dlg::Mask, IDOK, "", WXK_ESCAPE, wxID_CANCEL, "obj,bak"},
         KeyCase{"confirm_ok_focused", Dlg::Confirm, IDOK, "", WXK_ESCAPE, wxID_CANCEL, ""},
@@ -119,6 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"input_a_typed", Dlg::Input, IDC_DIR_A, "/new", WXK_RETURN, wxID_OK, "/new /old/b"},
         KeyCase{"input_b_typed_keypad", Dlg::Input, IDC_DIR_B, "/new", WXK_NUMPAD_ENTER, wxID_OK, "/old/a /new"},
         KeyCase{"input_cancel_focused", Dlg::Input, IDCANCEL, "", WXK_RETURN, wxID_CANCEL, "/old/a /old/b"},
+        // Space toggles the check box; Enter there presses OK.
+        KeyCase{"input_subdirs_toggled", Dlg::Input, IDC_SUBDIRS, " ", WXK_RETURN, wxID_OK, "/old/a /old/b +"},
         KeyCase{"mask_text_typed", Dlg::Mask, IDC_MASK_TEXT, "txt", WXK_RETURN, wxID_OK, "txt"},
         KeyCase{"mask_cancel_focused", Dlg::Mask, IDCANCEL, "", WXK_RETURN, wxID_CANCEL, "obj,bak"},
         KeyCase{"confirm_ok_focused", Dlg::Confirm, IDOK, "", WXK_RETURN, wxID_OK, ""},

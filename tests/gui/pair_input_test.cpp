@@ -140,6 +140,62 @@ INSTANTIATE_TEST_SUITE_P(
                       StoreCase{"exactly_259_bytes", k259, "/b", k259, "/b"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The check box shows the pair's flag; OK stores what it shows, Cancel keeps
+// the pair as it was.
+struct SubdirsCase {
+    const char* name;
+    bool before;  // the pair's flag when the dialog opens
+    bool toggle;  // the user clicks the check box
+    int end;      // IDOK or IDCANCEL
+    bool stored;  // the pair's flag afterwards
+};
+
+void PrintTo(const SubdirsCase& c, std::ostream* os) { *os << c.name; }
+
+class InputSubdirs : public ::testing::TestWithParam<SubdirsCase> {};
+
+TEST_P(InputSubdirs, CheckBoxShowsTheFlagAndOnlyOkStoresIt) {
+    const SubdirsCase& c = GetParam();
+    DirPair pair = MakePair("/old/a", "/old/b", {"obj"});
+    pair.subdirs = c.before;
+    DirPair expected = pair;
+    expected.subdirs = c.stored;
+    const int result = RunInput(pair, [&c](wxDialog* d) {
+        EXPECT_EQ(SubdirsBox(d)->GetValue(), c.before);
+        if (c.toggle) SubdirsBox(d)->SetValue(!c.before);
+        return c.end;
+    });
+    EXPECT_EQ(result, c.end == IDOK ? wxID_OK : wxID_CANCEL);
+    EXPECT_EQ(std::memcmp(&pair, &expected, sizeof pair), 0) << "only the flag may change";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, InputSubdirs,
+                         ::testing::Values(SubdirsCase{"turned_on", false, true, IDOK, true},
+                                           SubdirsCase{"turned_off", true, true, IDOK, false},
+                                           SubdirsCase{"kept_on", true, false, IDOK, true},
+                                           SubdirsCase{"kept_off", false, false, IDOK, false},
+                                           SubdirsCase{"turned_on_then_cancelled", false, true, IDCANCEL, false},
+                                           SubdirsCase{"turned_off_then_cancelled", true, true, IDCANCEL, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The check box has a row of its own between directory B and the buttons and
+// shows its whole text.
+TEST(InputSubdirsLayout, OwnRowBelowDirectoryBWithItsWholeText) {
+    DirPair pair = MakePair("/a", "/b");
+    RunInput(pair, [](wxDialog* d) {
+        const wxRect box = SubdirsBox(d)->GetRect();
+        EXPECT_EQ(U8(SubdirsBox(d)->GetLabel()), "サブディレクトリも比較する");
+        EXPECT_GE(box.GetTop(), Control(d, IDC_DIR_B)->GetRect().GetBottom());
+        EXPECT_GE(box.GetTop(), Control(d, IDC_BROWSE_B)->GetRect().GetBottom());
+        for (const int button : {IDC_MASK, IDOK, IDCANCEL})
+            EXPECT_GT(Control(d, button)->GetRect().GetTop(), box.GetBottom()) << button;
+        EXPECT_GE(box.GetWidth(), SubdirsBox(d)->GetBestSize().GetWidth()) << "the text must not be cut";
+        EXPECT_LE(box.GetRight(), d->GetClientSize().GetWidth());
+        EXPECT_LE(Control(d, IDOK)->GetRect().GetBottom(), d->GetClientSize().GetHeight());
+        return IDCANCEL;
+    });
+}
+
 // Answers the mask dialog: checks the text it shows, types text, presses button.
 ModalHandler MaskAnswer(std::string shown, std::string typed, int button) {
     return [shown, typed, button](wxDialog* d, const ModalSeen& seen) {

@@ -66,6 +66,33 @@ TEST(PairList, RegisterWithOneLineSelectedEditsThatPairInPlace) {
     EXPECT_STREQ(table.pairs[2].dirA, "/a2");
 }
 
+// The check box's value reaches the pair and its line: a new pair with the
+// flag, then the same pair edited without it.
+TEST(PairList, SubdirsFlagIsStoredAndShownInTheLine) {
+    DirPairTable table = MakeTable(1);
+    CDirListDlg dlg;
+    RunList(dlg, table, [&table](wxDialog* d) {
+        for (const bool on : {true, false}) {
+            SCOPED_TRACE(on ? "turned on" : "turned off");
+            if (!on) SelectLines(d, {1});
+            ExpectModal([on](wxDialog* input, const ModalSeen&) {
+                EXPECT_EQ(SubdirsBox(input)->GetValue(), !on) << "the box shows the pair's flag";
+                SetText(input, IDC_DIR_A, "/new/a");
+                SetText(input, IDC_DIR_B, "/new/b");
+                SubdirsBox(input)->SetValue(on);
+                Press(input, IDOK);
+                return input->GetReturnCode();
+            });
+            Press(d, IDOK);
+            ASSERT_EQ(Lines(d).size(), 2u);
+            EXPECT_EQ(table.pairs[1].subdirs, on);
+            EXPECT_EQ(Lines(d)[1], " 2 /new/a" + std::string(14, ' ') + " と /new/b" + (on ? " +" : "  ") +
+                                       std::string(12, ' '));
+        }
+    });
+    EXPECT_FALSE(table.pairs[0].subdirs);
+}
+
 struct ButtonCase {
     const char* name;
     int count;

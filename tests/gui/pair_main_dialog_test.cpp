@@ -26,11 +26,13 @@ void RunDirectories(CDirCompareDlg& main, std::function<void(wxDialog*)> body) {
     VerifyModalsShown();
 }
 
-// Registers a pair (or edits the selected one) with its masks.
-void Register(wxDialog* list, const std::string& a, const std::string& b, const std::string& masks) {
+// Registers a pair (or edits the selected one) with its masks and flag.
+void Register(wxDialog* list, const std::string& a, const std::string& b, const std::string& masks,
+              bool subdirs = false) {
     ExpectModal([=](wxDialog* input, const ModalSeen&) {
         SetText(input, IDC_DIR_A, a);
         SetText(input, IDC_DIR_B, b);
+        SubdirsBox(input)->SetValue(subdirs);
         ExpectModal([masks](wxDialog* mask, const ModalSeen&) {
             SetText(mask, IDC_MASK_TEXT, masks);
             Press(mask, IDOK);
@@ -117,6 +119,18 @@ INSTANTIATE_TEST_SUITE_P(
                         Press(d, IDOK);
                     },
                     true, false},
+        // The flag alone is a change of the pair: the results go.
+        ResultsCase{"subdirs_turned_on",
+                    [](wxDialog* d) {
+                        SelectLines(d, {0});
+                        ExpectModal([](wxDialog* input, const ModalSeen&) {
+                            SubdirsBox(input)->SetValue(true);
+                            Press(input, IDOK);
+                            return input->GetReturnCode();
+                        });
+                        Press(d, IDOK);
+                    },
+                    true, false},
         ResultsCase{"pair_deleted",
                     [](wxDialog* d) {
                         SelectLines(d, {0});
@@ -136,7 +150,7 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     main->Create(nullptr, true);
     RunDirectories(*main, [&](wxDialog* list) {
         Register(list, a0, b0, "OBJ, BAK");
-        Register(list, "  /srv/data", "/srv/data ", "log");
+        Register(list, "  /srv/data", "/srv/data ", "log", true);
         EXPECT_EQ(Lines(list).size(), 2u);
     });
     ASSERT_TRUE(main->PairsModified());
@@ -146,6 +160,7 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     std::string expected = "[SIZE]\r\nFNAME=147\r\nTIMEA=110\r\nTIMEB=110\r\n\r\n";
     expected += PairSection(0, a0, b0, "OBJ,BAK");
     expected += PairSection(1, "/srv/data", "/srv/data ", "log");
+    expected.insert(expected.size() - 2, "SUBDIRS=1\r\n");
     for (int i = 2; i < MAX_DIR_PAIRS; ++i) expected += PairSection(i, "", "");
     EXPECT_EQ(ReadFile(ini), expected);
     main->DestroyWindow();
@@ -158,6 +173,8 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     EXPECT_EQ(std::string(next->Pairs().pairs[0].dirA), a0);
     EXPECT_EQ(MaskSlots(next->Pairs().pairs[0]), "OBJ|BAK||||||||");
     EXPECT_EQ(std::string(next->Pairs().pairs[1].dirB), "/srv/data ");
+    EXPECT_FALSE(next->Pairs().pairs[0].subdirs);
+    EXPECT_TRUE(next->Pairs().pairs[1].subdirs);
     next->DestroyWindow();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/textctrl.h>
 
@@ -32,6 +33,9 @@ inline bool Enabled(wxDialog* d, int resId) { return Control(d, resId)->IsThisEn
 inline wxTextCtrl* Edit(wxDialog* d, int resId) { return static_cast<wxTextCtrl*>(Control(d, resId)); }
 inline void SetText(wxDialog* d, int resId, const std::string& bytes) { Edit(d, resId)->SetValue(ToWx(bytes)); }
 inline std::string Text(wxDialog* d, int resId) { return FromWx(Edit(d, resId)->GetValue()); }
+
+// The input dialog's "compare whole trees" check box.
+inline wxCheckBox* SubdirsBox(wxDialog* d) { return static_cast<wxCheckBox*>(Control(d, IDC_SUBDIRS)); }
 
 inline wxListBox* PairList(wxDialog* d) { return static_cast<wxListBox*>(Control(d, IDC_PAIR_LIST)); }
 

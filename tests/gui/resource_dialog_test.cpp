@@ -72,7 +72,8 @@ void PrintTo(const FocusPassCase& c, std::ostream* os) { *os << c.name; }
 
 class FocusPass : public ::testing::TestWithParam<FocusPassCase> {};
 
-// The input layout: A, B, Browse A, Browse B, OK, Cancel, two labels, MASK.
+// The input layout: A, B, Browse A, Browse B, the check box, OK, Cancel, two
+// labels, MASK.
 TEST_P(FocusPass, DisabledControlHandsTheFocusToTheNextEnabledTabStop) {
     const FocusPassCase& c = GetParam();
     ResourceDialog dlg(kDirInputDialog);
@@ -91,6 +92,8 @@ TEST_P(FocusPass, DisabledControlHandsTheFocusToTheNextEnabledTabStop) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, FocusPass,
     ::testing::Values(FocusPassCase{"to_the_next", IDC_BROWSE_A, {IDC_BROWSE_A}, IDC_BROWSE_B},
+                      FocusPassCase{"browse_b_to_the_check_box", IDC_BROWSE_B, {IDC_BROWSE_B}, IDC_SUBDIRS},
+                      FocusPassCase{"check_box_to_ok", IDC_SUBDIRS, {IDC_SUBDIRS}, IDOK},
                       FocusPassCase{"over_disabled_ones", IDOK, {IDCANCEL, IDOK}, IDC_MASK},
                       FocusPassCase{"past_labels_and_around", IDC_MASK, {IDC_MASK}, IDC_DIR_A},
                       FocusPassCase{"edit_to_edit", IDC_DIR_A, {IDC_DIR_A}, IDC_DIR_B},

@@ -96,7 +96,7 @@ for c in "${cases[@]}"; do
     case $out in "Zoruna Version "*) ;; *) fail "$name: --version printed: $out" ;; esac
     printf '[DIR0]\r\nDIRA=/from/%s/a\r\nDIRB=/b\r\nMASK=\r\n\r\n' "$name" >"$folder/zoruna.INI"
     out=$(cd "$tmp" && env -u XDG_CONFIG_HOME HOME="$home" ${xdg:+XDG_CONFIG_HOME=$xdg} "$launcher" --pairs 2>&1)
-    [ "$out" = "$(printf '1\t/from/%s/a\t/b\t' "$name")" ] || fail "$name: --pairs printed: $out"
+    [ "$out" = "$(printf '1\t/from/%s/a\t/b\t\t' "$name")" ] || fail "$name: --pairs printed: $out"
 done
 [ ! -e "$tmp/relative" ] || fail "a relative XDG_CONFIG_HOME was used"
 
