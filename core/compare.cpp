@@ -228,6 +228,24 @@ bool HasFiles(const Side& side, std::size_t level) {
 
 constexpr std::size_t kNoLevel = SIZE_MAX;
 
+// Pairs the names of a directory's two sides (null where a side lacks the
+// directory): onA(i, partner or kNoPartner) for each name of A in order, then
+// onlyB(j) for each name of B left without a partner.
+template <class OnA, class OnlyB>
+void ForEachMatch(const std::vector<std::string_view>* a, const std::vector<std::string_view>* b, OnA onA,
+                  OnlyB onlyB) {
+    const std::size_t sizeA = a ? a->size() : 0, sizeB = b ? b->size() : 0;
+    const std::vector<std::uint32_t> partner =
+        a && b ? MatchNames(*a, *b) : std::vector<std::uint32_t>(sizeA, kNoPartner);
+    std::vector<bool> matchedB(sizeB, false);
+    for (std::size_t i = 0; i < sizeA; ++i) {
+        if (partner[i] != kNoPartner) matchedB[partner[i]] = true;
+        onA(i, partner[i]);
+    }
+    for (std::size_t j = 0; j < sizeB; ++j)
+        if (!matchedB[j]) onlyB(j);
+}
+
 class Comparison {
 public:
     Comparison(DiffTable& diffs, CompareSummary& summary, const ListingFailureHandler& onFailure)
@@ -263,44 +281,29 @@ private:
             return;
         }
         CompareFiles(a, b, relA, relB);
-
-        static const std::vector<std::string_view> kNone;
-        const auto& dirsA = a ? a->dirNames : kNone;
-        const auto& dirsB = b ? b->dirNames : kNone;
-        const std::vector<std::uint32_t> partner =
-            a && b ? MatchNames(dirsA, dirsB) : std::vector<std::uint32_t>(dirsA.size(), kNoPartner);
-        std::vector<bool> matchedB(dirsB.size(), false);
-        for (std::size_t i = 0; i < dirsA.size(); ++i) {
-            const std::uint32_t j = partner[i];
-            if (j != kNoPartner) matchedB[j] = true;
-            const std::string_view nameB = j == kNoPartner ? dirsA[i] : dirsB[j];
-            CompareLevel(a->children[i], j == kNoPartner ? kNoLevel : b->children[j], RelativePath(relA, dirsA[i]),
-                         RelativePath(relB, nameB));
-        }
-        for (std::size_t j = 0; j < dirsB.size(); ++j)
-            if (!matchedB[j])
-                CompareLevel(kNoLevel, b->children[j], RelativePath(relA, dirsB[j]), RelativePath(relB, dirsB[j]));
+        ForEachMatch(
+            a ? &a->dirNames : nullptr, b ? &b->dirNames : nullptr,
+            [&](std::size_t i, std::uint32_t j) {
+                const std::string_view nameB = j == kNoPartner ? a->dirNames[i] : b->dirNames[j];
+                CompareLevel(a->children[i], j == kNoPartner ? kNoLevel : b->children[j],
+                             RelativePath(relA, a->dirNames[i]), RelativePath(relB, nameB));
+            },
+            [&](std::size_t j) {
+                const std::string_view name = b->dirNames[j];
+                CompareLevel(kNoLevel, b->children[j], RelativePath(relA, name), RelativePath(relB, name));
+            });
     }
 
     void CompareFiles(const Level* a, const Level* b, const std::string& relA, const std::string& relB) {
-        static const std::vector<std::string_view> kNone;
-        const auto& namesA = a ? a->names : kNone;
-        const auto& namesB = b ? b->names : kNone;
-        const std::vector<std::uint32_t> partner =
-            a && b ? MatchNames(namesA, namesB) : std::vector<std::uint32_t>(namesA.size(), kNoPartner);
-        std::vector<bool> matchedB(namesB.size(), false);
-        for (std::size_t i = 0; i < namesA.size(); ++i) {
-            const std::uint32_t j = partner[i];
-            if (j == kNoPartner) {
-                Append(relA, namesA[i], relB, namesA[i], false, a->times[i], 0);
-                continue;
-            }
-            matchedB[j] = true;
-            if (!SameModTime(a->times[i], b->times[j], m_granularity))
-                Append(relA, namesA[i], relB, namesB[j], true, a->times[i], b->times[j]);
-        }
-        for (std::size_t j = 0; j < namesB.size(); ++j)
-            if (!matchedB[j]) AppendOnlyB(relA, relB, namesB[j], b->times[j]);
+        ForEachMatch(
+            a ? &a->names : nullptr, b ? &b->names : nullptr,
+            [&](std::size_t i, std::uint32_t j) {
+                if (j == kNoPartner)
+                    Append(relA, a->names[i], relB, a->names[i], false, a->times[i], 0);
+                else if (!SameModTime(a->times[i], b->times[j], m_granularity))
+                    Append(relA, a->names[i], relB, b->names[j], true, a->times[i], b->times[j]);
+            },
+            [&](std::size_t j) { AppendOnlyB(relA, relB, b->names[j], b->times[j]); });
     }
 
     // Whether the path of every file of this level fits an entry, as either

@@ -20,39 +20,37 @@ bool WriteAll(FileSystem& fs, FileHandle h, const void* data, std::size_t n) {
     return true;
 }
 
-bool FileSystem::ListFilesWithTimes(const std::string& dir, FileListing& out) {
-    out.Clear();
-    std::vector<DirEntry> entries;
-    if (!ListDirectory(dir, entries)) return false;
-    std::string path = JoinPath(dir, "");
-    const std::size_t dirLength = path.size();
-    for (const DirEntry& e : entries) {
-        if (!e.isFile) continue;
-        path.resize(dirLength);
-        path.append(e.name);
-        FileStatus st;
-        out.Add(e.name, GetStatus(path, st) ? st.mtime : 0);
-    }
-    return true;
-}
+namespace {
 
-bool FileSystem::ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) {
+// ListFilesWithTimes and ListFilesAndSubdirs through the path calls;
+// subdirectories only when subdirs is not null.
+bool ListByPath(FileSystem& fs, const std::string& dir, FileListing& files, FileListing* subdirs) {
     files.Clear();
-    subdirs.Clear();
+    if (subdirs) subdirs->Clear();
     std::vector<DirEntry> entries;
-    if (!ListDirectory(dir, entries)) return false;
+    if (!fs.ListDirectory(dir, entries)) return false;
     std::string path = JoinPath(dir, "");
     const std::size_t dirLength = path.size();
     for (const DirEntry& e : entries) {
-        if (!e.isFile && !e.isDirectory) continue;
+        if (!e.isFile && !(subdirs && e.isDirectory)) continue;
         path.resize(dirLength);
         path.append(e.name);
         FileStatus st;
         if (e.isFile) {
-            files.Add(e.name, GetStatus(path, st) ? st.mtime : 0);
-        } else if (GetLinkStatus(path, st) && st.isDirectory && !st.isLink) {
-            subdirs.Add(e.name, 0);
+            files.Add(e.name, fs.GetStatus(path, st) ? st.mtime : 0);
+        } else if (fs.GetLinkStatus(path, st) && st.isDirectory && !st.isLink) {
+            subdirs->Add(e.name, 0);
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool FileSystem::ListFilesWithTimes(const std::string& dir, FileListing& out) {
+    return ListByPath(*this, dir, out, nullptr);
+}
+
+bool FileSystem::ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) {
+    return ListByPath(*this, dir, files, &subdirs);
 }

@@ -148,58 +148,11 @@ public:
     }
 
     bool ListFilesWithTimes(const std::string& dir, FileListing& out) override {
-        out.Clear();
-        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
-            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
-            // Relative to the open directory: the path is not walked again for
-            // every file. Links are followed, as in ListDirectory.
-            struct stat s;
-            if (fstatat(dfd, e.d_name, &s, 0) == 0) {
-                if (S_ISREG(s.st_mode)) out.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
-            } else if (e.d_type == DT_REG) {
-                out.Add(e.d_name, 0);  // listed, but its status is out of reach
-            }
-        });
-        if (error == 0) return true;
-        out.Clear();
-        errno = error;
-        return false;
+        return ListLevel(dir, out, nullptr);
     }
 
     bool ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) override {
-        files.Clear();
-        subdirs.Clear();
-        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
-            if (e.d_type == DT_DIR) {
-                subdirs.Add(e.d_name, 0);
-                return;
-            }
-            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
-            // Without d_type the entry itself is asked first: a directory is
-            // walked only when it is not a link to one.
-            struct stat s;
-            if (e.d_type == DT_UNKNOWN && fstatat(dfd, e.d_name, &s, AT_SYMLINK_NOFOLLOW) == 0) {
-                if (S_ISDIR(s.st_mode)) {
-                    subdirs.Add(e.d_name, 0);
-                    return;
-                }
-                if (S_ISREG(s.st_mode)) {
-                    files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
-                    return;
-                }
-                if (!S_ISLNK(s.st_mode)) return;
-            }
-            if (fstatat(dfd, e.d_name, &s, 0) == 0) {
-                if (S_ISREG(s.st_mode)) files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
-            } else if (e.d_type == DT_REG) {
-                files.Add(e.d_name, 0);  // listed, but its status is out of reach
-            }
-        });
-        if (error == 0) return true;
-        files.Clear();
-        subdirs.Clear();
-        errno = error;
-        return false;
+        return ListLevel(dir, files, &subdirs);
     }
 
     bool GetStatus(const std::string& path, FileStatus& st) override {
@@ -403,6 +356,42 @@ public:
     }
 
 private:
+    // The files of dir with their times and, unless subdirs is null, its
+    // subdirectories. Each status is asked relative to the open directory:
+    // the path is not walked again for every file.
+    static bool ListLevel(const std::string& dir, FileListing& files, FileListing* subdirs) {
+        files.Clear();
+        if (subdirs) subdirs->Clear();
+        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
+            if (e.d_type == DT_DIR) {
+                if (subdirs) subdirs->Add(e.d_name, 0);
+                return;
+            }
+            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
+            struct stat s;
+            // Without d_type a walk asks the entry itself first: a directory
+            // is entered only when it is not a link to one.
+            if (subdirs && e.d_type == DT_UNKNOWN && fstatat(dfd, e.d_name, &s, AT_SYMLINK_NOFOLLOW) == 0 &&
+                !S_ISLNK(s.st_mode)) {
+                if (S_ISDIR(s.st_mode)) subdirs->Add(e.d_name, 0);
+                if (S_ISREG(s.st_mode)) files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+                return;
+            }
+            // Links are followed, as in ListDirectory.
+            if (fstatat(dfd, e.d_name, &s, 0) == 0) {
+                if (S_ISREG(s.st_mode)) files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+            } else if (e.d_type == DT_REG) {
+                files.Add(e.d_name, 0);  // listed, but its status is out of reach
+            }
+        });
+        if (error == 0) return true;
+        // A listing cut short by a read error is not the directory's content.
+        files.Clear();
+        if (subdirs) subdirs->Clear();
+        errno = error;
+        return false;
+    }
+
     template <typename F>
     static bool WithDirectory(const std::string& dir, F f) {
         const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
