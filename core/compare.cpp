@@ -100,8 +100,19 @@ struct Level {
 // One directory of a pair, and with the pair's subfolder option the whole
 // tree below it. Levels live in a deque: the views of a level point into
 // its listings, which must not move.
+// When other lies inside the tree below dir, its path as a walk from dir
+// spells it; otherwise empty.
+std::string NestedDirectory(FileSystem& fs, const std::string& dir, const std::string& other) {
+    std::string realDir, realOther;
+    if (!fs.RealPath(dir, realDir) || !fs.RealPath(other, realOther)) return {};
+    if (realDir.empty() || realDir.back() != kPathSeparator) realDir.push_back(kPathSeparator);
+    if (realOther.size() <= realDir.size() || realOther.compare(0, realDir.size(), realDir) != 0) return {};
+    return JoinPath(dir, std::string_view(realOther).substr(realDir.size()));
+}
+
 struct Side {
     std::string dir;
+    std::string otherDir;  // the pair's other directory
     bool tree = false;
     int granularity = 1;
     std::deque<Level> levels;  // levels[0] is dir itself
@@ -113,13 +124,20 @@ struct Side {
     // comparison to report; the rest is still listed.
     void Load(FileSystem& fs, const std::vector<std::string>& masks) {
         levels.emplace_back().path = dir;
+        std::string nested;
         for (std::size_t i = 0; i < levels.size(); ++i) {
             Level& level = levels[i];  // deque: stays valid while levels grow
             level.Load(fs, masks, tree);
             if (i == 0) {
                 if (level.error != 0) return;
                 granularity = fs.TimeGranularity(dir);
+                if (tree) nested = NestedDirectory(fs, dir, otherDir);
             }
+            // The pair's other directory, when it lies in this tree, is not
+            // part of it: each run would copy it into itself one level deeper.
+            if (!nested.empty())
+                std::erase_if(level.dirNames,
+                              [&](std::string_view name) { return JoinPath(level.path, name) == nested; });
             level.children.reserve(level.dirNames.size());
             for (const std::string_view name : level.dirNames) {
                 level.children.push_back(levels.size());
@@ -383,6 +401,8 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
         sides[p].a.dir = FieldText(pairs.pairs[p].dirA);
         sides[p].b.dir = FieldText(pairs.pairs[p].dirB);
         sides[p].a.tree = sides[p].b.tree = pairs.pairs[p].subdirs;
+        sides[p].a.otherDir = sides[p].b.dir;
+        sides[p].b.otherDir = sides[p].a.dir;
         sides[p].masks = UpperMasks(pairs.pairs[p]);
     }
     if (workers <= 0) workers = DefaultCompareWorkers();

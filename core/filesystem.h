@@ -154,6 +154,9 @@ public:
     // reported with isLink (a dangling one exists too). The copy uses it so
     // that it never replaces a link by a plain file.
     virtual bool GetLinkStatus(const std::string& path, FileStatus& st) { return GetStatus(path, st); }
+    // The absolute path of path with every link and "." or ".." resolved.
+    // False when it cannot be resolved (or this layer cannot tell).
+    virtual bool RealPath(const std::string& /*path*/, std::string& /*out*/) { return false; }
     // Steps, in seconds, in which the file system holding dir keeps
     // modification times: 2 on FAT and exFAT, 1 elsewhere.
     virtual int TimeGranularity(const std::string& /*dir*/) { return 1; }

@@ -283,6 +283,14 @@ public:
 #endif
     }
 
+    bool RealPath(const std::string& path, std::string& out) override {
+        char* resolved = realpath(path.c_str(), nullptr);
+        if (!resolved) return false;
+        out = resolved;
+        std::free(resolved);
+        return true;
+    }
+
     bool CreateDirectory(const std::string& path, unsigned mode) override {
         return mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0;
     }

@@ -151,6 +151,33 @@ TEST_F(CopyIntoTree, FolderCreationFailsOrIsFlushed) {
         EXPECT_NE(std::find(fs.synced.begin(), fs.synced.end(), dir), fs.synced.end()) << dir;
 }
 
+// A pair whose one directory lies inside the other (a backup folder kept in
+// the tree it backs up, reached through a link or not): the inner one is not
+// part of the outer tree, or every run would copy it into itself once more.
+TEST(CopyNestedPair, InnerDirectoryIsLeftOutOfTheOuterTree) {
+    for (const bool innerIsB : {true, false}) {
+        TempDir t;
+        const std::string outer = t.MakeDir("outer");
+        const std::string inner = t.MakeDir("outer/keep/backup");
+        ASSERT_EQ(symlink(outer.c_str(), (t / "link").c_str()), 0);
+        WriteFile(outer + "/f", "f", 1000);
+        t.MakeDir("outer/keep/sub");
+        WriteFile(outer + "/keep/sub/g", "g", 1000);
+        CopyTables tables;
+        if (innerIsB) tables.AddPair(t / "link", inner);
+        else tables.AddPair(inner, outer);
+        tables.pairs->pairs[0].subdirs = true;
+        for (int run = 0; run < 2; ++run) {
+            CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {});
+            ASSERT_EQ(tables.diffs->count, run == 0 ? 2 : 0) << "run " << run << (innerIsB ? ", inner B" : ", inner A");
+            RecordingObserver observer;
+            tables.CopyAll(RealFileSystem(), observer);
+        }
+        EXPECT_EQ(ListNames(inner), "f keep");
+        EXPECT_EQ(ListNames(inner + "/keep"), "sub");
+    }
+}
+
 // FAT has no permission bits and keeps times in even seconds: the folders
 // are still made and filled, and the next comparison finds the trees in step.
 TEST(CopyIntoFatTree, TreeCopiedOntoFatIsInStep) {

@@ -38,6 +38,7 @@ public:
         return m_target.GetLinkStatus(path, st);
     }
     int TimeGranularity(const std::string& dir) override { return m_target.TimeGranularity(dir); }
+    bool RealPath(const std::string& path, std::string& out) override { return m_target.RealPath(path, out); }
     bool SetTimesOf(const std::string& path, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
                     std::int32_t mtimeNsec) override {
         return m_target.SetTimesOf(path, atime, atimeNsec, mtime, mtimeNsec);
