@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "cli/failure_text.h"
@@ -40,7 +41,7 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
 }
 
 const char* const kColumnTitles[] = {"ﾌｧｲﾙ名", "更新日付Ａ", "更新日付Ｂ"};
-const int kRowStateIcons[] = {IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER};
+const int kRowStateIcons[] = {IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER, IDI_UNDECIDED};
 
 // The line with the focused row's paths takes this much of the list's
 // height, in dialog units (text height and the gap above it).
@@ -127,7 +128,7 @@ bool CDirCompareDlg::OnInitDialog() {
 #endif
 
     m_pImageList = std::make_unique<wxImageList>();
-    if (m_pImageList->Create(16, 16, true, 4)) {
+    if (m_pImageList->Create(16, 16, true, static_cast<int>(std::size(kRowStateIcons)))) {
         for (int id : kRowStateIcons) m_pImageList->Add(LoadIconResource(id));
     }
     m_listResult->SetImageList(m_pImageList.get(), wxIMAGE_LIST_SMALL);

@@ -144,4 +144,6 @@ void CDirCompareDlg::CopySelectedFiles() {
     ::CopySelectedFiles(
         m_pairs, m_diffs, rows, [&selected](int row) { return selected[static_cast<std::size_t>(row)]; },
         RealFileSystem(), observer);
+    // A copy is the one thing that clears what dead copies left behind.
+    RemoveCopyLeftovers(m_pairs, m_lastCompare.leftovers, RealFileSystem());
 }

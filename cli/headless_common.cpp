@@ -35,6 +35,7 @@ const char* KindName(const DiffEntry& e) {
         case IMAGE_ONLY_B: return "ONLY_B";
         case IMAGE_A_NEWER: return "A_NEWER";
         case IMAGE_B_NEWER: return "B_NEWER";
+        case IMAGE_UNDECIDED: return "UNDECIDED";
     }
     return "";
 }

@@ -17,7 +17,9 @@ std::string EscapeField(std::string_view bytes);
 // texts escaped like fields, the line break between its two lines kept.
 std::string PrintedListingFailure(const ListingFailure& failure);
 
-// "ONLY_A", "ONLY_B", "A_NEWER" or "B_NEWER", by the results list's rule.
+// "ONLY_A", "ONLY_B", "A_NEWER", "B_NEWER" or "UNDECIDED" (the same time
+// but another size: which side is newer cannot be told), by the results
+// list's rule.
 const char* KindName(const DiffEntry& e);
 
 // Exit statuses of a headless command that cannot start: the settings file

@@ -86,8 +86,8 @@ int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     PrintingObserver observer(out, err);
     const CopyRunSummary summary =
         CopySelectedFiles(pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
-    // Also after a stop: the comparison as it now stands, which removes the
-    // temporary files of copies that were killed.
+    RemoveCopyLeftovers(pairs, first.leftovers, fs);
+    // Also after a stop: the comparison as it now stands.
     CompareAll(pairs, *diffs, fs, onListingFailure);
 
     // What did not fit in the first comparison was not copied either.

@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/directory_guard.h"
 #include "core/mbtext.h"
 #include "core/name_match.h"
 #include "core/temp_name.h"
@@ -23,12 +24,8 @@ int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& 
     if (!fs.ListDirectory(dir, entries)) return errno != 0 ? errno : EIO;
     names.clear();
     names.reserve(entries.size());
-    for (auto& e : entries) {
-        // A copy that was killed leaves its temporary file behind; nobody
-        // else would ever remove it.
-        if (IsCopyTempName(e.name) && RemoveDeadCopyTemp(fs, dir, e.name)) continue;
+    for (auto& e : entries)
         if (e.isFile) names.push_back(std::move(e.name));
-    }
     return 0;
 }
 
@@ -54,42 +51,64 @@ bool Masked(std::string_view name, const std::vector<std::string>& masks) {
     return std::any_of(masks.begin(), masks.end(), [&](const std::string& m) { return EndsWithUpper(name, m); });
 }
 
+// A relative path: rel, a '/' unless rel is empty, and name. The separator
+// is '/' on every platform, so that a report reads the same everywhere.
+std::string RelativePath(std::string_view rel, std::string_view name) {
+    std::string path;
+    path.reserve(rel.size() + 1 + name.size());
+    path.append(rel);
+    if (!rel.empty()) path.push_back('/');
+    path.append(name);
+    return path;
+}
+
 // One directory of a side as the comparison needs it: its files with their
-// times and its subdirectories, the ones that take part as views into the
+// stamps and its subdirectories, the ones that take part as views into the
 // listings' buffers.
 struct Level {
-    std::string path;
-    int error = 0;  // errno of a listing that failed
+    std::string rel;   // below the side's directory, '/' between names; empty for the directory itself
+    std::string path;  // the same as one path, for messages
+    int error = 0;     // errno of a listing that failed
     FileListing files;
     FileListing subdirs;
     std::vector<std::string_view> names;     // kept files, listing order
-    std::vector<FileTime> times;             // their times
+    std::vector<std::uint32_t> kept;         // their places in files
     std::vector<std::string_view> dirNames;  // kept subdirectories, listing order
     std::vector<std::size_t> children;       // their levels in the side's tree
+    std::vector<std::string> leftovers;      // temporary files of copies that died
 
-    // Lists the directory and keeps what takes part: leftover temporary
-    // files of the copy and names that end in one of the masks are dropped.
-    void Load(FileSystem& fs, const std::vector<std::string>& masks, bool withSubdirs) {
+    const FileStamp& Stamp(std::size_t i) const { return files.Stamp(kept[i]); }
+
+    // Lists the directory, reached from the side's open directory without
+    // links, and keeps what takes part: the copy's temporary files and names
+    // that end in one of the masks are dropped.
+    void Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs) {
         errno = 0;
-        const bool listed = withSubdirs ? fs.ListFilesAndSubdirs(path, files, subdirs)
-                                        : fs.ListFilesWithTimes(path, files);
-        if (!listed) {
+        std::unique_ptr<DirectoryGuard> below;
+        if (!rel.empty()) below = std::make_unique<DirectoryGuard>(fs, top, rel);
+        const DirectoryGuard& dir = below ? *below : top;
+        if (dir.error() != 0) {
+            error = dir.error();
+            return;
+        }
+        if (!fs.ListFilesIn(dir.handle(), dir.path(), files, withSubdirs ? &subdirs : nullptr)) {
             error = errno != 0 ? errno : EIO;
             return;
         }
         names.reserve(files.size());
-        times.reserve(files.size());
+        kept.reserve(files.size());
         for (std::size_t i = 0; i < files.size(); ++i) {
             const std::string_view name = files.Name(i);
-            // Temporary files of the copy never take part; one whose copy was
-            // killed is removed, since nobody else ever would.
+            // A copy's temporary file, in progress or left by a copy that
+            // died, never takes part; an ordinary file of such a name does.
             if (IsCopyTempName(name)) {
-                RemoveDeadCopyTemp(fs, path, name);
-                continue;
+                const CopyTempState state = ProbeCopyTemp(fs, dir, std::string(name));
+                if (state == CopyTempState::Leftover) leftovers.emplace_back(name);
+                if (state != CopyTempState::NotOurs) continue;
             }
             if (Masked(name, masks)) continue;
             names.push_back(name);
-            times.push_back(files.Time(i));
+            kept.push_back(static_cast<std::uint32_t>(i));
         }
         // A masked directory leaves out everything below it.
         for (std::size_t i = 0; i < subdirs.size(); ++i)
@@ -123,11 +142,12 @@ struct Side {
     // A subdirectory that cannot be listed keeps its error for the
     // comparison to report; the rest is still listed.
     void Load(FileSystem& fs, const std::vector<std::string>& masks) {
+        const DirectoryGuard top(fs, dir);
         levels.emplace_back().path = dir;
         std::string nested;
         for (std::size_t i = 0; i < levels.size(); ++i) {
             Level& level = levels[i];  // deque: stays valid while levels grow
-            level.Load(fs, masks, tree);
+            level.Load(fs, top, masks, tree);
             if (i == 0) {
                 if (level.error != 0) return;
                 granularity = fs.TimeGranularity(dir);
@@ -141,7 +161,9 @@ struct Side {
             level.children.reserve(level.dirNames.size());
             for (const std::string_view name : level.dirNames) {
                 level.children.push_back(levels.size());
-                levels.emplace_back().path = JoinPath(level.path, name);
+                Level& child = levels.emplace_back();
+                child.rel = RelativePath(level.rel, name);
+                child.path = JoinPath(level.path, name);
             }
         }
     }
@@ -217,28 +239,17 @@ private:
     std::vector<std::jthread> m_threads;  // last: joined before the rest goes
 };
 
-// A relative path: rel, a '/' unless rel is empty, and name. The separator
-// is '/' on every platform, so that a report reads the same everywhere.
-std::string RelativePath(std::string_view rel, std::string_view name) {
-    std::string path;
-    path.reserve(rel.size() + 1 + name.size());
-    path.append(rel);
-    if (!rel.empty()) path.push_back('/');
-    path.append(name);
-    return path;
-}
-
 // The longest relative path an entry can hold.
 constexpr std::size_t kMaxEntryPath = DIFF_NAME_LEN - 1;
 
 // Whether the levels below (and including) `level` hold any file that takes
-// part.
+// part, or a folder that could not be listed and so might.
 bool HasFiles(const Side& side, std::size_t level) {
     std::vector<std::size_t> pending{level};
     while (!pending.empty()) {
         const Level& l = side.levels[pending.back()];
         pending.pop_back();
-        if (!l.names.empty()) return true;
+        if (!l.names.empty() || l.error != 0) return true;
         pending.insert(pending.end(), l.children.begin(), l.children.end());
     }
     return false;
@@ -316,12 +327,27 @@ private:
         ForEachMatch(
             a ? &a->names : nullptr, b ? &b->names : nullptr,
             [&](std::size_t i, std::uint32_t j) {
-                if (j == kNoPartner)
-                    Append(relA, a->names[i], relB, a->names[i], false, a->times[i], 0);
-                else if (!SameModTime(a->times[i], b->times[j], m_granularity))
-                    Append(relA, a->names[i], relB, b->names[j], true, a->times[i], b->times[j]);
+                if (j == kNoPartner) {
+                    Append(relA, a->names[i], relB, a->names[i], a->Stamp(i), nullptr);
+                    return;
+                }
+                const FileStamp& sa = a->Stamp(i);
+                const FileStamp& sb = b->Stamp(j);
+                // The same time and the same size: in step. The same time
+                // but another size: the two differ all the same.
+                if (!SameModTime(sa.mtime, sb.mtime, m_granularity) || sa.size != sb.size)
+                    Append(relA, a->names[i], relB, b->names[j], sa, &sb);
             },
-            [&](std::size_t j) { AppendOnlyB(relA, relB, b->names[j], b->times[j]); });
+            [&](std::size_t j) { AppendOnlyB(relA, relB, b->names[j], b->Stamp(j)); });
+    }
+
+    // Whether two files whose times are equal within the file systems' step
+    // can still be told apart by their fractions of a second: only where
+    // both keep them (a whole-second time may stand for any moment of its
+    // second) and both lie in the same second.
+    bool CanTellNewer(const FileStamp& a, const FileStamp& b) const {
+        return m_granularity <= 1 && a.mtime == b.mtime && a.mtimeNsec != 0 && b.mtimeNsec != 0 &&
+               a.mtimeNsec != b.mtimeNsec;
     }
 
     // Whether the path of every file of this level fits an entry, as either
@@ -345,39 +371,52 @@ private:
         else m_onFailure({m_pair, side, std::move(pathB), std::move(pathA), error});
     }
 
-    // A file in A (inB: with its partner nameB in B).
+    // A file in A (stampB: with its partner nameB in B).
     void Append(const std::string& relA, std::string_view nameA, const std::string& relB, std::string_view nameB,
-                bool inB, FileTime timeA, FileTime timeB) {
+                const FileStamp& stampA, const FileStamp* stampB) {
         const std::string pathA = RelativePath(relA, nameA);
         const std::string pathB = RelativePath(relB, nameB);
         // B's spelling is kept where the file is in B, as at the top level,
         // and wherever it differs: the copy writes to that path in B.
-        Store(pathA, inB || pathB != pathA ? std::string_view(pathB) : std::string_view(), true, timeA, inB, timeB);
+        const bool inB = stampB != nullptr;
+        DiffEntry* e = Store(pathA, inB || pathB != pathA ? std::string_view(pathB) : std::string_view());
+        if (!e) return;
+        e->inA = true;
+        e->timeA = stampA.mtime;
+        e->stampA = stampA;
+        if (inB) {
+            e->inB = true;
+            e->timeB = stampB->mtime;
+            e->stampB = *stampB;
+            e->undecided = SameModTime(stampA.mtime, stampB->mtime, m_granularity) && !CanTellNewer(stampA, *stampB);
+        }
     }
 
     // A file only in B, named by A's spelling of its directory.
-    void AppendOnlyB(const std::string& relA, const std::string& relB, std::string_view name, FileTime timeB) {
+    void AppendOnlyB(const std::string& relA, const std::string& relB, std::string_view name, const FileStamp& stamp) {
         const std::string pathA = RelativePath(relA, name);
         const std::string pathB = RelativePath(relB, name);
-        Store(pathA, pathB != pathA ? std::string_view(pathB) : std::string_view(), false, 0, true, timeB);
+        DiffEntry* e = Store(pathA, pathB != pathA ? std::string_view(pathB) : std::string_view());
+        if (!e) return;
+        e->inB = true;
+        e->timeB = stamp.mtime;
+        e->stampB = stamp;
     }
 
-    // Stores the entry, or counts it for the pair once the table is full: the
-    // rest is still compared so that the user can be told how much is missing.
-    void Store(std::string_view name, std::string_view nameB, bool inA, FileTime timeA, bool inB, FileTime timeB) {
+    // A new entry of the pair with its names, or null once the table is
+    // full: the rest is still compared so that the user can be told how
+    // much is missing.
+    DiffEntry* Store(std::string_view name, std::string_view nameB) {
         if (m_diffs.count >= MAX_DIFFS) {
             ++m_summary.omitted[m_pair];
-            return;
+            return nullptr;
         }
         DiffEntry& e = m_diffs.entries[m_diffs.count];
         e.pairIndex = static_cast<std::uint8_t>(m_pair);
         CopyText(e.name, sizeof e.name, name);
         CopyText(e.nameB, sizeof e.nameB, nameB);
-        e.timeA = timeA;
-        e.timeB = timeB;
-        e.inA = inA;
-        e.inB = inB;
         ++m_diffs.count;
+        return &e;
     }
 
     DiffTable& m_diffs;
@@ -388,6 +427,13 @@ private:
     const Side* m_b = nullptr;
     int m_granularity = 1;
 };
+
+// The leftovers that the side's listing found, for a copy to remove.
+void CollectLeftovers(int pair, PairSide side, const Side& s, CompareSummary& summary) {
+    for (const Level& level : s.levels)
+        for (const std::string& name : level.leftovers)
+            if (summary.leftovers.size() < kMaxLeftovers) summary.leftovers.push_back({pair, side, level.rel, name});
+}
 
 }  // namespace
 
@@ -425,6 +471,8 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
             continue;
         }
         if (loader) loader->Wait(2 * static_cast<std::size_t>(p) + 1); else s.b.Load(fs, s.masks);
+        CollectLeftovers(p, PairSide::A, s.a, summary);
+        CollectLeftovers(p, PairSide::B, s.b, summary);
         if (s.b.error() != 0) {
             if (onListingFailure) onListingFailure({p, PairSide::B, s.b.dir, s.a.dir, s.b.error()});
         } else {

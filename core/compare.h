@@ -33,9 +33,26 @@ using ListingFailureHandler = std::function<void(const ListingFailure& failure)>
 // (names left as they were).
 int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names);
 
+// A temporary file of a copy that died, found by a comparison in a pair's
+// directory (or in the folder rel below it, '/' between names).
+struct CopyLeftover {
+    int pairIndex = 0;
+    PairSide side = PairSide::A;
+    std::string rel;
+    std::string name;
+};
+
+// The most leftovers a comparison keeps for the copy to remove; any more are
+// found again by the next comparison.
+inline constexpr std::size_t kMaxLeftovers = 1000;
+
 struct CompareSummary {
     // Differences left out of the table because it was full, per pair slot.
     int omitted[MAX_DIR_PAIRS] = {};
+    // Leftovers of copies that died. They never take part in a comparison;
+    // only a copy removes them (RemoveCopyLeftovers), a comparison never
+    // changes anything.
+    std::vector<CopyLeftover> leftovers;
 
     int TotalOmitted() const {
         int total = 0;

@@ -3,9 +3,23 @@
 #include <algorithm>
 #include <cerrno>
 #include <set>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/copy_dirs.h"
+#include "core/temp_name.h"
+
+namespace {
+
+// rel split at its last '/' into folder and name (the folder empty at the top).
+std::pair<std::string, std::string> SplitRelative(std::string_view rel) {
+    const std::size_t slash = rel.rfind('/');
+    if (slash == std::string_view::npos) return {std::string(), std::string(rel)};
+    return {std::string(rel.substr(0, slash)), std::string(rel.substr(slash + 1))};
+}
+
+}  // namespace
 
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     const std::string_view nameA = FieldText(entry.name);
@@ -16,17 +30,30 @@ CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     plan.toDir = aToB ? pair.dirB : pair.dirA;
     plan.sourceName = aToB ? nameA : nameB;
     plan.destinationName = aToB ? nameB : nameA;
-    plan.sourcePath = JoinPath(plan.fromDir, plan.sourceName);
-    plan.destinationPath = JoinPath(plan.toDir, plan.destinationName);
-    const std::size_t slash = plan.destinationName.rfind('/');
-    plan.destinationDir =
-        slash == std::string_view::npos ? std::string(plan.toDir) : JoinPath(plan.toDir, plan.destinationName.substr(0, slash));
-    plan.destinationExisted = aToB ? entry.inB : entry.inA;
-    plan.comparedDestinationTime = aToB ? entry.timeB : entry.timeA;
+    FileCopyRequest& r = plan.request;
+    r.sourceTop = plan.fromDir;
+    std::tie(r.sourceRel, r.sourceName) = SplitRelative(plan.sourceName);
+    r.destinationTop = plan.toDir;
+    std::tie(r.destinationRel, r.destinationName) = SplitRelative(plan.destinationName);
+    r.destinationDir = r.destinationRel.empty() ? r.destinationTop
+                                                : DirectoryGuard::JoinRelative(r.destinationTop, r.destinationRel);
+    r.destinationExisted = aToB ? entry.inB : entry.inA;
+    r.comparedDestinationTime = aToB ? entry.timeB : entry.timeA;
+    r.comparedSource = aToB ? entry.stampA : entry.stampB;
+    if (r.destinationExisted) r.comparedDestination = aToB ? entry.stampB : entry.stampA;
     return plan;
 }
 
 namespace {
+
+// A folder that could not be made: something other than a folder in its
+// place (EEXIST, or a link on the way) is protected; a source folder that
+// became a link is no source.
+FileCopyResult DirectoryFailure(int error) {
+    if (error == EEXIST) return FileCopyResult::DestinationProtected;
+    if (error == ELOOP || error == ENOTDIR) return FileCopyResult::SourceUnavailable;
+    return FileCopyResult::WriteFailed;
+}
 
 bool IsRegisteredPair(const DirPairTable& pairs, const DiffEntry& entry) {
     return entry.pairIndex < pairs.count && entry.pairIndex < MAX_DIR_PAIRS;
@@ -45,9 +72,10 @@ std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTab
         const DiffEntry& entry = diffs.entries[r];
         if (!IsRegisteredPair(pairs, entry)) continue;
         const CopyPlan plan = PlanCopy(pairs.pairs[entry.pairIndex], entry);
-        const SharedDirectory from = dirs.Get(plan.fromDir);
+        const SharedDirectory from = dirs.Get(plan.request.sourceTop, plan.request.sourceRel);
         FileStatus st;
-        if (fs.GetStatusAt(from->handle(), from->path(), std::string(plan.sourceName), st) && st.isFile)
+        if (from->error() == 0 && fs.GetStatusAt(from->handle(), from->path(), plan.request.sourceName, st) &&
+            st.isFile)
             sizes[static_cast<std::size_t>(r)] = st.size;
     }
     return sizes;
@@ -69,13 +97,10 @@ public:
         if (const int error = MakeDirectories(plan)) {
             done += plannedSize;
             m_observer.OnProgress(done, total);
-            Fail(row, entry, error == EEXIST ? FileCopyResult::DestinationProtected : FileCopyResult::WriteFailed,
-                 error);
+            Fail(row, entry, DirectoryFailure(error), error);
             return true;
         }
-        const FileCopyRequest request{plan.fromDir, std::string(plan.sourceName), plan.destinationDir,
-                                      std::string(plan.destinationName.substr(plan.destinationName.rfind('/') + 1)),
-                                      plan.destinationExisted, plan.comparedDestinationTime};
+        const FileCopyRequest& request = plan.request;
         Pending pending{row, &entry, {}};
         // The bar never passes the total: a source that grew since the
         // sizes were taken counts with its planned size.
@@ -166,11 +191,9 @@ private:
     // The destination's subfolders of a file in a tree, created where they
     // are missing. Returns 0 or the errno of the failure.
     int MakeDirectories(const CopyPlan& plan) {
-        const std::size_t to = plan.destinationName.rfind('/');
-        if (to == std::string_view::npos) return 0;
-        const std::size_t from = plan.sourceName.rfind('/');
-        return m_dirs.Ensure(plan.fromDir, plan.sourceName.substr(0, from == std::string_view::npos ? 0 : from),
-                             plan.toDir, plan.destinationName.substr(0, to));
+        const FileCopyRequest& r = plan.request;
+        if (r.destinationRel.empty()) return 0;
+        return m_dirs.Ensure(r.sourceTop, r.sourceRel, r.destinationTop, r.destinationRel);
     }
 
     struct Pending {
@@ -216,10 +239,11 @@ CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& dif
         ++handled;
         const DiffEntry& entry = diffs.entries[r];
         const std::uint64_t fileSize = planned[static_cast<std::size_t>(r)];
-        if (!IsRegisteredPair(pairs, entry)) {
+        if (!IsRegisteredPair(pairs, entry) || entry.undecided) {
             done += fileSize;
             observer.OnProgress(done, total);
-            run.Fail(r, entry, FileCopyResult::SourceUnavailable, 0);
+            run.Fail(r, entry, entry.undecided ? FileCopyResult::DirectionUnknown : FileCopyResult::SourceUnavailable,
+                     0);
             continue;
         }
         if (!run.Prepare(r, entry, pairs.pairs[entry.pairIndex], fileSize, total, done)) {
@@ -230,4 +254,16 @@ CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& dif
     run.End();
     summary.selected = selected;
     return summary;
+}
+
+int RemoveCopyLeftovers(const DirPairTable& pairs, const std::vector<CopyLeftover>& leftovers, FileSystem& fs) {
+    int removed = 0;
+    DirectoryCache dirs(fs);
+    for (const CopyLeftover& l : leftovers) {
+        if (l.pairIndex < 0 || l.pairIndex >= std::min(pairs.count, MAX_DIR_PAIRS)) continue;
+        const DirPair& pair = pairs.pairs[l.pairIndex];
+        const SharedDirectory dir = dirs.Get(l.side == PairSide::A ? pair.dirA : pair.dirB, l.rel);
+        if (RemoveCopyLeftover(fs, *dir, l.name)) ++removed;
+    }
+    return removed;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/compare.h"
 #include "core/copy_file.h"
 #include "core/filesystem.h"
 #include "core/records.h"
@@ -20,18 +21,13 @@ struct CopyPlan {
     // compares whole trees has '/' between the components.
     std::string_view sourceName;
     std::string_view destinationName;
-    std::string sourcePath;
-    std::string destinationPath;
-    std::string destinationDir;  // the directory the file lands in
-    // Whether the comparison saw the file at the destination, and its time
-    // there when it did.
-    bool destinationExisted;
-    FileTime comparedDestinationTime;
+    // The same split into folder and name, with what the comparison saw.
+    FileCopyRequest request;
 };
 
-// A to B when timeB < timeA, otherwise B to A. In B the file is named by
-// NameInB, so that where names differ only in case B's own file is replaced.
-// The views of the plan point into entry.
+// A to B when A is the only or the newer side, otherwise B to A. In B the
+// file is named by NameInB, so that where names differ only in case B's own
+// file is replaced. The views of the plan point into entry.
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry);
 
 // What the copy reports while it runs, all on the calling thread. Every call
@@ -89,8 +85,14 @@ struct CopyRunSummary {
 // row; a file copied in full is reported when its batch is in place, so a
 // failure can be heard before the success of an earlier row. A file whose
 // subfolder is missing at the destination gets it created first. An entry whose
-// pair slot is no longer registered fails without touching anything. Nothing
-// of a file that fails is changed, and no file is ever deleted or moved.
+// pair slot is no longer registered, or whose newer side is unknown
+// (undecided), fails without touching anything. Nothing of a file that fails
+// is changed, and no file is ever deleted or moved.
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
                                  const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer,
                                  const CopyOptions& options = {});
+
+// Removes the leftovers of dead copies that a comparison of these pairs
+// found, each only when it is still marked as the copy's and nobody holds it.
+// Returns how many were removed.
+int RemoveCopyLeftovers(const DirPairTable& pairs, const std::vector<CopyLeftover>& leftovers, FileSystem& fs);

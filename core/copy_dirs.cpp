@@ -1,7 +1,10 @@
 #include "core/copy_dirs.h"
 
 #include <cerrno>
+#include <memory>
 #include <utility>
+
+#include "core/directory_guard.h"
 
 namespace {
 
@@ -15,49 +18,78 @@ std::size_t ComponentEnd(std::string_view rel, std::size_t start) {
     return slash == std::string_view::npos ? rel.size() : slash;
 }
 
+// A link or a non-folder on the destination's way is something in the way.
+int DestinationError(int error) { return error == ELOOP || error == ENOTDIR ? EEXIST : error; }
+
 }  // namespace
 
-int DirectoryMaker::Ensure(std::string_view fromDir, std::string_view relFrom, std::string_view toDir,
+int DirectoryMaker::Ensure(const std::string& fromDir, std::string_view relFrom, const std::string& toDir,
                            std::string_view relTo) {
-    std::string parent(toDir);
+    if (relTo.empty() || m_known.count({toDir, std::string(relTo)})) return 0;
+    const DirectoryGuard to(m_fs, toDir);
+    const DirectoryGuard from(m_fs, fromDir);
+    // The folder that holds the next component, once it is needed.
+    std::unique_ptr<DirectoryGuard> parent;
     std::size_t fromEnd = 0, toEnd = 0;
     for (std::size_t fromStart = 0, toStart = 0; toStart < relTo.size(); fromStart = fromEnd + 1, toStart = toEnd + 1) {
         fromEnd = ComponentEnd(relFrom, fromStart);
         toEnd = ComponentEnd(relTo, toStart);
-        std::string path = JoinPath(toDir, relTo.substr(0, toEnd));
-        if (!m_known.count(path)) {
-            if (const int error = Make(path, JoinPath(fromDir, relFrom.substr(0, fromEnd)), parent)) return error;
+        const std::string rel(relTo.substr(0, toEnd));
+        if (m_known.count({toDir, rel})) {
+            parent.reset();
+            continue;
         }
-        parent = std::move(path);
-    }
-    return 0;
-}
+        if (!parent) parent = std::make_unique<DirectoryGuard>(m_fs, to, std::string(relTo.substr(0, toStart ? toStart - 1 : 0)));
+        if (parent->error() != 0) return DestinationError(parent->error());
+        const std::string name(relTo.substr(toStart, toEnd - toStart));
 
-int DirectoryMaker::Make(const std::string& path, const std::string& source, const std::string& parent) {
-    FileStatus st;
-    if (m_fs.GetLinkStatus(path, st)) {
-        if (!st.isDirectory || st.isLink) return EEXIST;
-        m_known.insert(path);
-        return 0;
+        FileStatus st;
+        if (m_fs.GetLinkStatusAt(parent->handle(), parent->path(), name, st)) {
+            if (!st.isDirectory || st.isLink) return EEXIST;
+        } else {
+            if (errno != ENOENT) return errno != 0 ? errno : EIO;
+            const std::string sourceRel(relFrom.substr(0, fromEnd));
+            const DirectoryGuard source(m_fs, from, sourceRel);
+            FileStatus sourceStatus;
+            if (source.error() != 0) return source.error();
+            if (!m_fs.GetDirectoryStatus(source.handle(), source.path(), sourceStatus))
+                return errno != 0 ? errno : ENOENT;
+            if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
+            const unsigned mode = sourceStatus.mode & 0777 & ~static_cast<unsigned>(m_creationMask);
+            if (!m_fs.CreateDirectoryAt(parent->handle(), parent->path(), name, mode | kOwnerAccess))
+                return errno != 0 ? errno : EIO;
+            m_newEntries.insert(parent->path());
+            // The folder just made, by a handle: had it been swapped for a
+            // link meanwhile, nothing goes into it.
+            auto made = std::make_unique<DirectoryGuard>(m_fs, *parent, name);
+            if (made->error() != 0) return DestinationError(made->error());
+            FileStatus madeStatus;
+            m_fs.GetDirectoryStatus(made->handle(), made->path(), madeStatus);
+            m_created.push_back({toDir, rel, fromDir, sourceRel, mode, madeStatus.device, madeStatus.inode});
+            m_known.insert({toDir, rel});
+            parent = std::move(made);
+            continue;
+        }
+        m_known.insert({toDir, rel});
+        parent = std::make_unique<DirectoryGuard>(m_fs, *parent, name);
     }
-    if (errno != ENOENT) return errno != 0 ? errno : EIO;
-    FileStatus sourceStatus;
-    if (!m_fs.GetStatus(source, sourceStatus)) return errno != 0 ? errno : ENOENT;
-    if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
-    const unsigned mode = sourceStatus.mode & 0777 & ~static_cast<unsigned>(m_creationMask);
-    if (!m_fs.CreateDirectory(path, mode | kOwnerAccess)) return errno != 0 ? errno : EIO;
-    m_known.insert(path);
-    m_created.push_back({path, source, mode});
-    m_newEntries.insert(parent);
     return 0;
 }
 
 void DirectoryMaker::Finish() {
     for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
-        if ((it->mode | kOwnerAccess) != it->mode) m_fs.SetModeOf(it->path, it->mode);
-        FileStatus source;
-        if (m_fs.GetStatus(it->source, source))
-            m_fs.SetTimesOf(it->path, source.atime, source.atimeNsec, source.mtime, source.mtimeNsec);
+        const DirectoryGuard top(m_fs, it->toDir);
+        const DirectoryGuard dir(m_fs, top, it->rel);
+        FileStatus now;
+        if (dir.error() != 0 || !m_fs.GetDirectoryStatus(dir.handle(), dir.path(), now)) continue;
+        // Moved away and replaced by another folder: that one is not ours.
+        if (now.device != it->device || now.inode != it->inode) continue;
+        const DirectoryGuard sourceTop(m_fs, it->fromDir);
+        const DirectoryGuard source(m_fs, sourceTop, it->sourceRel);
+        FileStatus times = now;
+        if (source.error() == 0) m_fs.GetDirectoryStatus(source.handle(), source.path(), times);
+        m_fs.SetDirectoryTimesAndMode(dir.handle(), dir.path(), times.atime, times.atimeNsec, times.mtime,
+                                      times.mtimeNsec, it->mode);
     }
     m_created.clear();
 }

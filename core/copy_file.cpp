@@ -24,6 +24,11 @@ bool SameVersion(const FileStatus& a, const FileStatus& b) {
            a.device == b.device;
 }
 
+// Whether a's modification time is later than b's.
+bool NewerThan(const FileStatus& a, const FileStatus& b) {
+    return a.mtime != b.mtime ? a.mtime > b.mtime : a.mtimeNsec > b.mtimeNsec;
+}
+
 // A file system without permission bits or owners (FAT through FUSE, some
 // network shares) refuses the change in one of these ways; the copy is still
 // whole.
@@ -48,23 +53,40 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
                                    PreparedCopy& out) {
     m_error = 0;
     out.request = request;
-    const SharedDirectory source = m_dirs.Get(request.sourceDir);
+    const SharedDirectory source = m_dirs.Get(request.sourceTop, request.sourceRel);
+    if (source->error() != 0) {
+        m_error = source->error();
+        return FileCopyResult::SourceUnavailable;
+    }
     if (!m_fs.GetStatusAt(source->handle(), source->path(), request.sourceName, out.source))
         return SystemFailure(FileCopyResult::SourceUnavailable);
     if (!out.source.isFile) return FileCopyResult::SourceUnavailable;
+    // Only the file that the user was shown is copied: one restored from a
+    // backup since, or written to, is not that file.
+    if (request.comparedSource.seen && !MatchesStamp(out.source, request.comparedSource))
+        return FileCopyResult::SourceChanged;
 
-    out.destinationDir = m_dirs.Get(request.destinationDir);
+    out.destinationDir = m_dirs.Get(request.destinationTop, request.destinationRel);
     const DirectoryGuard& destination = *out.destinationDir;
+    if (destination.error() != 0) return FolderFailure(destination.error(), FileCopyResult::WriteFailed);
     const FileCopyResult check = CheckDestination(destination, request, out.destination, out.destinationExists);
     if (check != FileCopyResult::Copied) return check;
+    // Never older over newer, whatever the table says.
+    if (out.destinationExists && NewerThan(out.destination, out.source)) return FileCopyResult::DestinationChanged;
 
     HandleGuard in(m_fs, m_fs.OpenReadAt(source->handle(), source->path(), request.sourceName));
     if (!in.valid()) return SystemFailure(FileCopyResult::SourceUnavailable);
+    // The file opened must be the one just checked, not one put in its
+    // place in between.
+    FileStatus opened;
+    if (m_fs.GetHandleStatus(in.get(), opened) && !SameVersion(out.source, opened))
+        return FileCopyResult::SourceChanged;
 
     std::string tempName;
-    HandleGuard temp(m_fs, CreateTemporary(destination, tempName));
+    FileHandle lock = kInvalidHandle;
+    HandleGuard temp(m_fs, CreateTemporary(destination, tempName, lock));
     if (!temp.valid()) return SystemFailure(FileCopyResult::WriteFailed);
-    out.temp = TempFileGuard(m_fs, out.destinationDir, tempName);
+    out.temp = TempFileGuard(m_fs, out.destinationDir, tempName, lock);
 
     std::uint64_t copied = 0;
     FileCopyResult result = CopyContent(in.get(), temp.get(), out.source.size, onBytes, copied);
@@ -76,12 +98,22 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     if (!temp.Close()) return SystemFailure(FileCopyResult::WriteFailed);
 
     // The copy carries the source's time; if the source changed while it
-    // was read, the copy may hold neither version.
+    // was read, the copy may hold neither version. Both the file read and
+    // the name must still be what was checked.
     FileStatus sourceAfter;
+    if (m_fs.GetHandleStatus(in.get(), sourceAfter) && !SameVersion(out.source, sourceAfter))
+        return FileCopyResult::SourceChanged;
     if (!m_fs.GetStatusAt(source->handle(), source->path(), request.sourceName, sourceAfter) ||
         !SameVersion(out.source, sourceAfter))
         return FileCopyResult::SourceChanged;
     return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::FolderFailure(int error, FileCopyResult otherwise) {
+    m_error = error;
+    // A folder on the way that is a link, or no folder at all, is refused
+    // as a link in the file's place would be.
+    return error == ELOOP || error == ENOTDIR ? FileCopyResult::DestinationProtected : otherwise;
 }
 
 FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& prepared) {
@@ -156,7 +188,9 @@ FileCopyResult FileCopier::CheckDestination(const DirectoryGuard& dir, const Fil
     if (!exists) return FileCopyResult::Copied;
     // Replacing a link by a plain file would silently cut it from its target.
     if (seen.isLink || !seen.isFile) return FileCopyResult::DestinationProtected;
-    if (seen.mtime != request.comparedDestinationTime) return FileCopyResult::DestinationChanged;
+    if (request.comparedDestination.seen ? !MatchesStamp(seen, request.comparedDestination)
+                                         : seen.mtime != request.comparedDestinationTime)
+        return FileCopyResult::DestinationChanged;
     // The mode bits count as well as access(): running as root, access()
     // grants writing to a file that its owner protected.
     if (IsReadOnly(seen) || !m_fs.IsWritableAt(dir.handle(), dir.path(), request.destinationName))
@@ -164,11 +198,19 @@ FileCopyResult FileCopier::CheckDestination(const DirectoryGuard& dir, const Fil
     return FileCopyResult::Copied;
 }
 
-FileHandle FileCopier::CreateTemporary(const DirectoryGuard& dir, std::string& tempName) {
+FileHandle FileCopier::CreateTemporary(const DirectoryGuard& dir, std::string& tempName, FileHandle& lock) {
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         tempName = MakeCopyTempName();
         const FileHandle h = m_fs.CreateAt(dir.handle(), dir.path(), tempName, true, kTemporaryMode);
-        if (h != kInvalidHandle) return h;
+        if (h != kInvalidHandle) {
+            // Locked before it is marked: a marked file that nobody holds is
+            // one whose copy died, and only such a file is ever removed.
+            // The second handle keeps the lock while the first is closed.
+            lock = m_fs.DuplicateHandle(h);
+            if (lock != kInvalidHandle) m_fs.LockFile(lock);
+            m_fs.SetCopyMark(h);
+            return h;
+        }
         // Only a clash with an existing name is worth another try.
         const int error = errno;
         FileStatus st;

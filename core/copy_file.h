@@ -29,19 +29,32 @@ enum class FileCopyResult {
     WriteFailed,           // creating, writing, stamping, flushing, closing or renaming the new copy
     Stopped,               // abandoned because the user stopped the run
     TimeNotKept,           // in place, but the file system did not keep the source's time
+    DirectionUnknown,      // both sides changed within the same time step: which one is newer is unknown
 };
 
-// Names are relative to their directory and may hold separators (a file in a
-// subfolder).
+// One file to copy. Each side is a pair's directory (top), the folder below
+// it that holds the file (rel, '/' between names, empty for the top itself)
+// and the file's name in that folder. The folder is reached from the top one
+// name at a time and never through a link.
 struct FileCopyRequest {
-    std::string sourceDir;
+    std::string sourceTop;
+    std::string sourceRel;
     std::string sourceName;
-    std::string destinationDir;  // where the temporary file is created
+    std::string destinationTop;
+    std::string destinationRel;
     std::string destinationName;
+    // The destination folder as one path: where its flushes and time steps
+    // are asked.
+    std::string destinationDir;
     // Whether the comparison saw a file at the destination, and its
     // modification time in seconds when it did.
     bool destinationExisted = false;
     FileTime comparedDestinationTime = 0;
+    // What the comparison saw of both files; a file that is no longer the
+    // one it saw is left alone. Where nothing was seen (a table made
+    // otherwise), only the destination's time in seconds is checked.
+    FileStamp comparedSource{};
+    FileStamp comparedDestination{};
 };
 
 // How a copy makes sure that its data is on the disk before the temporary
@@ -107,9 +120,11 @@ private:
         m_error = errno;
         return result;
     }
+    // The result for a folder of the request that could not be reached.
+    FileCopyResult FolderFailure(int error, FileCopyResult otherwise);
     FileCopyResult CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request, FileStatus& seen,
                                     bool& exists);
-    FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName);
+    FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName, FileHandle& lock);
     FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
     FileCopyResult CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/directory_guard.h"
 #include "core/filesystem.h"
 
 class HandleGuard {
@@ -33,28 +34,6 @@ private:
     FileHandle m_handle;
 };
 
-// A directory opened once for the names in it. Where the layer keeps no
-// handle or the directory cannot be opened, handle() is kNoDirectory and the
-// calls on its names go by path.
-class DirectoryGuard {
-public:
-    DirectoryGuard(FileSystem& fs, std::string path)
-        : m_fs(fs), m_path(std::move(path)), m_handle(fs.OpenDirectory(m_path)) {}
-    DirectoryGuard(const DirectoryGuard&) = delete;
-    DirectoryGuard& operator=(const DirectoryGuard&) = delete;
-    ~DirectoryGuard() {
-        if (m_handle != kNoDirectory) m_fs.CloseDirectory(m_handle);
-    }
-
-    const std::string& path() const { return m_path; }
-    DirectoryHandle handle() const { return m_handle; }
-
-private:
-    FileSystem& m_fs;
-    std::string m_path;
-    DirectoryHandle m_handle;
-};
-
 using SharedDirectory = std::shared_ptr<const DirectoryGuard>;
 
 // The directories of a run, each opened once and shared by the files copied
@@ -64,41 +43,61 @@ class DirectoryCache {
 public:
     explicit DirectoryCache(FileSystem& fs) : m_fs(fs) {}
 
-    SharedDirectory Get(const std::string& path) {
+    // A pair's directory top, or with rel the directory below it reached
+    // without links (its error() says when it could not be).
+    SharedDirectory Get(const std::string& top, const std::string& rel = {}) {
         const auto it = std::find_if(m_recent.begin(), m_recent.end(),
-                                     [&](const SharedDirectory& d) { return d->path() == path; });
+                                     [&](const Entry& e) { return e.top == top && e.rel == rel; });
         if (it != m_recent.end()) {
             std::rotate(it, it + 1, m_recent.end());
-            return m_recent.back();
+            return m_recent.back().dir;
+        }
+        SharedDirectory dir;
+        if (rel.empty()) {
+            dir = std::make_shared<const DirectoryGuard>(m_fs, top);
+        } else {
+            const SharedDirectory base = Get(top);
+            dir = std::make_shared<const DirectoryGuard>(m_fs, *base, rel);
         }
         if (m_recent.size() >= kKept) m_recent.erase(m_recent.begin());
-        m_recent.push_back(std::make_shared<const DirectoryGuard>(m_fs, path));
-        return m_recent.back();
+        m_recent.push_back({top, rel, dir});
+        return dir;
     }
 
 private:
-    // Source and destination of a pair, and those of the pair before or
-    // after it while a run crosses from one to the next.
-    static constexpr std::size_t kKept = 4;
+    // Source and destination of a pair with a folder of each, and those of
+    // the pair before or after it while a run crosses from one to the next.
+    static constexpr std::size_t kKept = 8;
+
+    struct Entry {
+        std::string top;
+        std::string rel;
+        SharedDirectory dir;
+    };
 
     FileSystem& m_fs;
-    std::vector<SharedDirectory> m_recent;  // the latest used last
+    std::vector<Entry> m_recent;  // the latest used last
 };
 
-// A temporary file by its name in an open directory, which it keeps open.
+// A temporary file by its name in an open directory, which it keeps open,
+// and the handle that holds the file's lock while it lives.
 class TempFileGuard {
 public:
     TempFileGuard() = default;
-    TempFileGuard(FileSystem& fs, SharedDirectory dir, std::string name)
-        : m_fs(&fs), m_dir(std::move(dir)), m_name(std::move(name)) {}
+    TempFileGuard(FileSystem& fs, SharedDirectory dir, std::string name, FileHandle lock = kInvalidHandle)
+        : m_fs(&fs), m_dir(std::move(dir)), m_name(std::move(name)), m_lock(lock) {}
     TempFileGuard(TempFileGuard&& other) noexcept
-        : m_fs(other.m_fs), m_dir(std::move(other.m_dir)), m_name(std::exchange(other.m_name, std::string())) {}
+        : m_fs(other.m_fs),
+          m_dir(std::move(other.m_dir)),
+          m_name(std::exchange(other.m_name, std::string())),
+          m_lock(std::exchange(other.m_lock, kInvalidHandle)) {}
     TempFileGuard& operator=(TempFileGuard&& other) noexcept {
         if (this != &other) {
             Discard();
             m_fs = other.m_fs;
             m_dir = std::move(other.m_dir);
             m_name = std::exchange(other.m_name, std::string());
+            m_lock = std::exchange(other.m_lock, kInvalidHandle);
         }
         return *this;
     }
@@ -107,15 +106,24 @@ public:
 
     const std::string& name() const { return m_name; }
     // The file now lives on under another name: nothing left to remove.
-    void Commit() { m_name.clear(); }
+    void Commit() {
+        m_name.clear();
+        ReleaseLock();
+    }
 
 private:
     void Discard() {
         if (!m_name.empty()) m_fs->RemoveAt(m_dir->handle(), m_dir->path(), m_name);
         m_name.clear();
+        // Only once the file is gone: unlocked, it would pass for a leftover.
+        ReleaseLock();
+    }
+    void ReleaseLock() {
+        if (m_lock != kInvalidHandle) m_fs->Close(std::exchange(m_lock, kInvalidHandle));
     }
 
     FileSystem* m_fs = nullptr;
     SharedDirectory m_dir;
     std::string m_name;
+    FileHandle m_lock = kInvalidHandle;
 };

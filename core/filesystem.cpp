@@ -37,7 +37,8 @@ bool ListByPath(FileSystem& fs, const std::string& dir, FileListing& files, File
         path.append(e.name);
         FileStatus st;
         if (e.isFile) {
-            files.Add(e.name, fs.GetStatus(path, st) ? st.mtime : 0);
+            if (fs.GetStatus(path, st)) files.Add(e.name, StampOf(st));
+            else files.Add(e.name, FileTime{0});
         } else if (fs.GetLinkStatus(path, st) && st.isDirectory && !st.isLink) {
             subdirs->Add(e.name, 0);
         }
@@ -53,4 +54,25 @@ bool FileSystem::ListFilesWithTimes(const std::string& dir, FileListing& out) {
 
 bool FileSystem::ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) {
     return ListByPath(*this, dir, files, &subdirs);
+}
+
+bool FileSystem::OpenDirectoryBelow(DirectoryHandle /*base*/, const std::string& basePath, const std::string& rel,
+                                    DirectoryHandle& out) {
+    // Without handles each name is asked for by path: a link or a non-directory on
+    // the way is refused just the same, though the path is walked again later.
+    out = kNoDirectory;
+    std::string path = basePath;
+    for (std::size_t start = 0; start < rel.size();) {
+        const std::size_t slash = rel.find('/', start);
+        const std::size_t end = slash == std::string::npos ? rel.size() : slash;
+        path = JoinPath(path, std::string_view(rel).substr(start, end - start));
+        FileStatus st;
+        if (!GetLinkStatus(path, st)) return false;
+        if (st.isLink || !st.isDirectory) {
+            errno = st.isLink ? ELOOP : ENOTDIR;
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
 }

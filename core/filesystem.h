@@ -49,7 +49,7 @@ struct FileStatus {
 };
 
 // The regular files directly inside a directory (links to them included) with
-// their modification times, in listing order. The names lie one after another
+// what their status said, in listing order. The names lie one after another
 // in one buffer, so a listing of many files costs a few allocations, not one
 // per file.
 class FileListing {
@@ -58,8 +58,14 @@ public:
         m_names.clear();
         m_files.clear();
     }
+    // A file of which only the time in seconds is known.
     void Add(std::string_view name, FileTime mtime) {
-        m_files.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint32_t>(name.size()), mtime});
+        FileStamp stamp{};
+        stamp.mtime = mtime;
+        Add(name, stamp);
+    }
+    void Add(std::string_view name, const FileStamp& stamp) {
+        m_files.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint32_t>(name.size()), stamp});
         m_names.append(name);
     }
     void Swap(FileListing& other) noexcept {
@@ -70,17 +76,30 @@ public:
     std::size_t size() const { return m_files.size(); }
     // Valid until the listing changes.
     std::string_view Name(std::size_t i) const { return {m_names.data() + m_files[i].offset, m_files[i].length}; }
-    FileTime Time(std::size_t i) const { return m_files[i].mtime; }
+    FileTime Time(std::size_t i) const { return m_files[i].stamp.mtime; }
+    const FileStamp& Stamp(std::size_t i) const { return m_files[i].stamp; }
 
 private:
     struct File {
         std::uint32_t offset;
         std::uint32_t length;
-        FileTime mtime;
+        FileStamp stamp;
     };
     std::string m_names;
     std::vector<File> m_files;
 };
+
+// The stamp of a file as its status tells it.
+inline FileStamp StampOf(const FileStatus& st) {
+    return {st.mtime, st.mtimeNsec, st.ctime, st.ctimeNsec, st.size, st.device, st.inode, true};
+}
+
+// Whether a file's status is still the one its stamp recorded.
+inline bool MatchesStamp(const FileStatus& st, const FileStamp& stamp) {
+    return st.mtime == stamp.mtime && st.mtimeNsec == stamp.mtimeNsec && st.ctime == stamp.ctime &&
+           st.ctimeNsec == stamp.ctimeNsec && st.size == stamp.size && st.device == stamp.device &&
+           st.inode == stamp.inode;
+}
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidHandle = -1;
@@ -235,6 +254,73 @@ public:
                               FileTime atime, std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) {
         return SetTimesOf(JoinPath(dirPath, name), atime, atimeNsec, mtime, mtimeNsec);
     }
+
+    // The directory rel (names joined by '/') below the open directory base,
+    // reached one name at a time relative to the directory before it, never
+    // through a link: a name that is a link or not a directory fails (ELOOP,
+    // ENOTDIR), so nothing below a pair's directory can lead out of it. An
+    // empty rel opens base once more. base may be kNoDirectory: basePath is
+    // then opened first. On success out is the new handle; a layer without
+    // handles gives kNoDirectory after checking each name by path.
+    virtual bool OpenDirectoryBelow(DirectoryHandle base, const std::string& basePath, const std::string& rel,
+                                    DirectoryHandle& out);
+    // The directory that an open handle stands for, itself.
+    virtual bool GetDirectoryStatus(DirectoryHandle /*dir*/, const std::string& dirPath, FileStatus& st) {
+        return GetLinkStatus(dirPath, st);
+    }
+    // ListFilesWithTimes (subdirs null) or ListFilesAndSubdirs on an open
+    // directory: what is listed is the directory that was opened.
+    virtual bool ListFilesIn(DirectoryHandle /*dir*/, const std::string& dirPath, FileListing& files,
+                             FileListing* subdirs) {
+        return subdirs ? ListFilesAndSubdirs(dirPath, files, *subdirs) : ListFilesWithTimes(dirPath, files);
+    }
+    // CreateDirectory for a name in an open directory.
+    virtual bool CreateDirectoryAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+                                   unsigned mode) {
+        return CreateDirectory(JoinPath(dirPath, name), mode);
+    }
+    // Both times, then the permission bits, of an open directory itself
+    // (times first: the bits may take away the access needed to set them).
+    virtual bool SetDirectoryTimesAndMode(DirectoryHandle /*dir*/, const std::string& dirPath, FileTime atime,
+                                          std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec,
+                                          unsigned mode) {
+        const bool times = SetTimesOf(dirPath, atime, atimeNsec, mtime, mtimeNsec);
+        return SetModeOf(dirPath, mode) && times;
+    }
+
+    // Status of an open file: the file that was opened, whatever its name
+    // leads to by now. False when this layer cannot tell.
+    virtual bool GetHandleStatus(FileHandle /*h*/, FileStatus& /*st*/) {
+        errno = ENOSYS;
+        return false;
+    }
+    // Opens an existing file in an open directory without following a link
+    // and without changing it, for reading or for reading and writing.
+    virtual FileHandle OpenExistingAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                                      bool forWriting) {
+        if (forWriting) {
+            errno = ENOSYS;
+            return kInvalidHandle;
+        }
+        return OpenReadAt(dir, dirPath, name);
+    }
+    // A second handle on the same open file; a lock taken through either
+    // lasts until both are closed.
+    virtual FileHandle DuplicateHandle(FileHandle /*h*/) {
+        errno = ENOSYS;
+        return kInvalidHandle;
+    }
+    // The mark and the lock by which the copy knows its temporary files: the
+    // mark says a file is one of them, the lock (held by the copying process
+    // until the file is put in place or removed, and let go by the system
+    // when that process dies) that it is still being written.
+    virtual bool SetCopyMark(FileHandle /*h*/) { return true; }
+    virtual bool HasCopyMark(FileHandle /*h*/) { return false; }
+    // Takes the lock without waiting (the handle must be open for writing);
+    // false when another process holds it, or the file cannot be locked.
+    virtual bool LockFile(FileHandle /*h*/) { return true; }
+    // Whether another process holds the lock on the file.
+    virtual bool IsLockedElsewhere(FileHandle /*h*/) { return false; }
 };
 
 FileSystem& RealFileSystem();

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -14,6 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#ifdef __linux__
+#include <linux/openat2.h>
+#endif
 
 #include "core/mount_info.h"
 #include "core/posix_dir.h"
@@ -26,6 +32,17 @@ int Fd(std::intptr_t h) { return static_cast<int>(h); }
 // it then fails instead of waiting); on regular files it has no effect, so it
 // stays set rather than cost two more calls a file.
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+// A directory opened only to reach the names in it, as a path walk would:
+// no right to list it is needed.
+#ifdef O_PATH
+constexpr int kWalkFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kWalkFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// The extended attribute that marks the copy's temporary files.
+constexpr const char* kCopyMarkAttribute = "user.zoruna.copy";
 
 // exclusive: fail when the name exists; otherwise an existing file is emptied.
 int CreateFlags(bool exclusive) { return O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC); }
@@ -148,11 +165,11 @@ public:
     }
 
     bool ListFilesWithTimes(const std::string& dir, FileListing& out) override {
-        return ListLevel(dir, out, nullptr);
+        return ListLevel(DirHandle(dir.c_str()), out, nullptr);
     }
 
     bool ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) override {
-        return ListLevel(dir, files, &subdirs);
+        return ListLevel(DirHandle(dir.c_str()), files, &subdirs);
     }
 
     bool GetStatus(const std::string& path, FileStatus& st) override {
@@ -300,13 +317,7 @@ public:
     }
 
     DirectoryHandle OpenDirectory(const std::string& dir) override {
-        // O_PATH asks only for the right to pass through dir, as a path
-        // walk would; listing it is not needed to reach its names.
-#ifdef O_PATH
-        const int fd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-#else
-        const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-#endif
+        const int fd = open(dir.c_str(), kWalkFlags);
         return fd < 0 ? kNoDirectory : fd;
     }
 
@@ -363,33 +374,136 @@ public:
                          AT_SYMLINK_NOFOLLOW) == 0;
     }
 
+    bool OpenDirectoryBelow(DirectoryHandle base, const std::string& basePath, const std::string& rel,
+                            DirectoryHandle& out) override {
+        out = kNoDirectory;
+        int baseFd = Fd(base);
+        if (base == kNoDirectory) {
+            baseFd = open(basePath.c_str(), kWalkFlags);
+            if (baseFd < 0) return false;
+        }
+        const int fd = rel.empty() ? openat(baseFd, ".", kWalkFlags) : OpenBelow(baseFd, rel);
+        const int error = errno;
+        if (base == kNoDirectory) close(baseFd);
+        errno = error;
+        if (fd < 0) return false;
+        out = fd;
+        return true;
+    }
+
+    bool GetDirectoryStatus(DirectoryHandle dir, const std::string& dirPath, FileStatus& st) override {
+        if (dir == kNoDirectory) return FileSystem::GetDirectoryStatus(dir, dirPath, st);
+        struct stat s;
+        if (fstat(Fd(dir), &s) != 0) return false;
+        FillStatus(s, st);
+        return true;
+    }
+
+    bool ListFilesIn(DirectoryHandle dir, const std::string& dirPath, FileListing& files,
+                     FileListing* subdirs) override {
+        if (dir == kNoDirectory) return FileSystem::ListFilesIn(dir, dirPath, files, subdirs);
+        return ListLevel(DirHandle(Reopen(dir, O_RDONLY)), files, subdirs);
+    }
+
+    bool CreateDirectoryAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                           unsigned mode) override {
+        if (dir == kNoDirectory) return FileSystem::CreateDirectoryAt(dir, dirPath, name, mode);
+        return mkdirat(Fd(dir), name.c_str(), static_cast<mode_t>(mode)) == 0;
+    }
+
+    bool SetDirectoryTimesAndMode(DirectoryHandle dir, const std::string& dirPath, FileTime atime,
+                                  std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec,
+                                  unsigned mode) override {
+        if (dir == kNoDirectory)
+            return FileSystem::SetDirectoryTimesAndMode(dir, dirPath, atime, atimeNsec, mtime, mtimeNsec, mode);
+        const int fd = Reopen(dir, O_RDONLY);
+        if (fd < 0) return false;
+        const bool times = futimens(fd, Times(atime, atimeNsec, mtime, mtimeNsec).data()) == 0;
+        const bool bits = fchmod(fd, static_cast<mode_t>(mode)) == 0;
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return times && bits;
+    }
+
+    bool GetHandleStatus(FileHandle h, FileStatus& st) override {
+        struct stat s;
+        if (fstat(Fd(h), &s) != 0) return false;
+        FillStatus(s, st);
+        return true;
+    }
+
+    FileHandle OpenExistingAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                              bool forWriting) override {
+        const int flags = (forWriting ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+        const int fd = dir == kNoDirectory ? open(JoinPath(dirPath, name).c_str(), flags)
+                                           : openat(Fd(dir), name.c_str(), flags);
+        return fd < 0 ? kInvalidHandle : fd;
+    }
+
+    FileHandle DuplicateHandle(FileHandle h) override {
+        const int fd = fcntl(Fd(h), F_DUPFD_CLOEXEC, 0);
+        return fd < 0 ? kInvalidHandle : fd;
+    }
+
+    bool SetCopyMark(FileHandle h) override { return fsetxattr(Fd(h), kCopyMarkAttribute, "1", 1, 0) == 0; }
+
+    bool HasCopyMark(FileHandle h) override {
+        char value[1];
+        return fgetxattr(Fd(h), kCopyMarkAttribute, value, sizeof value) == 1 && value[0] == '1';
+    }
+
+    bool LockFile(FileHandle h) override {
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        return fcntl(Fd(h), F_OFD_SETLK, &lock) == 0;
+    }
+
+    bool IsLockedElsewhere(FileHandle h) override {
+        struct flock lock {};
+        lock.l_type = F_RDLCK;
+        lock.l_whence = SEEK_SET;
+        // A lock of this process's own handle would not show; the copy asks
+        // only about files it did not open for writing itself.
+        if (fcntl(Fd(h), F_OFD_GETLK, &lock) != 0) return false;
+        return lock.l_type != F_UNLCK;
+    }
+
 private:
-    // The files of dir with their times and, unless subdirs is null, its
-    // subdirectories. Each status is asked relative to the open directory:
-    // the path is not walked again for every file.
-    static bool ListLevel(const std::string& dir, FileListing& files, FileListing* subdirs) {
+    // The files of the open directory d with their stamps and, unless
+    // subdirs is null, its subdirectories. Each status is asked relative to
+    // the open directory: the path is not walked again for every file.
+    static bool ListLevel(const DirHandle& d, FileListing& files, FileListing* subdirs) {
         files.Clear();
         if (subdirs) subdirs->Clear();
-        const int error = WalkDirectory(dir.c_str(), [&](int dfd, const dirent& e) {
+        const int error = WalkDirectory(d, [&](int dfd, const dirent& e) {
             if (e.d_type == DT_DIR) {
-                if (subdirs) subdirs->Add(e.d_name, 0);
+                if (subdirs) subdirs->Add(e.d_name, FileTime{0});
                 return;
             }
             if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
             struct stat s;
+            FileStatus st;
             // Without d_type a walk asks the entry itself first: a directory
             // is entered only when it is not a link to one.
             if (subdirs && e.d_type == DT_UNKNOWN && fstatat(dfd, e.d_name, &s, AT_SYMLINK_NOFOLLOW) == 0 &&
                 !S_ISLNK(s.st_mode)) {
-                if (S_ISDIR(s.st_mode)) subdirs->Add(e.d_name, 0);
-                if (S_ISREG(s.st_mode)) files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+                if (S_ISDIR(s.st_mode)) subdirs->Add(e.d_name, FileTime{0});
+                if (S_ISREG(s.st_mode)) {
+                    FillStatus(s, st);
+                    files.Add(e.d_name, StampOf(st));
+                }
                 return;
             }
             // Links are followed, as in ListDirectory.
             if (fstatat(dfd, e.d_name, &s, 0) == 0) {
-                if (S_ISREG(s.st_mode)) files.Add(e.d_name, static_cast<FileTime>(s.st_mtim.tv_sec));
+                if (S_ISREG(s.st_mode)) {
+                    FillStatus(s, st);
+                    files.Add(e.d_name, StampOf(st));
+                }
             } else if (e.d_type == DT_REG) {
-                files.Add(e.d_name, 0);  // listed, but its status is out of reach
+                files.Add(e.d_name, FileTime{0});  // listed, but its status is out of reach
             }
         });
         if (error == 0) return true;
@@ -398,6 +512,60 @@ private:
         if (subdirs) subdirs->Clear();
         errno = error;
         return false;
+    }
+
+    // A new descriptor for reading the open directory dir itself: O_PATH
+    // handles take no listing, ioctl or change of their own.
+    static int Reopen(DirectoryHandle dir, int flags) {
+        return openat(Fd(dir), ".", flags | O_DIRECTORY | O_CLOEXEC);
+    }
+
+    // One name below dirFd, refused when it is a link or not a directory.
+    static int OpenComponent(int dirFd, const std::string& name) {
+        const int fd = openat(dirFd, name.c_str(), kWalkFlags | O_NOFOLLOW);
+        struct stat s;
+        // A link answers "not a directory"; say what it is.
+        if (fd < 0 && errno == ENOTDIR && fstatat(dirFd, name.c_str(), &s, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(s.st_mode))
+            errno = ELOOP;
+        return fd;
+    }
+
+    // rel below baseFd one name at a time: where the kernel cannot resolve
+    // the whole of it at once without links.
+    static int OpenEachComponent(int baseFd, const std::string& rel) {
+        int fd = baseFd;
+        for (std::size_t start = 0; start <= rel.size();) {
+            const std::size_t slash = rel.find('/', start);
+            const std::size_t end = slash == std::string::npos ? rel.size() : slash;
+            const int next = OpenComponent(fd, rel.substr(start, end - start));
+            const int error = errno;
+            if (fd != baseFd) close(fd);
+            if (next < 0) {
+                errno = error;
+                return -1;
+            }
+            fd = next;
+            start = end + 1;
+        }
+        return fd;
+    }
+
+    // rel below baseFd without following any link, in one call where the
+    // kernel offers it.
+    static int OpenBelow(int baseFd, const std::string& rel) {
+#if defined(__linux__) && defined(SYS_openat2)
+        struct open_how how {};
+        how.flags = static_cast<std::uint64_t>(kWalkFlags);
+        how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        const int fd = static_cast<int>(syscall(SYS_openat2, baseFd, rel.c_str(), &how, sizeof how));
+        // Older kernels and filters lack it; a path longer than the system's
+        // limit is walked in parts.
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != E2BIG && errno != ENAMETOOLONG &&
+                        errno != EAGAIN))
+            return fd;
+#endif
+        return OpenEachComponent(baseFd, rel);
     }
 
     template <typename F>

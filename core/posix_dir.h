@@ -4,6 +4,7 @@
 #ifndef _WIN32
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -11,6 +12,14 @@
 class DirHandle {
 public:
     explicit DirHandle(const char* path) : m_dir(opendir(path)) {}
+    // Takes over fd, an open directory (closed here even when this fails).
+    explicit DirHandle(int fd) : m_dir(fd < 0 ? nullptr : fdopendir(fd)) {
+        if (fd >= 0 && !m_dir) {
+            const int error = errno;
+            close(fd);
+            errno = error;
+        }
+    }
     ~DirHandle() {
         if (m_dir) closedir(m_dir);
     }
@@ -43,16 +52,21 @@ bool ReadEntries(DIR* dir, OnEntry&& onEntry, ReadDirFunction next = ::readdir) 
     }
 }
 
-// Opens path and calls onEntry(dirFd, const dirent&) for each of its entries.
+// Calls onEntry(dirFd, const dirent&) for each entry of the open directory d.
 // Returns 0 when the whole directory was read, otherwise the errno of the
 // failure, taken before closing the handle can change it.
 template <class OnEntry>
-int WalkDirectory(const char* path, OnEntry&& onEntry) {
-    const DirHandle d(path);
+int WalkDirectory(const DirHandle& d, OnEntry&& onEntry) {
     if (!d) return errno != 0 ? errno : EIO;
     const int fd = d.fd();
     if (ReadEntries(d.get(), [&](const dirent& e) { onEntry(fd, e); })) return 0;
     return errno != 0 ? errno : EIO;
+}
+
+// Opens path and calls onEntry(dirFd, const dirent&) for each of its entries.
+template <class OnEntry>
+int WalkDirectory(const char* path, OnEntry&& onEntry) {
+    return WalkDirectory(DirHandle(path), onEntry);
 }
 
 #endif  // !_WIN32

@@ -46,6 +46,25 @@ struct DirPairTable {
 // not wrap. 0 means "the side has no such file".
 using FileTime = std::int64_t;
 
+// What the comparison saw of one side's file, beyond its time in seconds:
+// enough for the copy to tell whether it is still the same file in the same
+// state. The change time catches a write that kept size and time; device
+// and inode a file put in place of another.
+struct FileStamp {
+    FileTime mtime;
+    std::int32_t mtimeNsec;
+    FileTime ctime;
+    std::int32_t ctimeNsec;
+    std::uint64_t size;
+    std::uint64_t device;
+    std::uint64_t inode;
+    // False in a table not made by the comparison: only the time in seconds
+    // is known.
+    bool seen;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 struct DiffEntry {
     std::uint8_t pairIndex;       // slot of the pair in DirPairTable.pairs
     char name[DIFF_NAME_LEN];     // spelled as in A when the file exists there, else as in B
@@ -56,6 +75,11 @@ struct DiffEntry {
     // be dated 0 (1 January 1970) or earlier.
     bool inA;
     bool inB;
+    FileStamp stampA;             // meaningful only when inA
+    FileStamp stampB;             // meaningful only when inB
+    // In both, the same time as far as the file systems tell, but not the
+    // same size: which one is newer cannot be told, so it is never copied.
+    bool undecided;
 };
 
 struct DiffTable {
@@ -70,16 +94,26 @@ enum DiffKind : int {
     IMAGE_ONLY_B = 1,
     IMAGE_A_NEWER = 2,
     IMAGE_B_NEWER = 3,
+    IMAGE_UNDECIDED = 4,
 };
 
 inline DiffKind KindOf(const DiffEntry& e) {
     if (!e.inA) return IMAGE_ONLY_B;
     if (!e.inB) return IMAGE_ONLY_A;
+    if (e.undecided) return IMAGE_UNDECIDED;
+    // Within the same second the comparison has told the sides apart by
+    // their fractions of a second.
+    if (e.timeB == e.timeA && e.stampA.seen && e.stampB.seen)
+        return e.stampB.mtimeNsec >= e.stampA.mtimeNsec ? IMAGE_B_NEWER : IMAGE_A_NEWER;
     return e.timeB >= e.timeA ? IMAGE_B_NEWER : IMAGE_A_NEWER;
 }
 
-// The copy goes from A to B exactly when B is absent or B's time is older.
-inline bool CopiesAToB(const DiffEntry& e) { return e.inA && (!e.inB || e.timeB < e.timeA); }
+// The copy goes from A to B exactly when B is absent or B is the older side.
+// An undecided entry has no direction; the copy refuses it.
+inline bool CopiesAToB(const DiffEntry& e) {
+    const DiffKind kind = KindOf(e);
+    return kind == IMAGE_ONLY_A || kind == IMAGE_A_NEWER;
+}
 
 // Name of the entry's file in directory B.
 inline const char* NameInB(const DiffEntry& e) { return e.nameB[0] ? e.nameB : e.name; }

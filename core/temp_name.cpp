@@ -4,10 +4,10 @@
 #include <cerrno>
 #include <charconv>
 
+#include "core/directory_guard.h"
 #include "core/filesystem.h"
 
 #ifndef _WIN32
-#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -29,15 +29,12 @@ const std::string& ThisHost() {
     return host;
 }
 
-// A process that exists but belongs to someone else answers EPERM.
-bool ProcessRuns(long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
 #else
 long ThisProcess() { return 0; }
 const std::string& ThisHost() {
     static const std::string host("localhost");
     return host;
 }
-bool ProcessRuns(long) { return true; }
 #endif
 
 // The number at the end of text after its last '-'; text is cut before it.
@@ -75,10 +72,51 @@ bool ParseCopyTempName(std::string_view name, std::string& host, long& pid) {
     return true;
 }
 
-bool RemoveDeadCopyTemp(FileSystem& fs, const std::string& dir, std::string_view name) {
-    std::string host;
-    long pid = 0;
-    if (!ParseCopyTempName(name, host, pid) || host != ThisHost() || pid <= 0) return false;
-    if (pid == ThisProcess() || ProcessRuns(pid)) return false;
-    return fs.Remove(JoinPath(dir, name));
+namespace {
+
+// An open handle on a file of dir that is closed on every way out.
+class OpenFile {
+public:
+    OpenFile(FileSystem& fs, const DirectoryGuard& dir, const std::string& name, bool forWriting)
+        : m_fs(fs), m_handle(fs.OpenExistingAt(dir.handle(), dir.path(), name, forWriting)) {}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() {
+        if (m_handle != kInvalidHandle) m_fs.Close(m_handle);
+    }
+    FileHandle get() const { return m_handle; }
+    bool valid() const { return m_handle != kInvalidHandle; }
+
+private:
+    FileSystem& m_fs;
+    FileHandle m_handle;
+};
+
+}  // namespace
+
+CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std::string& name) {
+    if (dir.error() != 0) return CopyTempState::NotOurs;
+    const OpenFile file(fs, dir, name, false);
+    if (!file.valid()) return CopyTempState::NotOurs;
+    // The copy locks its file before it marks it: locked is in use, whether
+    // or not the mark is there yet.
+    if (fs.IsLockedElsewhere(file.get())) return CopyTempState::InUse;
+    return fs.HasCopyMark(file.get()) ? CopyTempState::Leftover : CopyTempState::NotOurs;
+}
+
+bool RemoveCopyLeftover(FileSystem& fs, const DirectoryGuard& dir, const std::string& name) {
+    if (dir.error() != 0) return false;
+    const OpenFile writable(fs, dir, name, true);
+    const OpenFile readable(fs, dir, name, false);
+    const FileHandle h = writable.valid() ? writable.get() : readable.get();
+    if (h == kInvalidHandle || !fs.HasCopyMark(h)) return false;
+    // Holding the lock keeps a copy that is just starting from taking the
+    // file for its own; without a writable handle, at least nobody may hold it.
+    if (writable.valid() ? !fs.LockFile(h) : fs.IsLockedElsewhere(h)) return false;
+    // The name must still lead to the file that was looked at.
+    FileStatus opened, named;
+    if (!fs.GetHandleStatus(h, opened) || !fs.GetLinkStatusAt(dir.handle(), dir.path(), name, named) ||
+        named.isLink || opened.inode != named.inode || opened.device != named.device)
+        return false;
+    return fs.RemoveAt(dir.handle(), dir.path(), name);
 }

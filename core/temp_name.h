@@ -1,7 +1,9 @@
-// Names of the copy's temporary files: ".zoruna~<host>-<pid>-<n>.tmp". A
-// leftover one (after a crash or a kill) must never show up as a difference,
-// so the comparison recognises and skips them, and it removes those that a
-// process of this host left behind and that no longer runs.
+// Names of the copy's temporary files: ".zoruna~<host>-<pid>-<n>.tmp". The
+// name alone proves nothing (a user may have a file of that name): a
+// temporary file is known by the mark the copy gives it and by the lock the
+// copying process holds on it until it is put in place or removed. One that
+// is marked and that nobody holds is a leftover of a copy that died; only a
+// copy removes such a file, and the comparison never lists it.
 #pragma once
 
 #include <string>
@@ -26,6 +28,17 @@ std::string MakeCopyTempName();
 // any other name (those of older versions included).
 bool ParseCopyTempName(std::string_view name, std::string& host, long& pid);
 
-// Removes dir/name when it is a temporary file of a process of this host
-// that no longer runs. True when it was removed.
-bool RemoveDeadCopyTemp(FileSystem& fs, const std::string& dir, std::string_view name);
+class DirectoryGuard;
+
+enum class CopyTempState {
+    NotOurs,   // an ordinary file that only looks like one
+    InUse,     // a copy is writing it now (a locked file of that name)
+    Leftover,  // marked, and nobody holds it: its copy died
+};
+
+// What the file name (a name of the temporary form) in dir is.
+CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std::string& name);
+
+// Removes dir/name when it is a leftover, holding its lock meanwhile so that
+// no copy can take it up. True when it was removed.
+bool RemoveCopyLeftover(FileSystem& fs, const DirectoryGuard& dir, const std::string& name);

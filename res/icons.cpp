@@ -12,6 +12,7 @@
 #include "res/icons/b_newer.xpm"
 #include "res/icons/only_a.xpm"
 #include "res/icons/only_b.xpm"
+#include "res/icons/undecided.xpm"
 
 namespace {
 
@@ -41,6 +42,7 @@ wxIcon LoadIconResource(int id) {
         case IDI_ONLY_B: return wxIcon(only_b_xpm);
         case IDI_A_NEWER: return wxIcon(a_newer_xpm);
         case IDI_B_NEWER: return wxIcon(b_newer_xpm);
+        case IDI_UNDECIDED: return wxIcon(undecided_xpm);
         default: return wxNullIcon;
     }
 }

@@ -30,6 +30,7 @@
 #define IDI_ONLY_B 139
 #define IDI_A_NEWER 140
 #define IDI_B_NEWER 141
+#define IDI_UNDECIDED 142
 #define IDR_RESULT_MENU 143
 
 // Controls

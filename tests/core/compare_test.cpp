@@ -169,10 +169,13 @@ INSTANTIATE_TEST_SUITE_P(
                       {"/b", {{"both", 9, Kind::File, true}, {"lost", 3, Kind::File, true}}}}},
                     {"0|gone||0|0", "0|both|both|7|0", "0|lost||0|0"},
                     {}},
-        CompareCase{"copy_temporary_files_never_show",
+        // The name alone does not make a file the copy's own: without its
+        // mark and lock (which this layer has not) it is an ordinary file.
+        CompareCase{"files_only_named_like_copy_temporary_files_take_part",
                     {{{"/a", {{".zoruna~1a2b.tmp", 1}, {".zoruna~.tmp", 2}, {".zoruna~x.tm", 3}}},
                       {"/b", {{".zoruna~9.tmp", 4}, {"x.tmp", 5}}}}},
-                    {"0|.zoruna~x.tm||3|0", "0|x.tmp||0|5"},
+                    {"0|.zoruna~1a2b.tmp||1|0", "0|.zoruna~.tmp||2|0", "0|.zoruna~x.tm||3|0", "0|.zoruna~9.tmp||0|4",
+                     "0|x.tmp||0|5"},
                     {}},
         CompareCase{"only_files_take_part",
                     {{{"/a", {{"sub", 1}, {"dir", 2, Kind::Directory}, {"fifo", 3, Kind::Other}}},
@@ -268,7 +271,9 @@ TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     const auto entries = RunCompare(fs, table, *diffs, messages, &summary);
     ASSERT_EQ(diffs->count, MAX_DIFFS);
     // Pair 1's z (only in A) and w (only in B) and pair 3's v did not fit.
-    const CompareSummary expected{{0, 2, 0, 1}};
+    CompareSummary expected;
+    expected.omitted[1] = 2;
+    expected.omitted[3] = 1;
     EXPECT_TRUE(std::equal(std::begin(summary.omitted), std::end(summary.omitted), std::begin(expected.omitted)));
     EXPECT_EQ(summary.TotalOmitted(), 3);
     EXPECT_EQ(entries[MAX_DIFFS - 3], "0|f4997||1|0");

@@ -422,9 +422,11 @@ INSTANTIATE_TEST_SUITE_P(
                   {"status A/f", "status A/f", "link B/f", "writable B/f", "status A/f", "link B/f", "status B/f"}},
         CheckCase{"AddsAMissingFile", "f", false, -1, std::nullopt, 0,
                   {"status A/f", "status A/f", "link B/f", "status A/f", "link B/f", "status B/f"}},
+        // Each folder on the way is asked for itself: a link there would be refused.
         CheckCase{"FileInASubfolder", "sub/f", true, -1, std::nullopt, 0,
-                  {"status A/sub/f", "link B/sub", "status A/sub/f", "link B/sub/f", "writable B/sub/f", "status A/sub/f",
-                   "link B/sub/f", "status B/sub/f"}},
+                  {"link A/sub", "status A/sub/f", "link B/sub", "link B/sub", "link A/sub", "status A/sub/f",
+                   "link B/sub", "link B/sub/f", "writable B/sub/f", "status A/sub/f", "link B/sub/f",
+                   "status B/sub/f"}},
         CheckCase{"SourceOutOfReach", "f", true, 1, FileCopyResult::SourceUnavailable, EIO,
                   {"status A/f", "status A/f"}},
         CheckCase{"DestinationNotWritable", "f", true, 3, FileCopyResult::DestinationProtected, 0,

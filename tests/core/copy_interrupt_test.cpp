@@ -1,6 +1,5 @@
-// A copy killed or stopped halfway: zoruna --sync in a child process gets a
-// real signal in the middle of a large file, and the comparison clears the
-// temporary files that dead processes of this host left behind.
+// A copy stopped halfway: zoruna --sync in a child process gets a real signal
+// in the middle of a large file; and the names of the temporary files.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -81,14 +80,6 @@ TEST_P(SyncInterrupted, AbandonsTheFileInProgressAndEndsWithTheSignalsStatus) {
 INSTANTIATE_TEST_SUITE_P(Signals, SyncInterrupted, testing::Values(SIGINT, SIGTERM),
                          [](const auto& info) { return std::string(info.param == SIGINT ? "SIGINT" : "SIGTERM"); });
 
-// The process id of a child that has already ended.
-pid_t DeadProcess() {
-    const pid_t pid = fork();
-    if (pid == 0) _exit(0);
-    waitpid(pid, nullptr, 0);
-    return pid;
-}
-
 TEST(CopyTempNames, NameHostAndProcessAndReadBack) {
     struct Case {
         const char* name;
@@ -114,34 +105,6 @@ TEST(CopyTempNames, NameHostAndProcessAndReadBack) {
     long pid = 0;
     ASSERT_TRUE(ParseCopyTempName(MakeCopyTempName(), host, pid));
     EXPECT_EQ(pid, static_cast<long>(getpid()));
-}
-
-TEST(CopyTempNames, TheComparisonRemovesOnlyLeftoversOfDeadProcessesOfThisHost) {
-    std::string host;
-    long self = 0;
-    ASSERT_TRUE(ParseCopyTempName(MakeCopyTempName(), host, self));
-    const auto name = [](const std::string& h, long pid) {
-        return ".zoruna~" + h + "-" + std::to_string(pid) + "-1.tmp";
-    };
-    const std::string dead = name(host, DeadProcess());
-    const std::string running = name(host, self);
-    const std::string otherHost = name(host + "x", DeadProcess());
-    const std::string older = ".zoruna~0123456789abcdef-1.tmp";
-
-    TempDir t;
-    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
-    for (const std::string& n : {dead, running, otherHost, older}) WriteFile(b + "/" + n, "partial");
-    WriteFile(a + "/" + dead, "a leftover in A too");
-    CopyTables tables;
-    tables.AddPair(a, b);
-    CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {});
-
-    EXPECT_EQ(tables.diffs->count, 0) << "temporary files are never differences";
-    EXPECT_FALSE(FileExists(b + "/" + dead));
-    EXPECT_FALSE(FileExists(a + "/" + dead));
-    EXPECT_TRUE(FileExists(b + "/" + running));
-    EXPECT_TRUE(FileExists(b + "/" + otherHost));
-    EXPECT_TRUE(FileExists(b + "/" + older));
 }
 
 }  // namespace

@@ -375,7 +375,10 @@ INSTANTIATE_TEST_SUITE_P(
         DirectoryCase{"FivePairsInOneBatch", 5, {{0, true}, {1, true}, {2, true}, {3, true}, {4, true}},
                       "A0 A1 A2 A3 A4 A0 B0 A1 B1 A2 B2 A3 B3 A4 B4"},
         DirectoryCase{"BackToAnEarlierPair", 3, {{0, true}, {1, true}, {2, true}, {0, true}},
-                      "A0 A1 A2 A0 B0 A1 B1 A2 B2 A0 B0"}),
+                      "A0 A1 A2 A0 B0 A1 B1 A2 B2"},
+        // Past the few kept open, a pair's directories are opened again.
+        DirectoryCase{"BackAfterFivePairs", 5, {{0, true}, {1, true}, {2, true}, {3, true}, {4, true}, {0, true}},
+                      "A0 A1 A2 A3 A4 A0 B0 A1 B1 A2 B2 A3 B3 A4 B4 A0 B0"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(CopyRun, EntryOfAPairNoLongerRegisteredTouchesNothing) {

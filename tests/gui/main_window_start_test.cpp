@@ -63,10 +63,10 @@ TEST_F(Start, WindowAsDesigned) {
 
     wxListCtrl* list = dlg->ResultList();
     EXPECT_EQ(list->GetColumnCount(), 3);
-    // The four row-state pictures, in image order.
+    // The five row-state pictures (only A, only B, A newer, B newer, undecided), in image order.
     wxImageList* images = list->GetImageList(wxIMAGE_LIST_SMALL);
-    ASSERT_TRUE(images && images->GetImageCount() == 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(images->GetBitmap(i).GetSize(), wxSize(16, 16));
+    ASSERT_TRUE(images && images->GetImageCount() == 5);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(images->GetBitmap(i).GetSize(), wxSize(16, 16));
     EXPECT_FALSE(list->HasFlag(wxLC_SINGLE_SEL));
     EXPECT_TRUE(list->HasFlag(wxLC_VIRTUAL));
     // The list is the second tab stop, after Exit.

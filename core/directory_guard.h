@@ -1,0 +1,56 @@
+// A directory opened once for the names in it, closed on every way out.
+#pragma once
+
+#include <cerrno>
+#include <string>
+#include <utility>
+
+#include "core/filesystem.h"
+
+class DirectoryGuard {
+public:
+    // The directory path itself, links on the way followed: a pair's own
+    // directory is the user's choice. Where the layer keeps no handle or the
+    // directory cannot be opened, handle() is kNoDirectory and the calls on
+    // its names go by path (and fail there as they would have).
+    DirectoryGuard(FileSystem& fs, std::string path)
+        : m_fs(fs), m_path(std::move(path)), m_handle(fs.OpenDirectory(m_path)) {}
+    // The directory rel ('/' between names) below base, never through a
+    // link. When it cannot be reached, error() tells why; nothing may then
+    // be done in it, not even by path.
+    DirectoryGuard(FileSystem& fs, const DirectoryGuard& base, const std::string& rel)
+        : m_fs(fs), m_path(rel.empty() ? base.path() : JoinRelative(base.path(), rel)) {
+        if (base.error() != 0) {
+            m_error = base.error();
+        } else if (!fs.OpenDirectoryBelow(base.handle(), base.path(), rel, m_handle)) {
+            m_error = errno != 0 ? errno : EIO;
+            m_handle = kNoDirectory;
+        }
+    }
+    DirectoryGuard(const DirectoryGuard&) = delete;
+    DirectoryGuard& operator=(const DirectoryGuard&) = delete;
+    ~DirectoryGuard() {
+        if (m_handle != kNoDirectory) m_fs.CloseDirectory(m_handle);
+    }
+
+    const std::string& path() const { return m_path; }
+    DirectoryHandle handle() const { return m_handle; }
+    // 0, or the errno of the failure to reach the directory below its base.
+    int error() const { return m_error; }
+
+    // base and rel as one path, rel's '/' turned into the platform's separator.
+    static std::string JoinRelative(const std::string& base, const std::string& rel) {
+        std::string path = JoinPath(base, rel);
+        if constexpr (kPathSeparator != '/') {
+            for (std::size_t i = base.size() + 1; i < path.size(); ++i)
+                if (path[i] == '/') path[i] = kPathSeparator;
+        }
+        return path;
+    }
+
+private:
+    FileSystem& m_fs;
+    std::string m_path;
+    DirectoryHandle m_handle = kNoDirectory;
+    int m_error = 0;
+};
