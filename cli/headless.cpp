@@ -27,14 +27,18 @@ void PrintUsage(const SettingsStore& store, std::FILE* out) {
         "  --pairs    print the registered pairs: number, directory A, directory B, masks,\n"
         "             subdirs (whole trees are compared) or empty\n"
         "  --report   compare every pair and print each difference: pair, kind, name, date A, date B\n"
-        "  --sync     compare, copy every differing file from its newer side to the other, compare again\n"
+        "  --sync     copy every differing file from its newer side to the other, all in one run, then\n"
+        "             compare again; prints each file copied and last, on stderr, how many were copied\n"
+        "             and how many failed\n"
         "  --help     print this help\n"
         "  --version  print the version\n"
         "Fields are separated by tabs; control bytes are printed as \\xHH and a backslash as \\\\.\n"
         "--report exits with 0 when nothing differs, 1 when something does, 2 when a directory cannot be listed.\n"
         "--pairs, --report and --sync exit with 2 when the settings file is missing, not a regular file or\n"
         "unreadable, and with 3 when it registers no complete pair; stderr names the file and the reason.\n"
-        "--sync stopped by SIGINT or SIGTERM abandons the file in progress and exits with 130 or 143.\n",
+        "--sync exits with 0 when everything is in step afterwards, 1 when something failed or still differs.\n"
+        "--sync stopped by SIGINT or SIGTERM abandons the file in progress and exits with 130 or 143;\n"
+        "a second signal ends it at once.\n",
         out);
     std::fprintf(out, "Settings are read (never written) from %s%s.\n", EscapeField(settings).c_str(),
                  inCurrentFolder ? " in the current folder" : "");

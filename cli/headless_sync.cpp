@@ -2,11 +2,15 @@
 
 #include <signal.h>
 
+#include <array>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "cli/failure_text.h"
 #include "cli/headless_common.h"
@@ -69,30 +73,95 @@ private:
     std::FILE* m_err;
 };
 
+// Prints each listing failure once per run: every comparison of the run
+// meets the same unreadable directory again.
+class ListingFailurePrinter {
+public:
+    explicit ListingFailurePrinter(std::FILE* err) : m_err(err) {}
+
+    void Print(const ListingFailure& failure) {
+        m_any = true;
+        if (m_printed.emplace(failure.pairIndex, failure.failedSide, failure.failedDir).second)
+            std::fprintf(m_err, "%s\n", PrintedListingFailure(failure).c_str());
+    }
+    bool any() const { return m_any; }
+
+private:
+    std::FILE* m_err;
+    std::set<std::tuple<int, PairSide, std::string>> m_printed;
+    bool m_any = false;
+};
+
+// The entries a run has tried to copy, by pair and name. A later round
+// leaves them out, so that a file that keeps failing is tried once and the
+// table fills with entries not yet tried.
+class AttemptedEntries {
+public:
+    void Add(const DiffTable& diffs) {
+        for (int i = 0; i < diffs.count; ++i) {
+            const DiffEntry& e = diffs.entries[i];
+            if (e.pairIndex < MAX_DIR_PAIRS) m_names[e.pairIndex].emplace(FieldText(e.name));
+        }
+    }
+    bool Contains(int pair, std::string_view name) const {
+        return pair >= 0 && pair < MAX_DIR_PAIRS && m_names[static_cast<std::size_t>(pair)].contains(name);
+    }
+
+private:
+    std::array<std::set<std::string, std::less<>>, MAX_DIR_PAIRS> m_names;
+};
+
+// Compares and copies every entry of the table, again and again while the
+// table was too small for all differences, so that memory stays that of one
+// table. Ends when nothing was left out, nothing new is left to try, or a
+// stop was asked for.
+CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
+                            const ListingFailureHandler& onListingFailure, CopyObserver& observer) {
+    AttemptedEntries attempted;
+    const EntrySkipFn skip = [&](int pair, std::string_view name) { return attempted.Contains(pair, name); };
+    CopyRunSummary total;
+    for (;;) {
+        const CompareSummary round = CompareAll(pairs, diffs, fs, onListingFailure, 0, skip);
+        // What copies that died left behind goes with this one.
+        RemoveCopyLeftovers(pairs, round.leftovers, fs);
+        if (diffs.count == 0 || observer.StopRequested()) break;
+        attempted.Add(diffs);
+        const CopyRunSummary copy =
+            CopySelectedFiles(pairs, diffs, diffs.count, [](int) { return true; }, fs, observer);
+
+        total.selected += copy.selected;
+        total.copied += copy.copied;
+        total.failed += copy.failed;
+        total.stopped = copy.stopped || observer.StopRequested();
+        if (total.stopped || round.TotalOmitted() == 0) break;
+    }
+    return total;
+}
+
+// "zoruna: <n> files copied, <m> failed", the last line of a run on stderr.
+std::string SyncSummaryLine(int copied, int failed) {
+    return "zoruna: " + std::to_string(copied) + (copied == 1 ? " file" : " files") + " copied, " +
+           std::to_string(failed) + " failed";
+}
+
 }  // namespace
 
 int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
     FileSystem& fs = RealFileSystem();
-
-    bool listingFailed = false;
-    const ListingFailureHandler onListingFailure = [&](const ListingFailure& failure) {
-        listingFailed = true;
-        std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
-    };
+    ListingFailurePrinter failures(err);
+    const ListingFailureHandler onListingFailure = [&](const ListingFailure& f) { failures.Print(f); };
 
     const StopSignals stopSignals;
-    const CompareSummary first = CompareAll(pairs, *diffs, fs, onListingFailure);
     PrintingObserver observer(out, err);
-    const CopyRunSummary summary =
-        CopySelectedFiles(pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer);
-    RemoveCopyLeftovers(pairs, first.leftovers, fs);
+    const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, onListingFailure, observer);
     // Also after a stop: the comparison as it now stands.
-    CompareAll(pairs, *diffs, fs, onListingFailure);
+    const CompareSummary last = CompareAll(pairs, *diffs, fs, onListingFailure);
 
-    // What did not fit in the first comparison was not copied either.
-    if (first.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(first.TotalOmitted()).c_str());
+    // Only what still does not fit after every round was left out.
+    if (last.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(last.TotalOmitted()).c_str());
+    std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
     if (const int sig = StopSignals::received(); sig != 0) return 128 + sig;
-    if (listingFailed) return 2;
-    return summary.failed == 0 && diffs->count == 0 ? 0 : 1;
+    if (failures.any()) return 2;
+    return copied.failed == 0 && diffs->count == 0 ? 0 : 1;
 }

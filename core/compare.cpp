@@ -277,8 +277,9 @@ void ForEachMatch(const std::vector<std::string_view>* a, const std::vector<std:
 
 class Comparison {
 public:
-    Comparison(DiffTable& diffs, CompareSummary& summary, const ListingFailureHandler& onFailure)
-        : m_diffs(diffs), m_summary(summary), m_onFailure(onFailure) {}
+    Comparison(DiffTable& diffs, CompareSummary& summary, const ListingFailureHandler& onFailure,
+               const EntrySkipFn& skip)
+        : m_diffs(diffs), m_summary(summary), m_onFailure(onFailure), m_skip(skip) {}
 
     // Both sides are listed. Entries are named by their paths relative to
     // the pair's directories; at the top level that is the plain name.
@@ -405,8 +406,10 @@ private:
 
     // A new entry of the pair with its names, or null once the table is
     // full: the rest is still compared so that the user can be told how
-    // much is missing.
+    // much is missing. Null too for an entry the caller has dealt with
+    // already, which is neither stored nor counted.
     DiffEntry* Store(std::string_view name, std::string_view nameB) {
+        if (m_skip && m_skip(m_pair, name)) return nullptr;
         if (m_diffs.count >= MAX_DIFFS) {
             ++m_summary.omitted[m_pair];
             return nullptr;
@@ -422,6 +425,7 @@ private:
     DiffTable& m_diffs;
     CompareSummary& m_summary;
     const ListingFailureHandler& m_onFailure;
+    const EntrySkipFn& m_skip;
     int m_pair = 0;
     const Side* m_a = nullptr;
     const Side* m_b = nullptr;
@@ -438,7 +442,7 @@ void CollectLeftovers(int pair, PairSide side, const Side& s, CompareSummary& su
 }  // namespace
 
 CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                          const ListingFailureHandler& onListingFailure, int workers) {
+                          const ListingFailureHandler& onListingFailure, int workers, const EntrySkipFn& skip) {
     CompareSummary summary;
     std::memset(&diffs, 0, sizeof diffs);
     const int count = std::clamp(pairs.count, 0, MAX_DIR_PAIRS);
@@ -457,7 +461,7 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
     std::unique_ptr<SideLoader> loader;
     if (workers > 1 && count > 0) loader = std::make_unique<SideLoader>(fs, sides, workers);
 
-    Comparison comparison(diffs, summary, onListingFailure);
+    Comparison comparison(diffs, summary, onListingFailure, skip);
     for (int p = 0; p < count; ++p) {
         PairSides& s = sides[p];
         // Failures are reported here, on the calling thread, in pair order; a

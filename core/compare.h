@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/filesystem.h"
@@ -61,6 +62,12 @@ struct CompareSummary {
     }
 };
 
+// Whether an entry is to be left out of the table: the pair's slot and the
+// entry's name as it would be stored (its `name` field). A left-out entry is
+// neither stored nor counted as omitted, so that a caller that copies in
+// rounds gets room for the entries it has not tried yet.
+using EntrySkipFn = std::function<bool(int pairIndex, std::string_view name)>;
+
 // The number of threads a comparison lists directories with by default: the
 // cores and a few more for slow mounts.
 int DefaultCompareWorkers();
@@ -76,5 +83,7 @@ int DefaultCompareWorkers();
 // calling thread); the entries, their order and the failures reported are
 // the same for any number. onListingFailure is called on the calling
 // thread, in pair order and within a pair in the order of the entries.
+// Every entry for which skip (when given) returns true is left out.
 CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                          const ListingFailureHandler& onListingFailure, int workers = 0);
+                          const ListingFailureHandler& onListingFailure, int workers = 0,
+                          const EntrySkipFn& skip = {});

@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -289,6 +290,40 @@ TEST(CompareAll, FullTableStopsRecordingButNotReporting) {
     EXPECT_EQ(RunCompare(fs, table, *diffs, messages2, &summary2, 4), entries);
     EXPECT_EQ(messages2, messages);
     EXPECT_TRUE(std::equal(std::begin(summary2.omitted), std::end(summary2.omitted), std::begin(expected.omitted)));
+}
+
+// Skipped entries make room: neither stored nor counted as omitted, while
+// the table still fills up with the rest. The filter sees each entry's pair
+// and name as they would be stored, also once the table is full.
+TEST(CompareAll, SkippedEntriesTakeNoRowAndAreNotOmitted) {
+    MemoryFileSystem fs;
+    for (int i = 0; i < MAX_DIFFS + 2; ++i) fs.Add("/p0a", std::string("f").append(std::to_string(i)), 1);
+    fs.AddDir("/p0b");
+    fs.Add("/p1a", "x", 1);
+    fs.Add("/p1a", "y", 1);
+    fs.Add("/p1b", "x", 2);
+    DirPairTable table{};
+    const char* dirs[][2] = {{"/p0a", "/p0b"}, {"/p1a", "/p1b"}};
+    for (const auto& d : dirs) {
+        std::strcpy(table.pairs[table.count].dirA, d[0]);
+        std::strcpy(table.pairs[table.count].dirB, d[1]);
+        ++table.count;
+    }
+    std::vector<std::string> askedInPair1;
+    const EntrySkipFn skip = [&](int pair, std::string_view name) {
+        if (pair == 1) askedInPair1.emplace_back(name);
+        return (pair == 0 && (name == "f0" || name == "f1")) || (pair == 1 && name == "x");
+    };
+    const auto diffs = std::make_unique<DiffTable>();
+    const CompareSummary summary = CompareAll(table, *diffs, fs, {}, 1, skip);
+
+    ASSERT_EQ(diffs->count, MAX_DIFFS);
+    EXPECT_EQ(Render(diffs->entries[0]), "0|f2||1|0");
+    EXPECT_EQ(Render(diffs->entries[MAX_DIFFS - 1]), "0|f5001||1|0");
+    // x is skipped although the table is full; only y counts as omitted.
+    const CompareSummary expected{{0, 1}};
+    EXPECT_TRUE(std::equal(std::begin(summary.omitted), std::end(summary.omitted), std::begin(expected.omitted)));
+    EXPECT_EQ(askedInPair1, (std::vector<std::string>{"x", "y"}));
 }
 
 TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {

@@ -1,15 +1,21 @@
 // The headless options of the real zoruna executable, run as a child process
 // without any window system, in a folder that holds its settings file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "core/temp_name.h"
 #include "support/temp_dir.h"
 #include "zoruna_version.h"
 
@@ -30,12 +36,12 @@ struct ChildResult {
     std::string out;
 };
 
-// Runs exe with option in dir without a display; stderr is dropped unless
-// withErrors, which puts it after stdout in out.
-ChildResult RunIn(const std::string& dir, const std::string& exe, const std::string& option,
-                  bool withErrors = false) {
-    const std::string command = "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" + exe + "' " + option +
-                                (withErrors ? " 2>&1" : " 2>/dev/null");
+// Runs exe with option in dir without a display, with the shell's
+// redirections; out is what reaches the shell's stdout.
+ChildResult RunRedirected(const std::string& dir, const std::string& exe, const std::string& option,
+                          const std::string& redirections) {
+    const std::string command =
+        "cd '" + dir + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" + exe + "' " + option + " " + redirections;
     ChildResult r{-1, {}};
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -44,6 +50,13 @@ ChildResult RunIn(const std::string& dir, const std::string& exe, const std::str
     const int wait = pclose(p);
     r.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
     return r;
+}
+
+// Runs exe with option in dir without a display; stderr is dropped unless
+// withErrors, which puts it after stdout in out.
+ChildResult RunIn(const std::string& dir, const std::string& exe, const std::string& option,
+                  bool withErrors = false) {
+    return RunRedirected(dir, exe, option, withErrors ? "2>&1" : "2>/dev/null");
 }
 
 TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
@@ -76,6 +89,125 @@ TEST(ZorunaProcess, HeadlessOptionsNeedNoDisplay) {
     WriteFile(empty + "/zoruna.INI", "");
     EXPECT_EQ(RunIn(empty, exe, "--sync").status, 3);
     EXPECT_EQ(ReadFile(empty + "/zoruna.INI"), "") << "the headless options never write it";
+}
+
+class OutputOnAFullDisk : public testing::TestWithParam<const char*> {};
+
+// Output that cannot be written never passes for success: every option that
+// prints fails with 2 and says why on stderr, whatever it did besides.
+TEST_P(OutputOnAFullDisk, ExitsWith2AndSaysSo) {
+    const std::string exe = ZorunaExecutable();
+    if (exe.empty() || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << exe;
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full to write to";
+    TempDir t;
+    const std::string a = t.MakeDir("a");
+    const std::string b = t.MakeDir("b");
+    WriteFile(a + "/f", "", 1000);
+    WriteFile(t / "zoruna.INI", "[DIR0]\r\nDIRA=" + a + "\r\nDIRB=" + b + "\r\n\r\n");
+    // stderr to the pipe, stdout to the full device.
+    const ChildResult r = RunRedirected(t.path(), exe, GetParam(), "2>&1 >/dev/full");
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_NE(r.out.find("zoruna: the output could not be written\n"), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, OutputOnAFullDisk,
+                         testing::Values("--pairs", "--report", "--sync", "--help", "--version"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param + 2);
+                         });
+
+// Whether process pid has a handler of its own for sig.
+bool CatchesSignal(pid_t pid, int sig) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+    return false;
+}
+
+// Polls cond every millisecond for at most a minute; false when it never held.
+template <class Cond>
+bool WaitFor(Cond cond) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        usleep(1000);
+    }
+    return true;
+}
+
+// Size of the first temporary file of a copy in dir, -1 when there is none.
+long long CopyTempSize(const std::string& dir) {
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (IsCopyTempName(e.path().filename().string())) return static_cast<long long>(e.file_size());
+    return -1;
+}
+
+// Ctrl+C asks --sync to stop cleanly; a second one, while that stop is still
+// under way, ends the process by the signal at once. The file being copied
+// keeps its old content either way. The child's stderr is a pipe that is
+// already full, so the child cannot finish its last line and is still
+// running when the second signal comes.
+TEST(ZorunaProcess, SecondInterruptEndsTheSyncByTheSignal) {
+    const std::string exe = ZorunaExecutable();
+    if (exe.empty() || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << exe;
+    if (access("/proc/self/status", R_OK) != 0) GTEST_SKIP() << "no /proc to see the child's signal handlers in";
+    constexpr FileTime kOld = 1500000000, kNew = 1600000000;
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    // 16 GiB that take no room: the copy is still under way when stopped.
+    WriteFile(a + "/big", "");
+    std::filesystem::resize_file(a + "/big", std::uintmax_t{16} << 30);
+    const struct timespec times[2] = {{kNew, 0}, {kNew, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (a + "/big").c_str(), times, 0), 0);
+    WriteFile(b + "/big", "old", kOld);
+    WriteFile(t / "zoruna.INI", "[DIR0]\r\nDIRA=" + a + "\r\nDIRB=" + b + "\r\n\r\n");
+
+    int errPipe[2];
+    ASSERT_EQ(pipe(errPipe), 0);
+    // Fill the pipe to the last byte; then writing to it blocks.
+    ASSERT_EQ(fcntl(errPipe[1], F_SETFL, O_NONBLOCK), 0);
+    const std::string page(4096, 'x');
+    while (write(errPipe[1], page.data(), page.size()) > 0) {}
+    while (write(errPipe[1], "x", 1) > 0) {}
+    ASSERT_EQ(fcntl(errPipe[1], F_SETFL, 0), 0);
+    const int devNull = open("/dev/null", O_WRONLY);
+    ASSERT_GE(devNull, 0);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (chdir(t.path().c_str()) != 0 || dup2(devNull, 1) < 0 || dup2(errPipe[1], 2) < 0) _exit(126);
+        execl(exe.c_str(), "zoruna", "--sync", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(devNull);
+    close(errPipe[1]);
+    int status = 0;
+    bool exited = false;
+    const auto ended = [&] { return exited || (exited = waitpid(child, &status, WNOHANG) == child); };
+    const bool copying = WaitFor([&] { return ended() || CopyTempSize(b) > 0; }) && !exited;
+    bool firstTaken = false;
+    if (copying) {
+        kill(child, SIGINT);
+        // The first signal's handler is reset once it has been delivered.
+        firstTaken = WaitFor([&] { return ended() || !CatchesSignal(child, SIGINT); });
+    }
+    if (!exited) {
+        kill(child, firstTaken ? SIGINT : SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    close(errPipe[0]);
+
+    ASSERT_TRUE(copying) << "the copy ended or never began before it could be interrupted";
+    ASSERT_TRUE(firstTaken) << "SIGINT was still caught after the first one";
+    ASSERT_TRUE(WIFSIGNALED(status)) << "ended by itself with " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    EXPECT_EQ(ReadFile(b + "/big"), "old");
+    EXPECT_EQ(ModTime(b + "/big"), kOld);
+    // A temporary file that the killed process may have left is removed by
+    // the next comparison; nothing else was added.
+    EXPECT_EQ(RunIn(t.path(), exe, "--report").status, 1);
+    EXPECT_EQ(ListNames(b), "big");
 }
 
 // A copy of the built executable alone in a folder, without the window

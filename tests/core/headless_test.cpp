@@ -1,7 +1,9 @@
 #include "cli/headless.h"
 
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -317,6 +319,90 @@ TEST_F(HeadlessTest, ReportSaysHowManyDifferencesDidNotFit) {
     EXPECT_NE(FormatOmittedNotice(3).find("残り 3 件"), std::string::npos);
     EXPECT_EQ(FormatOmittedNotice(3).find('\n'), std::string::npos);
 }
+
+// --sync on pair 1, whose A holds `files` small files f0, f1, ... that B
+// lacks, except that the first `protectedFiles` of them have an older
+// read-only copy in B, which the copy always refuses to replace. With
+// missingPair, pair 2 is registered with a directory A that does not exist.
+struct SyncRunCase {
+    const char* name;
+    int files;
+    int protectedFiles;
+    bool missingPair;
+    int status;
+    int omittedAtTheEnd;  // differences the last comparison could not list
+};
+
+void PrintTo(const SyncRunCase& c, std::ostream* os) { *os << c.name; }
+
+// Where the pairs' folders go: tmpfs when there is one, since flushing
+// thousands of small copies to a shared disk takes seconds.
+std::string FastTempBase() {
+    struct statfs fs {};
+    return statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC && access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                                                                                                        : "";
+}
+
+class SyncRunTest : public HeadlessTest, public ::testing::WithParamInterface<SyncRunCase> {
+protected:
+    TempDir m_data{FastTempBase()};
+};
+
+// Every difference is tried exactly once in one run, however many rounds the
+// table's size takes; stdout has a line per file copied, stderr each failure
+// and each unreadable directory once, then the count of files copied and
+// failed.
+TEST_P(SyncRunTest, TriesEveryDifferenceOnceAndSaysHowItWent) {
+    const SyncRunCase& c = GetParam();
+    const std::string a = m_data.MakeDir("a");
+    const std::string b = m_data.MakeDir("b");
+    const std::string missing = m_data / "missing";
+    WriteSettings(PairSection(0, a, b) + (c.missingPair ? PairSection(1, missing, b) : ""));
+    std::vector<std::string> out, err;
+    for (int i = 0; i < c.files; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        WriteFile(a + "/" + name, "new", 2000);
+        if (i < c.protectedFiles) {
+            WriteFile(b + "/" + name, "old", 1000);
+            ASSERT_EQ(chmod((b + "/" + name).c_str(), 0444), 0);
+            err.push_back(name + "のコピーに失敗しました。");
+        } else {
+            out.push_back("1\tONLY_A\t" + name);
+        }
+    }
+    if (c.missingPair) {
+        const std::string failure = FormatListingFailure(missing.c_str(), b.c_str());
+        err.push_back(failure.substr(0, failure.find('\n')));
+        err.push_back(failure.substr(failure.find('\n') + 1));
+    }
+    if (c.omittedAtTheEnd > 0) err.push_back(FormatOmittedNotice(c.omittedAtTheEnd));
+    const int copied = c.files - c.protectedFiles;
+    const std::string summary = "zoruna: " + std::to_string(copied) + (copied == 1 ? " file" : " files") +
+                                " copied, " + std::to_string(c.protectedFiles) + " failed";
+    err.push_back(summary);
+
+    const Result r = Run({"--sync"});
+    EXPECT_EQ(r.status, c.status) << r.err.substr(0, 2000);
+    std::sort(out.begin(), out.end());
+    std::sort(err.begin(), err.end());
+    EXPECT_EQ(SortedLines(r.out), out);
+    EXPECT_EQ(SortedLines(r.err), err);
+    EXPECT_TRUE(r.err.ends_with(summary + "\n")) << "the count comes last";
+    for (int i = 0; i < c.protectedFiles; ++i) ASSERT_EQ(ReadFile(b + "/f" + std::to_string(i)), "old") << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SyncRunTest,
+    ::testing::Values(SyncRunCase{"nothing_differs", 0, 0, false, 0, 0},
+                      SyncRunCase{"one_copy_fails", 2, 1, false, 1, 0},
+                      // More than one table: copied in rounds within one run.
+                      SyncRunCase{"more_files_than_the_table_holds", MAX_DIFFS + 300, 0, false, 0, 0},
+                      // Failures alone would fill every round's table: each is
+                      // tried once and the files after them are still copied.
+                      SyncRunCase{"failures_fill_the_table", MAX_DIFFS + 300, MAX_DIFFS + 100, false, 1, 100},
+                      // Met by every round's comparison, printed once.
+                      SyncRunCase{"unreadable_directory_over_rounds", MAX_DIFFS + 300, 0, true, 2, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FailureText, ListingFailureIsTheTwoLineText) {
     EXPECT_EQ(FormatListingFailure("C:\\A", "D:\\B"),

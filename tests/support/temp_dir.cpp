@@ -13,9 +13,11 @@
 #include <stdexcept>
 #include <vector>
 
-TempDir::TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/zoruna-test-XXXXXX";
+TempDir::TempDir() : TempDir(std::string()) {}
+
+TempDir::TempDir(const std::string& base) {
+    const char* env = std::getenv("TMPDIR");
+    std::string tmpl = (!base.empty() ? base : env && *env ? env : "/tmp") + "/zoruna-test-XXXXXX";
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     m_path = tmpl;
 }

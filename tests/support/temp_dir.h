@@ -9,6 +9,8 @@
 class TempDir {
 public:
     TempDir();
+    // In base instead of $TMPDIR or /tmp (base empty: as TempDir()).
+    explicit TempDir(const std::string& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
