@@ -64,6 +64,20 @@ std::int32_t WriteValue(const SettingsStore& store, const char* section, const c
     return ReplaceSettingsText(store, ApplyIniWrite(text, section, key, value)) ? 0 : 1;
 }
 
+// The file a save replaces. A settings file that is a link (one kept in a
+// dotfiles repository) is followed to the file at the end of its chain of
+// links, so that the link stays a link and the file it leads to gets the new
+// text. The system's path walk resolves each relative link against its own
+// folder and tells a chain that loops or dangles; that gives "", as does a
+// missing name or a layer that cannot resolve paths.
+std::string FileToReplace(FileSystem& fs, const std::string& path) {
+    FileStatus st;
+    if (path.empty() || !fs.GetLinkStatus(path, st)) return {};
+    if (!st.isLink) return path;
+    std::string target;
+    return fs.RealPath(path, target) ? target : std::string();
+}
+
 }  // namespace
 
 std::string SettingsStore::TempPath() const {
@@ -96,8 +110,11 @@ SettingsRead ReadSettingsText(const SettingsStore& store, std::string& text) {
 
 bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
     FileSystem& fs = *store.fs;
-    const std::string& fileName = store.path;
-    const std::string tempName = store.TempPath();
+    // The temporary file lies beside the file replaced, for the rename
+    // cannot cross folders (nor, often, file systems).
+    const SettingsStore replaced{FileToReplace(fs, store.path), &fs};
+    const std::string& fileName = replaced.path;
+    const std::string tempName = replaced.TempPath();
     FileStatus st;
     if (fileName.empty() || !fs.GetStatus(fileName, st) || !st.isFile) return false;
 
@@ -120,7 +137,7 @@ bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
     }
     // The rename itself is made durable; where the directory cannot be
     // flushed (some file systems refuse), the file is replaced all the same.
-    fs.SyncDirectory(store.Folder());
+    fs.SyncDirectory(replaced.Folder());
     return true;
 }
 

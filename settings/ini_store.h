@@ -35,7 +35,10 @@ SettingsRead ReadSettingsText(const SettingsStore& store, std::string& text);
 // written and closed, then renamed over the settings file. False on any
 // failure; the settings file is then unchanged and the temporary file gone.
 // Never creates a settings file that does not exist. The new text is flushed
-// to the medium before the rename, and the rename after it.
+// to the medium before the rename, and the rename after it. A settings file
+// that is a link stays one: the file at the end of its links is replaced,
+// through a temporary file in that file's folder; a chain of links that
+// loops or dangles fails the save.
 bool ReplaceSettingsText(const SettingsStore& store, const std::string& text);
 
 // Creates an empty settings file (mode 0666 less the umask); false when one

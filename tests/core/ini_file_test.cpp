@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -365,5 +367,139 @@ TEST_F(IniFileTest, NewTextIsOnTheMediumBeforeAndAfterTheRename) {
     const std::vector<std::string> expected{"close", "sync file", "close", "rename", "sync " + m_dir.path()};
     EXPECT_EQ(recording.calls, expected);
 }
+
+// --- a linked settings file ----------------------------------------------
+
+// A link made below the test folder. An absolute one names its target below
+// the test folder too; a relative one holds to as it stands.
+struct LinkStep {
+    const char* at;
+    const char* to;
+    bool absolute = false;
+};
+
+struct LinkCase {
+    const char* name;
+    std::vector<LinkStep> links;  // the first one is zoruna.INI
+    const char* target;           // the file a save replaces; nullptr: the save fails
+};
+
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.name; }
+
+// Records the calls that change names or make them durable.
+class ChangeRecordingFs : public ForwardingFileSystem {
+public:
+    std::vector<std::string> calls;
+
+    FileHandle Create(const std::string& path, bool exclusive, unsigned mode) override {
+        calls.push_back("create " + path);
+        return ForwardingFileSystem::Create(path, exclusive, mode);
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        calls.push_back("rename " + from + " " + to);
+        return ForwardingFileSystem::Rename(from, to);
+    }
+    bool Remove(const std::string& path) override {
+        calls.push_back("remove " + path);
+        return ForwardingFileSystem::Remove(path);
+    }
+    bool SyncDirectory(const std::string& dir) override {
+        calls.push_back("sync " + dir);
+        return ForwardingFileSystem::SyncDirectory(dir);
+    }
+};
+
+std::string LinkText(const std::string& path) {
+    char buf[PATH_MAX];
+    const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+    return n < 0 ? "(no link)" : std::string(buf, static_cast<std::size_t>(n));
+}
+
+// The test folder has a settings.ini in "dotfiles" and an empty "hop"; the
+// links of a case lead (or fail to lead) from zoruna.INI there.
+class LinkedSettingsTest : public IniFileTest, public ::testing::WithParamInterface<LinkCase> {
+protected:
+    void SetUp() override {
+        m_dir.MakeDir("dotfiles");
+        m_dir.MakeDir("hop");
+        WriteFile(m_dir / "dotfiles/settings.ini", "old");
+        for (const LinkStep& link : GetParam().links) {
+            const std::string to = link.absolute ? m_dir / link.to : link.to;
+            if (symlink(to.c_str(), (m_dir / link.at).c_str()) != 0) {
+                if (errno == EPERM || errno == EOPNOTSUPP) GTEST_SKIP() << "no symbolic links in " << m_dir.path();
+                FAIL() << "symlink " << link.at << ": " << std::strerror(errno);
+            }
+            m_linkTexts.push_back(to);
+        }
+        m_names = Names();
+        char* real = realpath(m_dir.path().c_str(), nullptr);
+        ASSERT_NE(real, nullptr);
+        m_realDir = real;
+        std::free(real);
+    }
+
+    // The names in every folder of the test.
+    std::string Names() const {
+        return ListNames(m_dir.path()) + " | " + ListNames(m_dir / "dotfiles") + " | " + ListNames(m_dir / "hop");
+    }
+    std::vector<std::string> LinkTexts() const {
+        std::vector<std::string> texts;
+        for (const LinkStep& link : GetParam().links) texts.push_back(LinkText(m_dir / link.at));
+        return texts;
+    }
+
+    std::vector<std::string> m_linkTexts;
+    std::string m_names;
+    std::string m_realDir;  // the test folder with the links of its own path resolved
+};
+
+TEST_P(LinkedSettingsTest, SaveReplacesTheFileAtTheEndOfTheLinks) {
+    const LinkCase& c = GetParam();
+    ChangeRecordingFs recording;
+    m_store.fs = &recording;
+    // An existing name, even a dangling link's, is never taken over.
+    EXPECT_FALSE(CreateSettingsFile(m_store));
+    recording.calls.clear();
+
+    EXPECT_EQ(ReplaceSettingsText(m_store, "new"), c.target != nullptr);
+    EXPECT_EQ(LinkTexts(), m_linkTexts);
+    EXPECT_EQ(Names(), m_names);
+    if (!c.target) {
+        EXPECT_EQ(ReadFile(m_dir / "dotfiles/settings.ini"), "old");
+        EXPECT_EQ(recording.calls, std::vector<std::string>{});
+        return;
+    }
+    EXPECT_EQ(ReadFile(m_dir / c.target), "new");
+    EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, "S", "K"), "");  // read through the links
+    const std::string folder = m_realDir + "/dotfiles";
+    const std::string temp = folder + "/$$settings.ini$$";
+    const std::vector<std::string> expected{"remove " + temp, "create " + temp,
+                                            "rename " + temp + " " + folder + "/settings.ini", "sync " + folder};
+    EXPECT_EQ(recording.calls, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkedSettingsTest,
+    ::testing::Values(
+        LinkCase{"relative_link", {{"zoruna.INI", "dotfiles/settings.ini"}}, "dotfiles/settings.ini"},
+        LinkCase{"absolute_link_into_another_folder",
+                 {{"zoruna.INI", "dotfiles/settings.ini", true}},
+                 "dotfiles/settings.ini"},
+        // The second link's text holds only from its own folder.
+        LinkCase{"chain_of_two_links",
+                 {{"zoruna.INI", "hop/zoruna.INI"}, {"hop/zoruna.INI", "../dotfiles/settings.ini"}},
+                 "dotfiles/settings.ini"},
+        LinkCase{"absolute_then_relative_link",
+                 {{"zoruna.INI", "hop/link", true}, {"hop/link", "../dotfiles/settings.ini"}},
+                 "dotfiles/settings.ini"},
+        LinkCase{"dangling_link", {{"zoruna.INI", "dotfiles/missing.ini"}}, nullptr},
+        LinkCase{"dangling_at_the_second_link",
+                 {{"zoruna.INI", "hop/zoruna.INI"}, {"hop/zoruna.INI", "dotfiles/settings.ini"}},
+                 nullptr},
+        LinkCase{"link_to_itself", {{"zoruna.INI", "zoruna.INI"}}, nullptr},
+        LinkCase{"loop_of_two_links", {{"zoruna.INI", "hop/zoruna.INI"}, {"hop/zoruna.INI", "../zoruna.INI"}},
+                 nullptr},
+        LinkCase{"link_to_a_folder", {{"zoruna.INI", "dotfiles"}}, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
