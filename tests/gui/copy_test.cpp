@@ -307,6 +307,28 @@ TEST_F(CopySelected, CopiesSelectedRowsFromTheNewerSideAndComparesAgain) {
     ExpectUsableAfterwards();
 }
 
+// Compare, restore an older version from a backup, select, copy: the copy
+// would put the restored old file over B's newer one.
+TEST_F(CopySelected, AFileRestoredFromABackupSinceTheComparisonIsNotCopied) {
+    Put("doc.txt", {"2025", kNew}, {"2024", kOld});
+    OpenAndCompare();
+    Select("doc.txt");
+    WriteFile(dirA + "/doc.txt", "2019", kOld - 100000000);
+
+    ExpectConfirmation(wxID_OK);
+    std::string message;
+    ExpectModal([&](wxDialog*, const ModalSeen& seen) {
+        message = seen.message;
+        return wxID_OK;
+    });
+    ChooseCopy();
+
+    EXPECT_EQ(message.substr(0, message.find('\n')), "doc.txtのコピーに失敗しました。");
+    EXPECT_EQ(ReadFile(dirB + "/doc.txt"), "2024");
+    EXPECT_EQ(ModTime(dirB + "/doc.txt"), kOld);
+    ExpectUsableAfterwards();
+}
+
 // What the screen looked like while a failure message was up.
 struct FailureSeen {
     ModalSeen box;
