@@ -25,7 +25,9 @@ constexpr std::chrono::milliseconds kRepaintInterval{100};
 // line (rows of different pairs may well have the same name).
 std::string CopyFailureText(const DirPairTable& pairs, const DiffEntry& entry) {
     std::string text = FormatCopyFailure(entry.name);
-    if (entry.pairIndex < pairs.count) text += "ｺﾋﾟｰ先: " + std::string(PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir);
+    // An undecided row has no direction, so no folder it was to go to.
+    if (entry.pairIndex < pairs.count && !entry.undecided)
+        text += "ｺﾋﾟｰ先: " + std::string(PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir);
     return text;
 }
 

@@ -91,7 +91,7 @@ private:
 
 // The stamp of a file as its status tells it.
 inline FileStamp StampOf(const FileStatus& st) {
-    return {st.mtime, st.mtimeNsec, st.ctime, st.ctimeNsec, st.size, st.device, st.inode, true};
+    return {st.mtime, st.ctime, st.size, st.device, st.inode, st.mtimeNsec, st.ctimeNsec, true};
 }
 
 // Whether a file's status is still the one its stamp recorded.

@@ -70,6 +70,13 @@ void FillStatus(const struct stat& s, FileStatus& st) {
     st.gid = static_cast<unsigned>(s.st_gid);
 }
 
+FileStamp StampOfStat(const struct stat& s) {
+    return {static_cast<FileTime>(s.st_mtim.tv_sec), static_cast<FileTime>(s.st_ctim.tv_sec),
+            static_cast<std::uint64_t>(s.st_size),   static_cast<std::uint64_t>(s.st_dev),
+            static_cast<std::uint64_t>(s.st_ino),    static_cast<std::int32_t>(s.st_mtim.tv_nsec),
+            static_cast<std::int32_t>(s.st_ctim.tv_nsec), true};
+}
+
 // Status of name relative to dirFd (AT_FDCWD: name is a path);
 // AT_SYMLINK_NOFOLLOW in flags reports a link itself.
 bool StatusAt(int dirFd, const char* name, int flags, FileStatus& st) {
@@ -484,24 +491,17 @@ private:
             }
             if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
             struct stat s;
-            FileStatus st;
             // Without d_type a walk asks the entry itself first: a directory
             // is entered only when it is not a link to one.
             if (subdirs && e.d_type == DT_UNKNOWN && fstatat(dfd, e.d_name, &s, AT_SYMLINK_NOFOLLOW) == 0 &&
                 !S_ISLNK(s.st_mode)) {
                 if (S_ISDIR(s.st_mode)) subdirs->Add(e.d_name, FileTime{0});
-                if (S_ISREG(s.st_mode)) {
-                    FillStatus(s, st);
-                    files.Add(e.d_name, StampOf(st));
-                }
+                if (S_ISREG(s.st_mode)) files.Add(e.d_name, StampOfStat(s));
                 return;
             }
             // Links are followed, as in ListDirectory.
             if (fstatat(dfd, e.d_name, &s, 0) == 0) {
-                if (S_ISREG(s.st_mode)) {
-                    FillStatus(s, st);
-                    files.Add(e.d_name, StampOf(st));
-                }
+                if (S_ISREG(s.st_mode)) files.Add(e.d_name, StampOfStat(s));
             } else if (e.d_type == DT_REG) {
                 files.Add(e.d_name, FileTime{0});  // listed, but its status is out of reach
             }

@@ -52,12 +52,12 @@ using FileTime = std::int64_t;
 // and inode a file put in place of another.
 struct FileStamp {
     FileTime mtime;
-    std::int32_t mtimeNsec;
     FileTime ctime;
-    std::int32_t ctimeNsec;
     std::uint64_t size;
     std::uint64_t device;
     std::uint64_t inode;
+    std::int32_t mtimeNsec;
+    std::int32_t ctimeNsec;
     // False in a table not made by the comparison: only the time in seconds
     // is known.
     bool seen;
