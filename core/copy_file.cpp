@@ -171,9 +171,9 @@ bool FileCopier::TimeKept(const PreparedCopy& prepared) {
     const DirectoryGuard& dir = *prepared.destinationDir;
     FileStatus placed;
     if (!m_fs.GetStatusAt(dir.handle(), dir.path(), prepared.request.destinationName, placed)) return false;
-    const FileTime expected = prepared.source.mtime;
-    return placed.mtime == expected ||
-           std::llabs(placed.mtime - expected) < m_fs.TimeGranularity(prepared.request.destinationDir);
+    // Kept when the next comparison will take the two for the same time, by
+    // the comparison's own rule.
+    return SameModTime(placed.mtime, prepared.source.mtime, m_fs.TimeGranularity(prepared.request.destinationDir));
 }
 
 FileCopyResult FileCopier::CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request,

@@ -154,8 +154,8 @@ TEST(CopyInterference, AFolderPutInPlaceOfTheDestinationMidwayIsLeftAlone) {
 // or rounded, permission bits that cannot be set at all.
 class ForgetfulFileSystem : public ForwardingFileSystem {
 public:
-    enum Quirk { IgnoresTimes, TwoSecondSteps, TwoSecondStepsClaimingOne, StampsOnRename, NoModes,
-                 ModeFailsOtherwise };
+    enum Quirk { IgnoresTimes, TwoSecondSteps, TwoSecondStepsClaimingOne, TwoSecondStepsOneStepLate, StampsOnRename,
+                 NoModes, ModeFailsOtherwise };
     ForgetfulFileSystem(Quirk quirk, int modeError) : m_quirk(quirk), m_modeError(modeError) {}
 
     bool SetTimes(FileHandle h, FileTime atime, std::int32_t atimeNsec, FileTime mtime,
@@ -175,7 +175,9 @@ public:
         if (m_quirk == StampsOnRename) m_target.SetTimesOf(to, 2000000000, 0, 2000000000, 0);
         return true;
     }
-    int TimeGranularity(const std::string&) override { return m_quirk == TwoSecondSteps ? 2 : 1; }
+    int TimeGranularity(const std::string&) override {
+        return m_quirk == TwoSecondSteps || m_quirk == TwoSecondStepsOneStepLate ? 2 : 1;
+    }
     bool SetMode(FileHandle h, unsigned mode) override {
         if (m_quirk != NoModes && m_quirk != ModeFailsOtherwise) return m_target.SetMode(h, mode);
         errno = m_modeError;
@@ -184,6 +186,11 @@ public:
 
 private:
     void Round(FileTime& mtime, std::int32_t& nsec) const {
+        if (m_quirk == TwoSecondStepsOneStepLate) {
+            mtime += 2;
+            nsec = 0;
+            return;
+        }
         if (m_quirk != TwoSecondSteps && m_quirk != TwoSecondStepsClaimingOne) return;
         mtime -= mtime % 2;
         nsec = 0;
@@ -231,6 +238,10 @@ INSTANTIATE_TEST_SUITE_P(
         ForgetfulCase{"TwoSecondSteps", ForgetfulFileSystem::TwoSecondSteps, 0, FileCopyResult::Copied},
         ForgetfulCase{"TwoSecondStepsClaimingOne", ForgetfulFileSystem::TwoSecondStepsClaimingOne, 0,
                       FileCopyResult::TimeNotKept},
+        // Exactly one step off is still the same time to the comparison, so
+        // the copy must not call it a failure either.
+        ForgetfulCase{"TwoSecondStepsOneStepLate", ForgetfulFileSystem::TwoSecondStepsOneStepLate, 0,
+                      FileCopyResult::Copied},
         ForgetfulCase{"StampsOnRename", ForgetfulFileSystem::StampsOnRename, 0, FileCopyResult::Copied},
         ForgetfulCase{"NoModesENOSYS", ForgetfulFileSystem::NoModes, ENOSYS, FileCopyResult::Copied},
         ForgetfulCase{"NoModesEPERM", ForgetfulFileSystem::NoModes, EPERM, FileCopyResult::Copied},
