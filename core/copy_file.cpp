@@ -1,7 +1,9 @@
 #include "core/copy_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 #include "core/temp_name.h"
 
@@ -30,6 +32,14 @@ bool SameVersion(const FileStatus& a, const FileStatus& b) {
 bool ModesUnsupported(int error) {
     return error == ENOSYS || error == EPERM || error == ENOTSUP || error == EOPNOTSUPP;
 }
+
+// The file system cannot clone at all, whichever files are given.
+bool CloningUnsupported(int error) {
+    return error == EOPNOTSUPP || error == ENOTSUP || error == ENOTTY || error == ENOSYS;
+}
+
+// No limit for the read/write loop: it reads on until the end of the source.
+constexpr std::uint64_t kToTheEnd = std::numeric_limits<std::uint64_t>::max();
 
 }  // namespace
 
@@ -67,7 +77,7 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     out.temp = TempFileGuard(m_fs, out.destinationDir, tempName);
 
     std::uint64_t copied = 0;
-    FileCopyResult result = CopyContent(in.get(), temp.get(), out.source.size, onBytes, copied);
+    FileCopyResult result = CopyContent(in.get(), temp.get(), out, onBytes, copied);
     if (result != FileCopyResult::Copied) return result;
     if (copied != out.source.size) return FileCopyResult::SourceChanged;
     result = FinishTemporary(temp.get(), out);
@@ -180,18 +190,90 @@ FileHandle FileCopier::CreateTemporary(const DirectoryGuard& dir, std::string& t
     return kInvalidHandle;
 }
 
-FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
+FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
                                        const FileBytesHandler& onBytes, std::uint64_t& copied) {
-    // The kernel copies up to the size seen before opening. A source that
+    const FileStatus& source = prepared.source;
+    if (source.size == 0) return FileCopyResult::Copied;
+    bool cloned = false;
+    const FileCopyResult clone = CloneContent(in, out, prepared, cloned);
+    if (clone != FileCopyResult::Copied) return clone;
+    if (cloned) {
+        copied = source.size;
+        return onBytes && !onBytes(copied) ? FileCopyResult::Stopped : FileCopyResult::Copied;
+    }
+    // A file with room on the disk for all of its bytes has no hole to look
+    // for: it costs no call more than a plain copy.
+    if (source.allocatedBytes >= source.size) return CopyRange(in, out, source.size, true, onBytes, copied);
+    return CopyWithHoles(in, out, source.size, onBytes, copied);
+}
+
+FileCopyResult FileCopier::CloneContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
+                                        bool& cloned) {
+    const std::uint64_t device = prepared.source.device;
+    std::pair<std::uint64_t, std::string> into{device, prepared.request.destinationDir};
+    if (m_noCloneDevices.count(device) || m_noCloneInto.count(into)) return FileCopyResult::Copied;
+    cloned = m_fs.CloneFile(in, out);
+    if (cloned) return FileCopyResult::Copied;
+    if (CloningUnsupported(errno)) {
+        m_noCloneDevices.insert(device);
+    } else if (errno == EXDEV) {
+        m_noCloneInto.insert(std::move(into));
+    } else if (!m_fs.SetSize(out, 0)) {
+        // A clone that failed midway may have left part of it; the copy
+        // that follows starts from an empty file.
+        return SystemFailure(FileCopyResult::WriteFailed);
+    }
+    return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::CopyWithHoles(FileHandle in, FileHandle out, std::uint64_t size,
+                                         const FileBytesHandler& onBytes, std::uint64_t& copied) {
+    // Data regions one after another; a hole is skipped in both files, so
+    // the copy keeps it instead of writing zeros, and counts as done.
+    while (copied < size) {
+        std::uint64_t start = 0, end = 0;
+        if (!m_fs.FindData(in, copied, start, end)) {
+            if (errno == ENXIO) break;  // only a hole is left
+            // Where holes cannot be told, the rest is data.
+            return CopyRange(in, out, size - copied, true, onBytes, copied);
+        }
+        // Data beyond the size seen means that the source grew: the check
+        // after the copy tells.
+        if (start >= size) break;
+        start = std::max(start, copied);
+        end = end <= start ? size : std::min(end, size);
+        if (!m_fs.Seek(in, start)) return SystemFailure(FileCopyResult::ReadFailed);
+        if (start > copied) {
+            if (!m_fs.Seek(out, start)) return SystemFailure(FileCopyResult::WriteFailed);
+            copied = start;
+            if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
+        }
+        const FileCopyResult result = CopyRange(in, out, end - copied, end == size, onBytes, copied);
+        // A region that ended early: the source is shorter than its size,
+        // which the caller finds in the count.
+        if (result != FileCopyResult::Copied || copied < end) return result;
+    }
+    // A file that ends in a hole gets its size without a byte written.
+    if (copied >= size) return FileCopyResult::Copied;
+    if (!m_fs.SetSize(out, size)) return SystemFailure(FileCopyResult::WriteFailed);
+    copied = size;
+    return onBytes && !onBytes(copied) ? FileCopyResult::Stopped : FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::CopyRange(FileHandle in, FileHandle out, std::uint64_t length, bool toTheEnd,
+                                     const FileBytesHandler& onBytes, std::uint64_t& copied) {
+    // The kernel copies up to the length seen before opening. A source that
     // grew meanwhile is caught by the status check after the copy, so asking
     // once more only to hear "end of file" would cost a call per file.
-    while (copied < expectedSize) {
-        const long long n = m_fs.CopyChunk(in, out, kChunkBytes);
-        if (n == kCopyUnsupported) return CopyByReadWrite(in, out, onBytes, copied);
-        if (n < 0) return SystemFailure(FileCopyResult::WriteFailed);
+    const std::uint64_t stop = copied + length;
+    while (copied < stop) {
+        const std::uint64_t step = std::min<std::uint64_t>(kChunkBytes, stop - copied);
+        const long long n = m_fs.CopyChunk(in, out, static_cast<std::size_t>(step));
         // Some file systems report 0 before the end; the plain loop then
         // finds out whether there is more.
-        if (n == 0) return CopyByReadWrite(in, out, onBytes, copied);
+        if (n == kCopyUnsupported || n == 0)
+            return CopyByReadWrite(in, out, toTheEnd ? kToTheEnd : stop - copied, onBytes, copied);
+        if (n < 0) return SystemFailure(FileCopyResult::WriteFailed);
         copied += static_cast<std::uint64_t>(n);
         // The disk starts on this chunk while the next one is copied, so
         // that the flush at the end has little left to wait for.
@@ -201,17 +283,23 @@ FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, std::uint6
     return FileCopyResult::Copied;
 }
 
-FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
-                                           std::uint64_t& copied) {
+FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
+                                           const FileBytesHandler& onBytes, std::uint64_t& copied) {
     if (!m_buffer) m_buffer.reset(new char[kBufferBytes]);
-    for (;;) {
-        const long long n = m_fs.Read(in, m_buffer.get(), kBufferBytes);
+    // limit keeps the loop inside a data region: a read past it would turn
+    // the hole after it into written zeros.
+    while (limit > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBufferBytes, limit));
+        const long long n = m_fs.Read(in, m_buffer.get(), want);
         if (n < 0) return SystemFailure(FileCopyResult::ReadFailed);
         if (n == 0) return FileCopyResult::Copied;
-        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n))) return SystemFailure(FileCopyResult::WriteFailed);
+        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n)))
+            return SystemFailure(FileCopyResult::WriteFailed);
         copied += static_cast<std::uint64_t>(n);
+        if (limit != kToTheEnd) limit -= static_cast<std::uint64_t>(n);
         if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
     }
+    return FileCopyResult::Copied;
 }
 
 unsigned FileCopier::CreationMask() {

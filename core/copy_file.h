@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "core/copy_guards.h"
 #include "core/filesystem.h"
@@ -111,10 +113,15 @@ private:
                                     bool& exists);
     FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName);
     FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
-    FileCopyResult CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
+    FileCopyResult CopyContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
-    FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
-                                   std::uint64_t& copied);
+    FileCopyResult CloneContent(FileHandle in, FileHandle out, const PreparedCopy& prepared, bool& cloned);
+    FileCopyResult CopyWithHoles(FileHandle in, FileHandle out, std::uint64_t size, const FileBytesHandler& onBytes,
+                                 std::uint64_t& copied);
+    FileCopyResult CopyRange(FileHandle in, FileHandle out, std::uint64_t length, bool toTheEnd,
+                             const FileBytesHandler& onBytes, std::uint64_t& copied);
+    FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
+                                   const FileBytesHandler& onBytes, std::uint64_t& copied);
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);
@@ -126,4 +133,10 @@ private:
     std::unique_ptr<char[]> m_buffer;
     int m_error = 0;
     int m_creationMask = -1;  // read once per run
+    // Where cloning was refused in this run, so that it is not tried for
+    // every file: file systems that cannot clone (by a source's device),
+    // and destination folders on another file system or mount than a
+    // source's device.
+    std::set<std::uint64_t> m_noCloneDevices;
+    std::set<std::pair<std::uint64_t, std::string>> m_noCloneInto;
 };
