@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "core/temp_name.h"
 
@@ -40,6 +41,42 @@ bool CloningUnsupported(int error) {
 
 // No limit for the read/write loop: it reads on until the end of the source.
 constexpr std::uint64_t kToTheEnd = std::numeric_limits<std::uint64_t>::max();
+
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
+struct Attribute {
+    std::string name;
+    std::string value;
+};
+
+// What a replacement keeps of the file it replaces: the access ACL and the
+// user's own attributes. security.* (capabilities, which must never move onto
+// other content, and the system's labels) and trusted.* stay behind.
+bool IsKeptAttribute(const std::string& name) { return name == kAccessAcl || name.rfind("user.", 0) == 0; }
+
+// The kept attributes of name in dir. False (errno set) when they cannot all
+// be read; one that vanished between listing and reading is not missed.
+bool ReadKeptAttributes(FileSystem& fs, const DirectoryGuard& dir, const std::string& name,
+                        std::vector<Attribute>& kept) {
+    std::vector<std::string> names;
+    if (!fs.ListAttributesAt(dir.handle(), dir.path(), name, names)) return false;
+    for (std::string& attribute : names) {
+        if (!IsKeptAttribute(attribute)) continue;
+        std::string value;
+        if (fs.GetAttributeAt(dir.handle(), dir.path(), name, attribute, value))
+            kept.push_back({std::move(attribute), std::move(value)});
+        else if (errno != ENODATA)
+            return false;
+    }
+    return true;
+}
+
+// Gives out the kept attributes, the ACL alone (acl) or all others.
+bool WriteAttributes(FileSystem& fs, FileHandle out, const std::vector<Attribute>& kept, bool acl) {
+    for (const Attribute& a : kept)
+        if ((a.name == kAccessAcl) == acl && !fs.SetAttribute(out, a.name, a.value)) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -95,6 +132,32 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
 }
 
 FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& prepared) {
+    // A replaced file keeps its ACL and its user's attributes; where they
+    // cannot be read or the new copy refuses one, the old file stays rather
+    // than be replaced by one that others may read or write more freely.
+    std::vector<Attribute> kept;
+    if (prepared.destinationExists &&
+        !ReadKeptAttributes(m_fs, *prepared.destinationDir, prepared.request.destinationName, kept))
+        return errno == ENOENT ? FileCopyResult::DestinationChanged : SystemFailure(FileCopyResult::AttributesNotKept);
+    // The user's attributes while the temporary file is still this
+    // process's own and writable: its final bits may not let it write.
+    if (!WriteAttributes(m_fs, out, kept, false)) return SystemFailure(FileCopyResult::AttributesNotKept);
+    const FileCopyResult bits = SetOwnerAndMode(out, prepared);
+    if (bits != FileCopyResult::Copied) return bits;
+    // The ACL after the bits: it sets the group bits to its mask, which the
+    // replaced file's bits already were.
+    if (!WriteAttributes(m_fs, out, kept, true)) return SystemFailure(FileCopyResult::AttributesNotKept);
+    // Both times: some file systems ignore a change of the modification time
+    // alone.
+    const FileStatus& src = prepared.source;
+    if (!m_fs.SetTimes(out, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    if (m_durability == Durability::EachFile && !m_fs.SyncData(out))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared) {
     // A replaced file keeps its own bits and, where this process may decide
     // it (root), its owner and group; a new one gets the source's bits less
     // the umask, as any program's new copy would.
@@ -107,13 +170,6 @@ FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& p
             return SystemFailure(FileCopyResult::WriteFailed);
     }
     if (!m_fs.SetMode(out, mode) && !ModesUnsupported(errno)) return SystemFailure(FileCopyResult::WriteFailed);
-    // Both times: some file systems ignore a change of the modification time
-    // alone.
-    const FileStatus& src = prepared.source;
-    if (!m_fs.SetTimes(out, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
-        return SystemFailure(FileCopyResult::WriteFailed);
-    if (m_durability == Durability::EachFile && !m_fs.SyncData(out))
-        return SystemFailure(FileCopyResult::WriteFailed);
     return FileCopyResult::Copied;
 }
 

@@ -31,6 +31,7 @@ enum class FileCopyResult {
     WriteFailed,           // creating, writing, stamping, flushing, closing or renaming the new copy
     Stopped,               // abandoned because the user stopped the run
     TimeNotKept,           // in place, but the file system did not keep the source's time
+    AttributesNotKept,     // the replaced file's ACL or attributes could not be read or given to the new copy
 };
 
 // Names are relative to their directory and may hold separators (a file in a
@@ -122,6 +123,7 @@ private:
                              const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
                                    const FileBytesHandler& onBytes, std::uint64_t& copied);
+    FileCopyResult SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared);
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);
