@@ -108,6 +108,7 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     HandleGuard in(m_fs, m_fs.OpenReadAt(source->handle(), source->path(), request.sourceName));
     if (!in.valid()) return SystemFailure(FileCopyResult::SourceUnavailable);
 
+    if (const FileCopyResult folder = CheckFolderFlags(destination); folder != FileCopyResult::Copied) return folder;
     std::string tempName;
     HandleGuard temp(m_fs, CreateTemporary(destination, tempName));
     if (!temp.valid()) return SystemFailure(FileCopyResult::WriteFailed);
@@ -171,6 +172,15 @@ FileCopyResult FileCopier::SetOwnerAndMode(FileHandle out, const PreparedCopy& p
     }
     if (!m_fs.SetMode(out, mode) && !ModesUnsupported(errno)) return SystemFailure(FileCopyResult::WriteFailed);
     return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::CheckFolderFlags(const DirectoryGuard& dir) {
+    // An append-only or immutable folder would take the temporary file but
+    // let it neither replace the destination nor go away again: every run
+    // would leave another hidden copy there.
+    if (!m_fs.IsLockedDirectory(dir.handle(), dir.path())) return FileCopyResult::Copied;
+    errno = EPERM;
+    return SystemFailure(FileCopyResult::DestinationProtected);
 }
 
 FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {

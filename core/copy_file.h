@@ -124,6 +124,7 @@ private:
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
                                    const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared);
+    FileCopyResult CheckFolderFlags(const DirectoryGuard& dir);
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);

@@ -1,7 +1,10 @@
 // What a replaced file keeps besides its bits: its access ACL and its user's
 // attributes, never the capabilities or the system's attributes of the old
-// content; where they cannot be kept the old file stays.
+// content; where they cannot be kept the old file stays. And a folder that
+// lets nothing be removed (append-only, immutable) gets no hidden copy.
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -202,5 +205,143 @@ INSTANTIATE_TEST_SUITE_P(Faults, CopyAttributeFault,
                                          AttributeFault{"NoRoomForTheAttributes", "user.", false, ENOSPC},
                                          AttributeFault{"AttributeUnreadable", "user.", true, EACCES}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// Sets inode flags on a folder as chattr does, and clears them again on the
+// way out, so that the test's folder can be removed.
+class FolderFlags {
+public:
+    explicit FolderFlags(std::string dir) : m_dir(std::move(dir)) {}
+    ~FolderFlags() { Change(m_set, false); }
+    FolderFlags(const FolderFlags&) = delete;
+    FolderFlags& operator=(const FolderFlags&) = delete;
+
+    // 0 or the errno of the refusal.
+    int Set(int flags) {
+        if (!Change(flags, true)) return errno;
+        m_set |= flags;
+        return 0;
+    }
+
+private:
+    bool Change(int flags, bool on) const {
+        if (flags == 0) return true;
+        const int fd = open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int now = 0;
+        bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &now) == 0;
+        now = on ? now | flags : now & ~flags;
+        ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &now) == 0;
+        const int error = errno;
+        if (fd >= 0) close(fd);
+        errno = error;
+        return ok;
+    }
+
+    std::string m_dir;
+    int m_set = 0;
+};
+
+struct LockedCase {
+    const char* label;
+    int flag;
+    bool destinationExists;
+};
+
+void PrintTo(const LockedCase& c, std::ostream* os) { *os << c.label; }
+
+class CopyIntoLockedFolder : public testing::TestWithParam<LockedCase> {};
+
+TEST_P(CopyIntoLockedFolder, IsRefusedBeforeAnythingIsWritten) {
+    const LockedCase& c = GetParam();
+    if (geteuid() != 0) GTEST_SKIP() << "only root can make a folder append-only or immutable";
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    WriteFile(a + "/f", "new", kNew);
+    if (c.destinationExists) WriteFile(b + "/f", "old", kOld);
+    FolderFlags flags(b);
+    if (const int error = flags.Set(c.flag))
+        GTEST_SKIP() << "the file system here refuses the folder flag: " << std::strerror(error);
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, "f", kNew, c.destinationExists ? kOld : 0, c.destinationExists ? "f" : "");
+
+    RecordingObserver obs;
+    tables.CopyAll(RealFileSystem(), obs);
+
+    EXPECT_EQ(obs.reasons, std::vector<FileCopyResult>{FileCopyResult::DestinationProtected});
+    EXPECT_EQ(obs.errors, std::vector<int>{EPERM});
+    EXPECT_EQ(ListNames(b), c.destinationExists ? "f" : "") << "no temporary file was created";
+    EXPECT_EQ(FileExists(b + "/f") ? ReadFile(b + "/f") : "(none)", c.destinationExists ? "old" : "(none)");
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, CopyIntoLockedFolder,
+                         testing::Values(LockedCase{"AppendOnlyReplacing", FS_APPEND_FL, true},
+                                         LockedCase{"AppendOnlyNewFile", FS_APPEND_FL, false},
+                                         LockedCase{"ImmutableReplacing", FS_IMMUTABLE_FL, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The folder stops letting names go between the check and the rename: made
+// append-only for real (root), or a file system that refuses the rename and
+// the removal alike.
+class LockingFileSystem : public ForwardingFileSystem {
+public:
+    enum Way { AppendOnlyFlag, RefusesRemoval };
+    LockingFileSystem(Way way, FolderFlags& flags) : m_way(way), m_flags(flags) {}
+
+    bool Rename(const std::string& from, const std::string& to) override {
+        if (m_way == AppendOnlyFlag) {
+            if (const int error = m_flags.Set(FS_APPEND_FL)) refusedFlag = error;
+            return m_target.Rename(from, to);
+        }
+        errno = EPERM;
+        return false;
+    }
+    bool Remove(const std::string& path) override {
+        if (m_way == AppendOnlyFlag) return m_target.Remove(path);
+        errno = EPERM;
+        return false;
+    }
+
+    int refusedFlag = 0;
+
+private:
+    Way m_way;
+    FolderFlags& m_flags;
+};
+
+class CopyFolderLockedMidway : public testing::TestWithParam<LockingFileSystem::Way> {};
+
+TEST_P(CopyFolderLockedMidway, LeavesTheTemporaryFileThatCannotGoEmpty) {
+    const bool realFlag = GetParam() == LockingFileSystem::AppendOnlyFlag;
+    if (realFlag && geteuid() != 0) GTEST_SKIP() << "only root can make a folder append-only";
+    TempDir t;
+    const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
+    WriteFile(a + "/f", std::string(100000, 'n'), kNew);
+    WriteFile(b + "/f", "old", kOld);
+    FolderFlags flags(b);
+    CopyTables tables;
+    tables.AddPair(a, b);
+    tables.AddEntry(0, "f", kNew, kOld, "f");
+
+    LockingFileSystem fs(GetParam(), flags);
+    RecordingObserver obs;
+    tables.CopyAll(fs, obs);
+    if (fs.refusedFlag) GTEST_SKIP() << "the file system here refuses the folder flag: " << std::strerror(fs.refusedFlag);
+
+    EXPECT_EQ(obs.reasons, std::vector<FileCopyResult>{FileCopyResult::WriteFailed});
+    EXPECT_EQ(obs.errors, std::vector<int>{EPERM});
+    EXPECT_EQ(ReadFile(b + "/f"), "old");
+    std::string left = TempLeftovers(b);
+    ASSERT_FALSE(left.empty()) << "the folder let the temporary file go after all";
+    left.pop_back();
+    EXPECT_EQ(left.find(' '), std::string::npos) << left;
+    EXPECT_EQ(StatOf(b + "/" + left).st_size, 0) << "a hidden copy of the data stayed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CopyFolderLockedMidway,
+                         testing::Values(LockingFileSystem::AppendOnlyFlag, LockingFileSystem::RefusesRemoval),
+                         [](const auto& info) {
+                             return std::string(info.param == LockingFileSystem::AppendOnlyFlag ? "AppendOnlyFlag"
+                                                                                                 : "RefusesRemoval");
+                         });
 
 }  // namespace
