@@ -279,8 +279,9 @@ public:
             case FailsMidway: {
                 // Part of a clone left beyond where the copy will write.
                 struct stat s;
-                fstat(static_cast<int>(in), &s);
-                pwrite(static_cast<int>(out), "partial", 7, s.st_size + 100);
+                if (fstat(static_cast<int>(in), &s) != 0 ||
+                    pwrite(static_cast<int>(out), "partial", 7, s.st_size + 100) != 7)
+                    return false;
                 errno = EIO;
                 return false;
             }
