@@ -189,7 +189,8 @@ public:
     // Holes. FindData gives the region of an open file that holds data at or
     // after offset, [start, end). False with ENXIO when only a hole or the
     // end follows offset, with another errno when this layer cannot tell
-    // (then all of the file counts as data). It may move h's position.
+    // (then all of the file counts as data). It may move h's position, but
+    // not when it fails.
     virtual bool FindData(FileHandle /*h*/, std::uint64_t /*offset*/, std::uint64_t& /*start*/,
                           std::uint64_t& /*end*/) {
         errno = ENOTSUP;

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "core/mount_info.h"
 #include "core/posix_dir.h"
@@ -295,9 +296,10 @@ public:
         const off_t data = lseek(Fd(h), static_cast<off_t>(offset), SEEK_DATA);
         if (data < 0) return false;
         const off_t hole = lseek(Fd(h), data, SEEK_HOLE);
-        if (hole < 0) return false;
         start = static_cast<std::uint64_t>(data);
-        end = static_cast<std::uint64_t>(hole);
+        // The position has moved: where the region's end cannot be told,
+        // the rest is data.
+        end = hole < 0 ? std::numeric_limits<std::uint64_t>::max() : static_cast<std::uint64_t>(hole);
         return true;
 #else
         return FileSystem::FindData(h, offset, start, end);
@@ -405,7 +407,6 @@ private:
     }
 
 public:
-
     bool RealPath(const std::string& path, std::string& out) override {
         char* resolved = realpath(path.c_str(), nullptr);
         if (!resolved) return false;
