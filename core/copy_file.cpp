@@ -1,7 +1,10 @@
 #include "core/copy_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
+#include <vector>
 
 #include "core/temp_name.h"
 
@@ -34,6 +37,50 @@ bool NewerThan(const FileStatus& a, const FileStatus& b) {
 // whole.
 bool ModesUnsupported(int error) {
     return error == ENOSYS || error == EPERM || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// The file system cannot clone at all, whichever files are given.
+bool CloningUnsupported(int error) {
+    return error == EOPNOTSUPP || error == ENOTSUP || error == ENOTTY || error == ENOSYS;
+}
+
+// No limit for the read/write loop: it reads on until the end of the source.
+constexpr std::uint64_t kToTheEnd = std::numeric_limits<std::uint64_t>::max();
+
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
+struct Attribute {
+    std::string name;
+    std::string value;
+};
+
+// What a replacement keeps of the file it replaces: the access ACL and the
+// user's own attributes. security.* (capabilities, which must never move onto
+// other content, and the system's labels) and trusted.* stay behind.
+bool IsKeptAttribute(const std::string& name) { return name == kAccessAcl || name.rfind("user.", 0) == 0; }
+
+// The kept attributes of name in dir. False (errno set) when they cannot all
+// be read; one that vanished between listing and reading is not missed.
+bool ReadKeptAttributes(FileSystem& fs, const DirectoryGuard& dir, const std::string& name,
+                        std::vector<Attribute>& kept) {
+    std::vector<std::string> names;
+    if (!fs.ListAttributesAt(dir.handle(), dir.path(), name, names)) return false;
+    for (std::string& attribute : names) {
+        if (!IsKeptAttribute(attribute)) continue;
+        std::string value;
+        if (fs.GetAttributeAt(dir.handle(), dir.path(), name, attribute, value))
+            kept.push_back({std::move(attribute), std::move(value)});
+        else if (errno != ENODATA)
+            return false;
+    }
+    return true;
+}
+
+// Gives out the kept attributes, the ACL alone (acl) or all others.
+bool WriteAttributes(FileSystem& fs, FileHandle out, const std::vector<Attribute>& kept, bool acl) {
+    for (const Attribute& a : kept)
+        if ((a.name == kAccessAcl) == acl && !fs.SetAttribute(out, a.name, a.value)) return false;
+    return true;
 }
 
 }  // namespace
@@ -82,6 +129,7 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     if (m_fs.GetHandleStatus(in.get(), opened) && !SameVersion(out.source, opened))
         return FileCopyResult::SourceChanged;
 
+    if (const FileCopyResult folder = CheckFolderFlags(destination); folder != FileCopyResult::Copied) return folder;
     std::string tempName;
     FileHandle lock = kInvalidHandle;
     HandleGuard temp(m_fs, CreateTemporary(destination, tempName, lock));
@@ -89,7 +137,7 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     out.temp = TempFileGuard(m_fs, out.destinationDir, tempName, lock);
 
     std::uint64_t copied = 0;
-    FileCopyResult result = CopyContent(in.get(), temp.get(), out.source.size, onBytes, copied);
+    FileCopyResult result = CopyContent(in.get(), temp.get(), out, onBytes, copied);
     if (result != FileCopyResult::Copied) return result;
     if (copied != out.source.size) return FileCopyResult::SourceChanged;
     result = FinishTemporary(temp.get(), out);
@@ -117,6 +165,32 @@ FileCopyResult FileCopier::FolderFailure(int error, FileCopyResult otherwise) {
 }
 
 FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& prepared) {
+    // A replaced file keeps its ACL and its user's attributes; where they
+    // cannot be read or the new copy refuses one, the old file stays rather
+    // than be replaced by one that others may read or write more freely.
+    std::vector<Attribute> kept;
+    if (prepared.destinationExists &&
+        !ReadKeptAttributes(m_fs, *prepared.destinationDir, prepared.request.destinationName, kept))
+        return errno == ENOENT ? FileCopyResult::DestinationChanged : SystemFailure(FileCopyResult::AttributesNotKept);
+    // The user's attributes while the temporary file is still this
+    // process's own and writable: its final bits may not let it write.
+    if (!WriteAttributes(m_fs, out, kept, false)) return SystemFailure(FileCopyResult::AttributesNotKept);
+    const FileCopyResult bits = SetOwnerAndMode(out, prepared);
+    if (bits != FileCopyResult::Copied) return bits;
+    // The ACL after the bits: it sets the group bits to its mask, which the
+    // replaced file's bits already were.
+    if (!WriteAttributes(m_fs, out, kept, true)) return SystemFailure(FileCopyResult::AttributesNotKept);
+    // Both times: some file systems ignore a change of the modification time
+    // alone.
+    const FileStatus& src = prepared.source;
+    if (!m_fs.SetTimes(out, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    if (m_durability == Durability::EachFile && !m_fs.SyncData(out))
+        return SystemFailure(FileCopyResult::WriteFailed);
+    return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared) {
     // A replaced file keeps its own bits and, where this process may decide
     // it (root), its owner and group; a new one gets the source's bits less
     // the umask, as any program's new copy would.
@@ -129,14 +203,16 @@ FileCopyResult FileCopier::FinishTemporary(FileHandle out, const PreparedCopy& p
             return SystemFailure(FileCopyResult::WriteFailed);
     }
     if (!m_fs.SetMode(out, mode) && !ModesUnsupported(errno)) return SystemFailure(FileCopyResult::WriteFailed);
-    // Both times: some file systems ignore a change of the modification time
-    // alone.
-    const FileStatus& src = prepared.source;
-    if (!m_fs.SetTimes(out, src.atime, src.atimeNsec, src.mtime, src.mtimeNsec))
-        return SystemFailure(FileCopyResult::WriteFailed);
-    if (m_durability == Durability::EachFile && !m_fs.SyncData(out))
-        return SystemFailure(FileCopyResult::WriteFailed);
     return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::CheckFolderFlags(const DirectoryGuard& dir) {
+    // An append-only or immutable folder would take the temporary file but
+    // let it neither replace the destination nor go away again: every run
+    // would leave another hidden copy there.
+    if (!m_fs.IsLockedDirectory(dir.handle(), dir.path())) return FileCopyResult::Copied;
+    errno = EPERM;
+    return SystemFailure(FileCopyResult::DestinationProtected);
 }
 
 FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
@@ -222,18 +298,90 @@ FileHandle FileCopier::CreateTemporary(const DirectoryGuard& dir, std::string& t
     return kInvalidHandle;
 }
 
-FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
+FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
                                        const FileBytesHandler& onBytes, std::uint64_t& copied) {
-    // The kernel copies up to the size seen before opening. A source that
+    const FileStatus& source = prepared.source;
+    if (source.size == 0) return FileCopyResult::Copied;
+    bool cloned = false;
+    const FileCopyResult clone = CloneContent(in, out, prepared, cloned);
+    if (clone != FileCopyResult::Copied) return clone;
+    if (cloned) {
+        copied = source.size;
+        return onBytes && !onBytes(copied) ? FileCopyResult::Stopped : FileCopyResult::Copied;
+    }
+    // A file with room on the disk for all of its bytes has no hole to look
+    // for: it costs no call more than a plain copy.
+    if (source.allocatedBytes >= source.size) return CopyRange(in, out, source.size, true, onBytes, copied);
+    return CopyWithHoles(in, out, source.size, onBytes, copied);
+}
+
+FileCopyResult FileCopier::CloneContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
+                                        bool& cloned) {
+    const std::uint64_t device = prepared.source.device;
+    std::pair<std::uint64_t, std::string> into{device, prepared.request.destinationDir};
+    if (m_noCloneDevices.count(device) || m_noCloneInto.count(into)) return FileCopyResult::Copied;
+    cloned = m_fs.CloneFile(in, out);
+    if (cloned) return FileCopyResult::Copied;
+    if (CloningUnsupported(errno)) {
+        m_noCloneDevices.insert(device);
+    } else if (errno == EXDEV) {
+        m_noCloneInto.insert(std::move(into));
+    } else if (!m_fs.SetSize(out, 0)) {
+        // A clone that failed midway may have left part of it; the copy
+        // that follows starts from an empty file.
+        return SystemFailure(FileCopyResult::WriteFailed);
+    }
+    return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::CopyWithHoles(FileHandle in, FileHandle out, std::uint64_t size,
+                                         const FileBytesHandler& onBytes, std::uint64_t& copied) {
+    // Data regions one after another; a hole is skipped in both files, so
+    // the copy keeps it instead of writing zeros, and counts as done.
+    while (copied < size) {
+        std::uint64_t start = 0, end = 0;
+        if (!m_fs.FindData(in, copied, start, end)) {
+            if (errno == ENXIO) break;  // only a hole is left
+            // Where holes cannot be told, the rest is data.
+            return CopyRange(in, out, size - copied, true, onBytes, copied);
+        }
+        // Data beyond the size seen means that the source grew: the check
+        // after the copy tells.
+        if (start >= size) break;
+        start = std::max(start, copied);
+        end = end <= start ? size : std::min(end, size);
+        if (!m_fs.Seek(in, start)) return SystemFailure(FileCopyResult::ReadFailed);
+        if (start > copied) {
+            if (!m_fs.Seek(out, start)) return SystemFailure(FileCopyResult::WriteFailed);
+            copied = start;
+            if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
+        }
+        const FileCopyResult result = CopyRange(in, out, end - copied, end == size, onBytes, copied);
+        // A region that ended early: the source is shorter than its size,
+        // which the caller finds in the count.
+        if (result != FileCopyResult::Copied || copied < end) return result;
+    }
+    // A file that ends in a hole gets its size without a byte written.
+    if (copied >= size) return FileCopyResult::Copied;
+    if (!m_fs.SetSize(out, size)) return SystemFailure(FileCopyResult::WriteFailed);
+    copied = size;
+    return onBytes && !onBytes(copied) ? FileCopyResult::Stopped : FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::CopyRange(FileHandle in, FileHandle out, std::uint64_t length, bool toTheEnd,
+                                     const FileBytesHandler& onBytes, std::uint64_t& copied) {
+    // The kernel copies up to the length seen before opening. A source that
     // grew meanwhile is caught by the status check after the copy, so asking
     // once more only to hear "end of file" would cost a call per file.
-    while (copied < expectedSize) {
-        const long long n = m_fs.CopyChunk(in, out, kChunkBytes);
-        if (n == kCopyUnsupported) return CopyByReadWrite(in, out, onBytes, copied);
-        if (n < 0) return SystemFailure(FileCopyResult::WriteFailed);
+    const std::uint64_t stop = copied + length;
+    while (copied < stop) {
+        const std::uint64_t step = std::min<std::uint64_t>(kChunkBytes, stop - copied);
+        const long long n = m_fs.CopyChunk(in, out, static_cast<std::size_t>(step));
         // Some file systems report 0 before the end; the plain loop then
         // finds out whether there is more.
-        if (n == 0) return CopyByReadWrite(in, out, onBytes, copied);
+        if (n == kCopyUnsupported || n == 0)
+            return CopyByReadWrite(in, out, toTheEnd ? kToTheEnd : stop - copied, onBytes, copied);
+        if (n < 0) return SystemFailure(FileCopyResult::WriteFailed);
         copied += static_cast<std::uint64_t>(n);
         // The disk starts on this chunk while the next one is copied, so
         // that the flush at the end has little left to wait for.
@@ -243,17 +391,23 @@ FileCopyResult FileCopier::CopyContent(FileHandle in, FileHandle out, std::uint6
     return FileCopyResult::Copied;
 }
 
-FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
-                                           std::uint64_t& copied) {
+FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
+                                           const FileBytesHandler& onBytes, std::uint64_t& copied) {
     if (!m_buffer) m_buffer.reset(new char[kBufferBytes]);
-    for (;;) {
-        const long long n = m_fs.Read(in, m_buffer.get(), kBufferBytes);
+    // limit keeps the loop inside a data region: a read past it would turn
+    // the hole after it into written zeros.
+    while (limit > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBufferBytes, limit));
+        const long long n = m_fs.Read(in, m_buffer.get(), want);
         if (n < 0) return SystemFailure(FileCopyResult::ReadFailed);
         if (n == 0) return FileCopyResult::Copied;
-        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n))) return SystemFailure(FileCopyResult::WriteFailed);
+        if (!WriteAll(m_fs, out, m_buffer.get(), static_cast<std::size_t>(n)))
+            return SystemFailure(FileCopyResult::WriteFailed);
         copied += static_cast<std::uint64_t>(n);
+        if (limit != kToTheEnd) limit -= static_cast<std::uint64_t>(n);
         if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
     }
+    return FileCopyResult::Copied;
 }
 
 unsigned FileCopier::CreationMask() {

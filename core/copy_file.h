@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "core/copy_guards.h"
 #include "core/filesystem.h"
@@ -30,6 +32,7 @@ enum class FileCopyResult {
     Stopped,               // abandoned because the user stopped the run
     TimeNotKept,           // in place, but the file system did not keep the source's time
     DirectionUnknown,      // both sides changed within the same time step: which one is newer is unknown
+    AttributesNotKept,     // the replaced file's ACL or attributes could not be read or given to the new copy
 };
 
 // One file to copy. Each side is a pair's directory (top), the folder below
@@ -126,10 +129,17 @@ private:
                                     bool& exists);
     FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName, FileHandle& lock);
     FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
-    FileCopyResult CopyContent(FileHandle in, FileHandle out, std::uint64_t expectedSize,
+    FileCopyResult CopyContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
-    FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, const FileBytesHandler& onBytes,
-                                   std::uint64_t& copied);
+    FileCopyResult CloneContent(FileHandle in, FileHandle out, const PreparedCopy& prepared, bool& cloned);
+    FileCopyResult CopyWithHoles(FileHandle in, FileHandle out, std::uint64_t size, const FileBytesHandler& onBytes,
+                                 std::uint64_t& copied);
+    FileCopyResult CopyRange(FileHandle in, FileHandle out, std::uint64_t length, bool toTheEnd,
+                             const FileBytesHandler& onBytes, std::uint64_t& copied);
+    FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
+                                   const FileBytesHandler& onBytes, std::uint64_t& copied);
+    FileCopyResult SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared);
+    FileCopyResult CheckFolderFlags(const DirectoryGuard& dir);
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);
@@ -141,4 +151,10 @@ private:
     std::unique_ptr<char[]> m_buffer;
     int m_error = 0;
     int m_creationMask = -1;  // read once per run
+    // Where cloning was refused in this run, so that it is not tried for
+    // every file: file systems that cannot clone (by a source's device),
+    // and destination folders on another file system or mount than a
+    // source's device.
+    std::set<std::uint64_t> m_noCloneDevices;
+    std::set<std::pair<std::uint64_t, std::string>> m_noCloneInto;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -113,7 +114,10 @@ public:
 
 private:
     void Discard() {
-        if (!m_name.empty()) m_fs->RemoveAt(m_dir->handle(), m_dir->path(), m_name);
+        // A folder that refuses the removal (made append-only meanwhile)
+        // keeps the name; emptied, it hides no copy of the data there.
+        if (!m_name.empty() && !m_fs->RemoveAt(m_dir->handle(), m_dir->path(), m_name) && errno != ENOENT)
+            m_fs->EmptyFileAt(m_dir->handle(), m_dir->path(), m_name);
         m_name.clear();
         // Only once the file is gone: unlocked, it would pass for a leftover.
         ReleaseLock();

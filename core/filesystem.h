@@ -46,6 +46,9 @@ struct FileStatus {
     std::uint64_t inode = 0;
     unsigned uid = 0;
     unsigned gid = 0;
+    // Space the file takes on the disk. Less than size: it may have holes
+    // (0 where the layer cannot tell, so a hole search is worth its calls).
+    std::uint64_t allocatedBytes = 0;
 };
 
 // The regular files directly inside a directory (links to them included) with
@@ -201,6 +204,65 @@ public:
     virtual bool SyncDirectory(const std::string& /*dir*/) { return true; }
     // Lets the disk start writing what is written to h so far, without waiting.
     virtual void StartWriteback(FileHandle /*h*/) {}
+
+    // Holes. FindData gives the region of an open file that holds data at or
+    // after offset, [start, end). False with ENXIO when only a hole or the
+    // end follows offset, with another errno when this layer cannot tell
+    // (then all of the file counts as data). It may move h's position, but
+    // not when it fails.
+    virtual bool FindData(FileHandle /*h*/, std::uint64_t /*offset*/, std::uint64_t& /*start*/,
+                          std::uint64_t& /*end*/) {
+        errno = ENOTSUP;
+        return false;
+    }
+    // Moves the position of an open file, where its next Read, Write or
+    // CopyChunk starts; beyond the end of a file being written, a hole.
+    virtual bool Seek(FileHandle /*h*/, std::uint64_t /*offset*/) {
+        errno = ESPIPE;
+        return false;
+    }
+    // Sets the size of an open file; what it grows by is a hole.
+    virtual bool SetSize(FileHandle /*h*/, std::uint64_t /*size*/) {
+        errno = ENOSYS;
+        return false;
+    }
+    // Makes the empty file out share all of in's data with it (a clone: the
+    // file system writes no data). False with EOPNOTSUPP, ENOTTY, EINVAL or
+    // ENOSYS where the file system cannot clone, EXDEV where the two lie on
+    // different file systems or mounts.
+    virtual bool CloneFile(FileHandle /*in*/, FileHandle /*out*/) {
+        errno = EOPNOTSUPP;
+        return false;
+    }
+    // Extended attributes (the access ACL among them) of the name in dir
+    // itself, a link not followed, reached through the open directory
+    // (without a handle: JoinPath(dirPath, name)). A file system that keeps
+    // none lists none. GetAttributeAt fails with ENODATA for a name it lacks.
+    virtual bool ListAttributesAt(DirectoryHandle /*dir*/, const std::string& /*dirPath*/,
+                                  const std::string& /*name*/, std::vector<std::string>& names) {
+        names.clear();
+        return true;
+    }
+    virtual bool GetAttributeAt(DirectoryHandle /*dir*/, const std::string& /*dirPath*/, const std::string& /*name*/,
+                                const std::string& /*attribute*/, std::string& /*value*/) {
+        errno = ENODATA;
+        return false;
+    }
+    // Gives an open file an extended attribute, replacing one of that name.
+    virtual bool SetAttribute(FileHandle /*h*/, const std::string& /*attribute*/, const std::string& /*value*/) {
+        errno = ENOTSUP;
+        return false;
+    }
+    // Whether a directory lets no entry be removed or renamed (append-only or
+    // immutable): a file created in it could never replace another nor go
+    // away again. False where this layer cannot tell.
+    virtual bool IsLockedDirectory(DirectoryHandle /*dir*/, const std::string& /*dirPath*/) { return false; }
+    // Cuts the file name in dir to length 0 without following a link (for a
+    // temporary file that could not be removed).
+    virtual bool EmptyFileAt(DirectoryHandle /*dir*/, const std::string& /*dirPath*/, const std::string& /*name*/) {
+        errno = ENOSYS;
+        return false;
+    }
 
     // Creates the directory path with the permission bits mode (the process
     // umask applies). Fails when anything exists at path.

@@ -4,18 +4,24 @@
 #ifndef _WIN32
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/xattr.h>
+#endif
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #ifdef __linux__
 #include <linux/openat2.h>
@@ -68,6 +74,7 @@ void FillStatus(const struct stat& s, FileStatus& st) {
     st.inode = static_cast<std::uint64_t>(s.st_ino);
     st.uid = static_cast<unsigned>(s.st_uid);
     st.gid = static_cast<unsigned>(s.st_gid);
+    st.allocatedBytes = static_cast<std::uint64_t>(s.st_blocks) * 512;
 }
 
 FileStamp StampOfStat(const struct stat& s) {
@@ -307,6 +314,123 @@ public:
 #endif
     }
 
+    // Holes, clones, extended attributes and folder flags.
+    bool FindData(FileHandle h, std::uint64_t offset, std::uint64_t& start, std::uint64_t& end) override {
+#if defined(SEEK_DATA) && defined(SEEK_HOLE)
+        const off_t data = lseek(Fd(h), static_cast<off_t>(offset), SEEK_DATA);
+        if (data < 0) return false;
+        const off_t hole = lseek(Fd(h), data, SEEK_HOLE);
+        start = static_cast<std::uint64_t>(data);
+        // The position has moved: where the region's end cannot be told,
+        // the rest is data.
+        end = hole < 0 ? std::numeric_limits<std::uint64_t>::max() : static_cast<std::uint64_t>(hole);
+        return true;
+#else
+        return FileSystem::FindData(h, offset, start, end);
+#endif
+    }
+
+    bool Seek(FileHandle h, std::uint64_t offset) override {
+        return lseek(Fd(h), static_cast<off_t>(offset), SEEK_SET) >= 0;
+    }
+
+    bool SetSize(FileHandle h, std::uint64_t size) override {
+        return Retrying([&] { return ftruncate(Fd(h), static_cast<off_t>(size)); }) == 0;
+    }
+
+    bool CloneFile(FileHandle in, FileHandle out) override {
+#ifdef FICLONE
+        return ioctl(Fd(out), FICLONE, Fd(in)) == 0;
+#else
+        return FileSystem::CloneFile(in, out);
+#endif
+    }
+
+#ifdef __linux__
+    bool ListAttributesAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                          std::vector<std::string>& names) override {
+        names.clear();
+        const std::string path = NameInDirectory(dir, dirPath, name);
+        std::string list;
+        if (!ReadSized(list, [&](char* buf, std::size_t n) { return llistxattr(path.c_str(), buf, n); }))
+            return errno == ENOTSUP || errno == ENOSYS;  // a file system without attributes has none
+        // Names follow one another, each ended by a NUL.
+        for (std::size_t at = 0; at < list.size();) {
+            const std::size_t end = list.find('\0', at);
+            names.push_back(list.substr(at, end - at));
+            at = end == std::string::npos ? list.size() : end + 1;
+        }
+        return true;
+    }
+
+    bool GetAttributeAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                        const std::string& attribute, std::string& value) override {
+        const std::string path = NameInDirectory(dir, dirPath, name);
+        return ReadSized(value, [&](char* buf, std::size_t n) {
+            return lgetxattr(path.c_str(), attribute.c_str(), buf, n);
+        });
+    }
+
+    bool SetAttribute(FileHandle h, const std::string& attribute, const std::string& value) override {
+        return fsetxattr(Fd(h), attribute.c_str(), value.data(), value.size(), 0) == 0;
+    }
+#endif
+
+    bool IsLockedDirectory(DirectoryHandle dir, const std::string& dirPath) override {
+#if defined(FS_IOC_GETFLAGS) && defined(FS_APPEND_FL) && defined(FS_IMMUTABLE_FL)
+        // An O_PATH descriptor takes no ioctl: open the folder itself.
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+        const int fd = dir == kNoDirectory ? open(dirPath.c_str(), kFlags) : openat(Fd(dir), ".", kFlags);
+        if (fd < 0) return false;
+        int flags = 0;  // the kernel reads and writes an int, whatever the request's type says
+        const bool locked = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL));
+        close(fd);
+        return locked;
+#else
+        return FileSystem::IsLockedDirectory(dir, dirPath);
+#endif
+    }
+
+    bool EmptyFileAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
+        const bool byPath = dir == kNoDirectory;
+        const std::string path = byPath ? JoinPath(dirPath, name) : name;
+        const int fd = openat(byPath ? AT_FDCWD : Fd(dir), path.c_str(),
+                              O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return false;
+        close(fd);
+        return true;
+    }
+
+private:
+    // A name in an open directory as a path for the l*xattr calls, which
+    // have no *at form (and an O_PATH descriptor takes no f*xattr call):
+    // /proc/self/fd/N stands for the directory opened, not its path now.
+    // Without /proc the path is walked again.
+    static std::string NameInDirectory(DirectoryHandle dir, const std::string& dirPath, const std::string& name) {
+        static const bool procFds = access("/proc/self/fd", X_OK) == 0;
+        if (dir == kNoDirectory || !procFds) return JoinPath(dirPath, name);
+        return "/proc/self/fd/" + std::to_string(Fd(dir)) + "/" + name;
+    }
+
+    // Fills out by call(buf, size), which returns the length or -1 with
+    // ERANGE when buf is too small (and the length needed for size 0).
+    template <typename F>
+    static bool ReadSized(std::string& out, F call) {
+        out.resize(256);
+        for (;;) {
+            const ssize_t n = call(out.data(), out.size());
+            if (n >= 0) {
+                out.resize(static_cast<std::size_t>(n));
+                return true;
+            }
+            if (errno != ERANGE) return false;
+            const ssize_t needed = call(nullptr, 0);
+            if (needed < 0) return false;
+            out.resize(static_cast<std::size_t>(needed) + 1);  // one more, in case it grows meanwhile
+        }
+    }
+
+public:
     bool RealPath(const std::string& path, std::string& out) override {
         char* resolved = realpath(path.c_str(), nullptr);
         if (!resolved) return false;

@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic
   librsvg2-bin scdoc
   desktop-file-utils appstream man-db dpkg-dev file
-  fusefat dosfstools
+  fusefat dosfstools btrfs-progs
 )
 
 missing=()

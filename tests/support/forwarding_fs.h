@@ -50,6 +50,29 @@ public:
     bool SyncFileSystem(const std::string& dir) override { return m_target.SyncFileSystem(dir); }
     bool SyncDirectory(const std::string& dir) override { return m_target.SyncDirectory(dir); }
     void StartWriteback(FileHandle h) override { m_target.StartWriteback(h); }
+    bool FindData(FileHandle h, std::uint64_t offset, std::uint64_t& start, std::uint64_t& end) override {
+        return m_target.FindData(h, offset, start, end);
+    }
+    bool Seek(FileHandle h, std::uint64_t offset) override { return m_target.Seek(h, offset); }
+    bool SetSize(FileHandle h, std::uint64_t size) override { return m_target.SetSize(h, size); }
+    bool CloneFile(FileHandle in, FileHandle out) override { return m_target.CloneFile(in, out); }
+    bool ListAttributesAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                          std::vector<std::string>& names) override {
+        return m_target.ListAttributesAt(dir, dirPath, name, names);
+    }
+    bool GetAttributeAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+                        const std::string& attribute, std::string& value) override {
+        return m_target.GetAttributeAt(dir, dirPath, name, attribute, value);
+    }
+    bool SetAttribute(FileHandle h, const std::string& attribute, const std::string& value) override {
+        return m_target.SetAttribute(h, attribute, value);
+    }
+    bool IsLockedDirectory(DirectoryHandle dir, const std::string& dirPath) override {
+        return m_target.IsLockedDirectory(dir, dirPath);
+    }
+    bool EmptyFileAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
+        return m_target.EmptyFileAt(dir, dirPath, name);
+    }
     bool CreateDirectory(const std::string& path, unsigned mode) override {
         return m_target.CreateDirectory(path, mode);
     }
