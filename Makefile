@@ -57,11 +57,18 @@ test-asan: deps
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The comparison and copy tests, whose threads share tables, directories and
-# files, under ThreadSanitizer.
+# files, under ThreadSanitizer. Left out: SyncInterrupted, whose --sync child
+# is to stop on SIGINT/SIGTERM within its first megabytes. ThreadSanitizer
+# runs a signal handler only when the receiving thread next enters a call it
+# watches, so there the child copied its whole 16 GiB file (real blocks on
+# disk) before it saw the signal, and the test then read that file back into
+# memory.
+TSAN_EXCLUDED := SyncInterrupted
 test-tsan: deps
 	@$(call configure,$(TSAN_DIR),$(SANITIZED_OPTIONS) -DZORUNA_TSAN=ON)
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target zoruna_core_tests
-	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS) -R '(^|/)($(THREAD_SUITES))\.'
+	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS) -R '(^|/)($(THREAD_SUITES))\.' \
+	  -E '(^|/)($(TSAN_EXCLUDED))\.'
 
 bench: deps
 	@$(call configure,$(BENCH_DIR),-DCMAKE_BUILD_TYPE=Release)
