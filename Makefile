@@ -50,7 +50,8 @@ test: build test-asan
 
 # The window-free core once more, with AddressSanitizer and UBSan; the zoruna
 # executable too (window-free here), for the tests that run it as a process.
-# Only WindowModule.* skips here: this build has no window module to load.
+# Of the process tests only WindowModule.* skips here: this build has no window
+# module to load.
 test-asan: deps
 	@$(call configure,$(ASAN_DIR),$(SANITIZED_OPTIONS) -DZORUNA_SANITIZE=ON)
 	cmake --build $(ASAN_DIR) -j $(JOBS) --target zoruna_core_tests zoruna
