@@ -76,4 +76,12 @@ set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# What Debian wants beyond the installed tree: the man page gzipped, the
+# copyright file and a changelog (cmake/deb_stage.cmake); no ldconfig calls
+# for the private window module (cmake/deb_finish.cmake).
+configure_file(dist/copyright.in ${ZORUNA_DIST_DIR}/copyright @ONLY)
+set(CPACK_ZORUNA_COPYRIGHT ${ZORUNA_DIST_DIR}/copyright)
+set(CPACK_ZORUNA_MAN_PAGE ${CMAKE_INSTALL_MANDIR}/man1/zoruna.1)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/deb_stage.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/deb_finish.cmake)
 include(CPack)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it on this machine with dpkg -i, checks
-# that the installed zoruna runs from PATH (and its man page and menu entry are
-# in place), then removes the package again. Runs as root or through sudo.
+# Builds the Debian package, checks it with lintian (no errors, no warnings),
+# installs it on this machine with dpkg -i, checks that the installed zoruna
+# runs from PATH (and its man page, copyright file and menu entry are in
+# place), then removes the package again. Runs as root or through sudo.
 # Usage: scripts/check-deb.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,13 @@ deb=$build/zoruna_${version}_$(dpkg --print-architecture).deb
 
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Section Depends
+command -v lintian >/dev/null || { echo "no lintian (scripts/install-deps.sh installs it)" >&2; exit 1; }
+echo "== lintian"
+if ! lintian --fail-on error,warning --display-info "$deb"; then
+    echo "FAIL lintian found errors or warnings in $deb" >&2
+    exit 1
+fi
+echo "ok   lintian: no errors or warnings"
 "${sudo[@]}" dpkg -i "$deb"
 removed=0
 remove() { [ $removed = 1 ] || "${sudo[@]}" dpkg -r zoruna >/dev/null; }
@@ -39,7 +47,12 @@ check "zoruna on PATH is /usr/bin/zoruna" test "$(command -v zoruna)" = /usr/bin
 out=$(cd "$work" && HOME=$work zoruna --version)
 echo "zoruna --version: $out"
 check "--version prints the package version" test "$out" = "Zoruna Version $version"
-check "man finds the page" test "$(man -w zoruna)" = /usr/share/man/man1/zoruna.1
+check "man finds the page" test "$(man -w zoruna)" = /usr/share/man/man1/zoruna.1.gz
+check "man page compressed" gzip -t /usr/share/man/man1/zoruna.1.gz
+check "man shows the page without warnings" test -z "$(MANWIDTH=80 man --warnings zoruna 2>&1 >/dev/null)"
+check "copyright file installed" grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    /usr/share/doc/zoruna/copyright
+check "changelog installed" gzip -t /usr/share/doc/zoruna/changelog.gz
 check "menu entry installed" test -f /usr/share/applications/zoruna.desktop
 check "menu launcher installed" test -x /usr/libexec/zoruna/zoruna-launcher
 # The menu's command opens the window: still running after five seconds on a

@@ -285,7 +285,8 @@ TEST_P(SaveLayoutTest, OneSaveGivesTheLayoutAndASecondChangesNothing) {
     EXPECT_EQ(ReadFile(m_ini), c.after) << "a second save of the same values";
     EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
     const DirPairTable loaded = Load();
-    EXPECT_EQ(std::memcmp(&loaded, &m_example, sizeof loaded), 0) << Describe(loaded);
+    // Field by field: the table's padding bytes are not part of its value.
+    EXPECT_EQ(loaded, m_example) << Describe(loaded);
     EXPECT_EQ(m_widths, kExample.widths);
     // What this save wrote reads the same with the earlier reader (a file
     // that starts with a byte-order mark excepted: that reader never saw its
