@@ -50,8 +50,6 @@ public:
     DirPairTable& Pairs() { return m_pairs; }
     const DiffTable& Diffs() const { return m_diffs; }
     bool PairsModified() const { return m_bPairsModified; }
-    // The window size from the settings file; 0 = none stored.
-    const WindowSize& StoredWindowSize() const { return m_storedSize; }
     wxListCtrl* ResultList() const { return m_listResult; }
     wxMenu* PopupMenu() const { return m_pPopupMenu; }
     // The line under the list with the focused row's two paths.

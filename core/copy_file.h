@@ -115,7 +115,6 @@ public:
     // when none failed (e.g. a changed file).
     int LastError() const { return m_error; }
     void ClearError() { m_error = 0; }
-    Durability durability() const { return m_durability; }
 
 private:
     // Records errno of the system call that just failed and returns result.

@@ -16,7 +16,7 @@ void ReportSelectionChange(wxListBox* list, int line) {
     wxCommandEvent change(wxEVT_LISTBOX, list->GetId());
     change.SetEventObject(list);
     change.SetInt(line);
-    list->GetEventHandler()->ProcessEvent(change);
+    list->HandleWindowEvent(change);
 }
 
 void ToggleLine(wxListBox* list, int line) {
@@ -85,7 +85,9 @@ gboolean OnViewEvent(GtkWidget*, GdkEvent* event, gpointer data) {
     enter.SetControlDown(key.state & GDK_CONTROL_MASK);
     enter.SetAltDown(key.state & GDK_MOD1_MASK);
     enter.SetEventObject(list);
-    list->GetEventHandler()->ProcessEvent(enter);
+    // Handed on as wx's own GTK callbacks do, so that the application's
+    // handling of exceptions from a handler applies here too.
+    list->HandleWindowEvent(enter);
     return TRUE;
 }
 
