@@ -12,12 +12,6 @@ namespace {
 // bits are: a read-only source directory would otherwise take no files.
 constexpr unsigned kOwnerAccess = 0700;
 
-// Where the component of rel that begins at `start` ends.
-std::size_t ComponentEnd(std::string_view rel, std::size_t start) {
-    const std::size_t slash = rel.find('/', start);
-    return slash == std::string_view::npos ? rel.size() : slash;
-}
-
 // A link or a non-folder on the destination's way is something in the way.
 int DestinationError(int error) { return error == ELOOP || error == ENOTDIR ? EEXIST : error; }
 

@@ -63,8 +63,7 @@ bool FileSystem::OpenDirectoryBelow(DirectoryHandle /*base*/, const std::string&
     out = kNoDirectory;
     std::string path = basePath;
     for (std::size_t start = 0; start < rel.size();) {
-        const std::size_t slash = rel.find('/', start);
-        const std::size_t end = slash == std::string::npos ? rel.size() : slash;
+        const std::size_t end = ComponentEnd(rel, start);
         path = JoinPath(path, std::string_view(rel).substr(start, end - start));
         FileStatus st;
         if (!GetLinkStatus(path, st)) return false;

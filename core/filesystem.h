@@ -22,6 +22,13 @@ inline constexpr char kPathSeparator = '/';
 // a row; the text is handed on unchanged.
 std::string JoinPath(std::string_view dir, std::string_view name);
 
+// Where the name of the relative path rel ('/' between names) that begins at
+// start ends.
+inline std::size_t ComponentEnd(std::string_view rel, std::size_t start) {
+    const std::size_t slash = rel.find('/', start);
+    return slash == std::string_view::npos ? rel.size() : slash;
+}
+
 struct DirEntry {
     std::string name;
     // A regular file, or a link to one. Directories, links to directories,

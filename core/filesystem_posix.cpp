@@ -660,8 +660,7 @@ private:
     static int OpenEachComponent(int baseFd, const std::string& rel) {
         int fd = baseFd;
         for (std::size_t start = 0; start <= rel.size();) {
-            const std::size_t slash = rel.find('/', start);
-            const std::size_t end = slash == std::string::npos ? rel.size() : slash;
+            const std::size_t end = ComponentEnd(rel, start);
             const int next = OpenComponent(fd, rel.substr(start, end - start));
             const int error = errno;
             if (fd != baseFd) close(fd);
