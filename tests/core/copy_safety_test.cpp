@@ -17,6 +17,7 @@
 
 #include "copy_test_helpers.h"
 #include "support/forwarding_fs.h"
+#include "support/image_mount.h"
 
 namespace {
 
@@ -435,33 +436,13 @@ TEST(CopyOwners, AsRootAReplacedFileKeepsItsOwnerAndGroup) {
     EXPECT_EQ(ModeOf(b + "/f"), 0600u);
 }
 
-// A FAT image mounted through FUSE for the life of the object.
-class FatMount {
-public:
-    explicit FatMount(const TempDir& t) : m_image(t / "fat.img"), m_dir(t.MakeDir("fat")) {
-        const std::string make = "truncate -s 16M '" + m_image + "' && mkfs.vfat '" + m_image + "' >/dev/null";
-        m_mounted = std::system(make.c_str()) == 0 &&
-                    std::system(("fusefat -o rw+ '" + m_image + "' '" + m_dir + "' >/dev/null").c_str()) == 0;
-    }
-    ~FatMount() {
-        if (m_mounted) std::system(("fusermount -u '" + m_dir + "'").c_str());
-    }
-    bool mounted() const { return m_mounted; }
-    const std::string& dir() const { return m_dir; }
-
-private:
-    std::string m_image;
-    std::string m_dir;
-    bool m_mounted = false;
-};
-
 TEST(CopyOnFat, TimesStickAndTheMissingModesAndOwnersDoNotFail) {
     if (geteuid() != 0) GTEST_SKIP() << "mounting a FAT image through FUSE needs root";
     if (access("/dev/fuse", R_OK | W_OK) != 0) GTEST_SKIP() << "no /dev/fuse";
     if (std::system("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0)
         GTEST_SKIP() << "fusefat or mkfs.vfat is not installed";
     TempDir t;
-    const FatMount fat(t);
+    const ImageMount fat(t, "fat", "16M", "mkfs.vfat", "fusefat -o rw+", "fusermount -u");
     if (!fat.mounted()) GTEST_SKIP() << "fusefat could not mount an image here";
     const std::string a = t.MakeDir("A"), b = fat.dir();
     constexpr FileTime kEven = 1600000000;

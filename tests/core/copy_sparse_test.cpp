@@ -17,6 +17,7 @@
 
 #include "copy_test_helpers.h"
 #include "support/forwarding_fs.h"
+#include "support/image_mount.h"
 
 namespace {
 
@@ -321,36 +322,16 @@ bool ClonesFiles(const std::string& dir) {
     return ok;
 }
 
-// A btrfs image mounted through a loop device for the life of the object.
-class BtrfsMount {
-public:
-    explicit BtrfsMount(const TempDir& t) : m_image(t / "btrfs.img"), m_dir(t.MakeDir("btrfs")) {
-        const std::string make = "truncate -s 128M '" + m_image + "' && mkfs.btrfs -q '" + m_image + "' >/dev/null 2>&1";
-        m_mounted = std::system(make.c_str()) == 0 &&
-                    std::system(("mount -o loop '" + m_image + "' '" + m_dir + "' >/dev/null 2>&1").c_str()) == 0;
-    }
-    ~BtrfsMount() {
-        if (m_mounted) std::system(("umount '" + m_dir + "'").c_str());
-    }
-    bool mounted() const { return m_mounted; }
-    const std::string& dir() const { return m_dir; }
-
-private:
-    std::string m_image;
-    std::string m_dir;
-    bool m_mounted = false;
-};
-
 TEST(CopyCloneForReal, ClonesInsteadOfMovingTheData) {
     TempDir t;
     std::string root = t.path();
-    std::unique_ptr<BtrfsMount> btrfs;
+    std::unique_ptr<ImageMount> btrfs;
     if (!ClonesFiles(root)) {
         // /tmp cannot clone (ext4, tmpfs): a btrfs image can, where root may mount one.
         if (geteuid() != 0) GTEST_SKIP() << "/tmp cannot clone files, and only root can mount a btrfs image";
         if (std::system("command -v mkfs.btrfs >/dev/null") != 0)
             GTEST_SKIP() << "/tmp cannot clone files, and mkfs.btrfs is not installed";
-        btrfs = std::make_unique<BtrfsMount>(t);
+        btrfs = std::make_unique<ImageMount>(t, "btrfs", "128M", "mkfs.btrfs -q", "mount -o loop", "umount");
         if (!btrfs->mounted()) GTEST_SKIP() << "/tmp cannot clone files, and no btrfs image could be mounted here";
         root = btrfs->dir();
         if (!ClonesFiles(root)) GTEST_SKIP() << "the btrfs image mounted here does not clone files";
