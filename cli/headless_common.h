@@ -17,6 +17,10 @@ std::string EscapeField(std::string_view bytes);
 // texts escaped like fields, the line break between its two lines kept.
 std::string PrintedListingFailure(const ListingFailure& failure);
 
+// The settings file as the messages name it: escaped like a field, and
+// placed in the current folder when its name has no folder.
+std::string SettingsFileText(const SettingsStore& store);
+
 // "ONLY_A", "ONLY_B", "A_NEWER", "B_NEWER" or "UNDECIDED" (the same time
 // but another size: which side is newer cannot be told), by the results
 // list's rule.

@@ -13,15 +13,11 @@
 #include "core/mbtext.h"
 #include "core/pair_ops.h"
 #include "res/resource.h"
+#include "texts/texts.h"
 
 namespace {
 
-constexpr const char* kBrowseTitle = "ﾃﾞｨﾚｸﾄﾘを指定して下さい。";
-constexpr const char* kDirMissing = "ﾃﾞｨﾚｸﾄﾘ名が未入力です。";
-constexpr const char* kDirSame = "ﾃﾞｨﾚｸﾄﾘ名が同一です。\n違うﾃﾞｨﾚｸﾄﾘを入力して下さい。";
-constexpr const char* kDirLineBreak = "ﾃﾞｨﾚｸﾄﾘ名に改行は使えません。";
-const std::string kDirTooLong =
-    "ﾃﾞｨﾚｸﾄﾘ名が長すぎます。\n" + std::to_string(MAX_DIR_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
+std::string DirTooLongText() { return FormatText(TextId::DirTooLong, {MAX_DIR_BYTES}); }
 
 constexpr long kInputMessageStyle = wxOK | wxICON_QUESTION;
 
@@ -59,13 +55,13 @@ wxString CDirInputDlg::ChooserStartFolder(const wxString& editText) {
 }
 
 bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& startDir) {
-    wxDirDialog chooser(GetWindow(), ToWx(kBrowseTitle), ChooserStartFolder(startDir),
+    wxDirDialog chooser(GetWindow(), ToWx(Text(TextId::BrowseTitle)), ChooserStartFolder(startDir),
                         wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
     if (chooser.ShowModal() != wxID_OK) return false;
     const std::string path = FromWx(chooser.GetPath());
     if (path.empty()) return false;
     if (!FitsField(path, MAX_PATH)) {
-        ShowMessage(GetWindow(), kDirTooLong, kInputMessageStyle);
+        ShowMessage(GetWindow(), DirTooLongText(), kInputMessageStyle);
         return false;
     }
     CopyText(buffer, MAX_PATH, path);
@@ -91,12 +87,12 @@ void CDirInputDlg::OnMask(wxCommandEvent&) {
 bool CDirInputDlg::CheckStorable(const std::string& text, wxTextCtrl* edit) {
     // A line break would break the settings file's line format, and a cut
     // path would name another directory: both are refused, not altered.
-    const char* problem = nullptr;
+    std::string problem;
     if (text.find_first_of("\r\n") != std::string::npos)
-        problem = kDirLineBreak;
+        problem = Text(TextId::DirLineBreak);
     else if (!FitsField(text, MAX_PATH))
-        problem = kDirTooLong.c_str();
-    if (!problem) return true;
+        problem = DirTooLongText();
+    if (problem.empty()) return true;
     ShowMessage(GetWindow(), problem, kInputMessageStyle);
     GotoDlgCtrl(edit);
     return false;
@@ -109,15 +105,15 @@ void CDirInputDlg::OnOK() {
 
     switch (CheckDirInput(textA, textB)) {
         case DirInputCheck::AMissing:
-            ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
+            ShowMessage(GetWindow(), Text(TextId::DirMissing), kInputMessageStyle);
             GotoDlgCtrl(m_editDirA);
             return;
         case DirInputCheck::BMissing:
-            ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
+            ShowMessage(GetWindow(), Text(TextId::DirMissing), kInputMessageStyle);
             GotoDlgCtrl(m_editDirB);
             return;
         case DirInputCheck::Same:
-            ShowMessage(GetWindow(), kDirSame, kInputMessageStyle);
+            ShowMessage(GetWindow(), Text(TextId::DirSame), kInputMessageStyle);
             GotoDlgCtrl(m_editDirB);
             return;
         case DirInputCheck::Accept:
