@@ -22,6 +22,7 @@ build_shot_program() {
   root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
   # shellcheck disable=SC2046
   c++ -std=c++20 -O1 -I"$root" "$1" -o "$3" \
-    "$2/libzoruna_ui.a" "$2/libzoruna_headless.a" "$2/libzoruna_core.a" $(wx-config --cxxflags --libs net,core,base) \
+    "$2/libzoruna_ui.a" "$2/libzoruna_headless.a" "$2/libzoruna_texts.a" "$2/libzoruna_core.a" \
+    $(wx-config --cxxflags --libs net,core,base) \
     $(pkg-config --cflags --libs gtk+-3.0)
 }
