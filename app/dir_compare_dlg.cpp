@@ -24,9 +24,7 @@
 namespace {
 
 // Shown when the settings file exists but could not be rewritten.
-std::string SaveFailedText(const std::string& fileName) {
-    return FormatText(TextId::SaveFailed, {fileName});
-}
+std::string SaveFailedText(const std::string& fileName) { return FormatText(TextId::SaveFailed, {fileName}); }
 
 // Asked at Exit when changed pairs would be lost for want of a settings file.
 std::string CreateSettingsQuestion(const SettingsStore& store) {

@@ -81,9 +81,10 @@ int LoadPairsReadOnly(const SettingsStore& store, DirPairTable& pairs, std::FILE
     const SettingsRead read = LoadSettings(store, pairs, widths, size);
     const int error = errno;
     if (read != SettingsRead::Read) {
-        std::fprintf(err, "%s\n",
-                     FormatText(TextId::SettingsUnreadable, {SettingsFileText(store), UnreadableReason(store, read, error)})
-                         .c_str());
+        std::fprintf(
+            err, "%s\n",
+            FormatText(TextId::SettingsUnreadable, {SettingsFileText(store), UnreadableReason(store, read, error)})
+                .c_str());
         return kExitNoSettings;
     }
     if (pairs.count == 0) {

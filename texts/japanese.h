@@ -10,8 +10,9 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::ProductName, "Zoruna"},
     {TextId::ListingFailure, "ﾃﾞｨﾚｸﾄﾘ \"%1$s\" の参照に失敗しました。\n\"%2$s\" との比較は行いません。"},
     {TextId::CopyFailure, "%1$sのコピーに失敗しました。\n"},
-    {TextId::OmittedNotice, "差分が多すぎるため、最初の %1$d 件だけを表示しています（残り %2$d 件）。"
-                            "コピーしてから比較し直すと、残りが表示されます。"},
+    {TextId::OmittedNotice,
+     "差分が多すぎるため、最初の %1$d 件だけを表示しています（残り %2$d 件）。"
+     "コピーしてから比較し直すと、残りが表示されます。"},
 
     {TextId::MainTitleWithCount, "%1$s - %2$d 件"},
     {TextId::AboutTitle, "Zoruna［ﾊﾞｰｼﾞｮﾝ情報］"},
@@ -57,8 +58,9 @@ inline constexpr TextEntry kJapaneseTexts[] = {
 
     {TextId::SecretMessage, "まだ秘密です。"},
     {TextId::SaveFailed, "設定ﾌｧｲﾙ \"%1$s\" に保存できませんでした。\n変更したﾃﾞｨﾚｸﾄﾘの設定は保存されていません。"},
-    {TextId::CreateSettingsQuestion, "設定ﾌｧｲﾙ \"%1$s\" がﾌｫﾙﾀﾞ \"%2$s\" にありません。\n"
-                                     "このﾌｫﾙﾀﾞに作成して、変更したﾃﾞｨﾚｸﾄﾘの設定を保存しますか?"},
+    {TextId::CreateSettingsQuestion,
+     "設定ﾌｧｲﾙ \"%1$s\" がﾌｫﾙﾀﾞ \"%2$s\" にありません。\n"
+     "このﾌｫﾙﾀﾞに作成して、変更したﾃﾞｨﾚｸﾄﾘの設定を保存しますか?"},
     {TextId::BrowseTitle, "ﾃﾞｨﾚｸﾄﾘを指定して下さい。"},
     {TextId::DirMissing, "ﾃﾞｨﾚｸﾄﾘ名が未入力です。"},
     {TextId::DirSame, "ﾃﾞｨﾚｸﾄﾘ名が同一です。\n違うﾃﾞｨﾚｸﾄﾘを入力して下さい。"},

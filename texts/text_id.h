@@ -75,24 +75,24 @@ enum class TextId : unsigned short {
 
     // The command line (English).
     Usage,
-    UsageSettingsFile,     // %1$s: the settings file as SettingsFilePlaced names it
-    SettingsFilePlaced,    // %1$s: a settings file name without a folder
-    SettingsUnreadable,    // %1$s: the settings file, %2$s: the reason
+    UsageSettingsFile,   // %1$s: the settings file as SettingsFilePlaced names it
+    SettingsFilePlaced,  // %1$s: a settings file name without a folder
+    SettingsUnreadable,  // %1$s: the settings file, %2$s: the reason
     ReasonDanglingLink,
     ReasonMissing,
     ReasonDirectory,
     ReasonNotAFile,
     ReasonUnreadable,
-    SettingsNoPairs,       // %1$s: the settings file
-    UnknownOption,         // %1$s: the option
+    SettingsNoPairs,  // %1$s: the settings file
+    UnknownOption,    // %1$s: the option
     NoOption,
-    ExtraArguments,        // %1$s: the option
+    ExtraArguments,  // %1$s: the option
     OutputFailed,
-    SyncSummaryOneFile,    // %1$d: files copied (1), %2$d: files failed
-    SyncSummaryFiles,      // %1$d: files copied, %2$d: files failed
-    GuiModuleNotFound,     // %1$s: the module's path
-    GuiModuleUnloadable,   // %1$s: the module's path, %2$s: the loader's reason
-    GuiModuleNoEntry,      // %1$s: the loader's reason
+    SyncSummaryOneFile,   // %1$d: files copied (1), %2$d: files failed
+    SyncSummaryFiles,     // %1$d: files copied, %2$d: files failed
+    GuiModuleNotFound,    // %1$s: the module's path
+    GuiModuleUnloadable,  // %1$s: the module's path, %2$s: the loader's reason
+    GuiModuleNoEntry,     // %1$s: the loader's reason
 
     Count  // not a text: the number of ids
 };
