@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     // GTK paints from its main loop: one runs while the bench waits.
     wxGUIEventLoop loop;
     wxEventLoopActivator active(&loop);
-    auto dlg = std::make_unique<CDirCompareDlg>();
+    auto dlg = std::make_unique<CDirCompareDlg>(RealFileSystem());
     dlg->SetSettingsStore({settings});
     dlg->Create(nullptr, true);
     Pump();

@@ -12,6 +12,7 @@
 #include "core/date_text.h"
 #include "core/filesystem.h"
 #include "core/mask_list.h"
+#include "core/run_observer.h"
 #include "zoruna_version.h"
 
 namespace {
@@ -54,13 +55,26 @@ int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
     return 0;
 }
 
-int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
+// Prints each listing failure on err as it comes.
+class ReportObserver final : public RunObserver {
+public:
+    explicit ReportObserver(std::FILE* err) : m_err(err) {}
+
+    void OnListingFailure(const ListingFailure& failure) override {
+        m_listingFailed = true;
+        std::fprintf(m_err, "%s\n", PrintedListingFailure(failure).c_str());
+    }
+    bool listingFailed() const { return m_listingFailed; }
+
+private:
+    std::FILE* m_err;
+    bool m_listingFailed = false;
+};
+
+int PrintReport(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
-    bool listingFailed = false;
-    const CompareSummary summary = CompareAll(pairs, *diffs, RealFileSystem(), [&](const ListingFailure& failure) {
-        listingFailed = true;
-        std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
-    });
+    ReportObserver observer(err);
+    const CompareSummary summary = CompareAll(pairs, *diffs, fs, observer);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         const DiffKind kind = KindOf(e);
@@ -70,17 +84,17 @@ int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
                      EscapeField(FieldText(e.name)).c_str(), dateA.c_str(), dateB.c_str());
     }
     if (summary.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(summary.TotalOmitted()).c_str());
-    if (listingFailed) return 2;
+    if (observer.listingFailed()) return 2;
     return diffs->count > 0 ? 1 : 0;
 }
 
-int Run(std::string_view option, const SettingsStore& store, std::FILE* out, std::FILE* err) {
+int Run(std::string_view option, const SettingsStore& store, FileSystem& fs, std::FILE* out, std::FILE* err) {
     if (option == "--pairs" || option == "--report" || option == "--sync") {
         DirPairTable pairs;
         if (const int status = LoadPairsReadOnly(store, pairs, err)) return status;
         if (option == "--pairs") return PrintPairs(pairs, out);
-        if (option == "--report") return PrintReport(pairs, out, err);
-        return RunSync(pairs, out, err);
+        if (option == "--report") return PrintReport(pairs, fs, out, err);
+        return RunSync(pairs, fs, out, err);
     }
     if (option == "--help") {
         PrintUsage(store, out);
@@ -99,7 +113,8 @@ int Run(std::string_view option, const SettingsStore& store, std::FILE* out, std
 
 bool IsHeadlessOption(const char* arg) { return arg && std::strncmp(arg, "--", 2) == 0; }
 
-int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* out, std::FILE* err) {
+int RunHeadless(int argc, char** argv, const SettingsStore& store, FileSystem& fs, std::FILE* out,
+                std::FILE* err) {
     if (argc < 2 || !argv[1]) {
         std::fputs("zoruna: no option given (zoruna --help lists the options)\n", err);
         return 2;
@@ -108,7 +123,7 @@ int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* ou
         std::fprintf(err, "zoruna: %s takes no further arguments\n", EscapeField(argv[1]).c_str());
         return 2;
     }
-    int status = Run(argv[1], store, out, err);
+    int status = Run(argv[1], store, fs, out, err);
     // Output that could not be written must not pass for a successful run.
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fputs("zoruna: the output could not be written\n", err);

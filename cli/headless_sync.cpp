@@ -3,6 +3,8 @@
 #include <signal.h>
 
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -17,60 +19,54 @@
 #include "core/compare.h"
 #include "core/copy.h"
 #include "core/filesystem.h"
+#include "core/run_observer.h"
 
 namespace {
 
-volatile std::sig_atomic_t g_stopSignal = 0;
+// Lock-free, so the signal handler may set it and the comparison's threads
+// may read it.
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void RecordStopSignal(int sig) { g_stopSignal = sig; }
+extern "C" void RecordStopSignal(int sig) { g_stopSignal.store(sig); }
 
-// While it lives, SIGINT and SIGTERM ask the copy to stop instead of killing
+// While it lives, SIGINT and SIGTERM ask the run to stop instead of killing
 // the process in the middle of a file; a second signal of the same kind
-// ends the process as usual.
+// ends the process as usual. A signal whose handler cannot be set is said
+// on err and keeps ending the process at once (a copy is never left
+// half-written: its temporary file is only renamed once complete).
 class StopSignals {
 public:
-    StopSignals() {
-        g_stopSignal = 0;
+    explicit StopSignals(std::FILE* err) {
+        g_stopSignal.store(0);
         struct sigaction sa {};
         sa.sa_handler = RecordStopSignal;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_RESTART | SA_RESETHAND;
-        sigaction(SIGINT, &sa, &m_oldInt);
-        sigaction(SIGTERM, &sa, &m_oldTerm);
+        for (Catch& c : m_catches) {
+            c.installed = sigaction(c.signal, &sa, &c.old) == 0;
+            if (!c.installed)
+                std::fprintf(err, "zoruna: cannot catch %s (%s); it ends the run at once\n", c.name,
+                             std::strerror(errno));
+        }
     }
     ~StopSignals() {
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        for (const Catch& c : m_catches)
+            if (c.installed) sigaction(c.signal, &c.old, nullptr);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    static int received() { return g_stopSignal; }
+    static int received() { return g_stopSignal.load(); }
 
 private:
-    struct sigaction m_oldInt {};
-    struct sigaction m_oldTerm {};
-};
-
-// Prints one line per copied file on out and the failure message per file
-// that was left alone on err.
-class PrintingObserver final : public CopyObserver {
-public:
-    PrintingObserver(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
-
-    void OnCopied(int, const DiffEntry& entry) override {
-        std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
-                     EscapeField(FieldText(entry.name)).c_str());
-    }
-    void OnFailure(int, const DiffEntry& entry, FileCopyResult, int) override {
-        // The message with the name printed as a field, so that it stays one line.
-        std::fputs(FormatCopyFailure(EscapeField(FieldText(entry.name)).c_str()).c_str(), m_err);
-    }
-    bool StopRequested() override { return StopSignals::received() != 0; }
-
-private:
-    std::FILE* m_out;
-    std::FILE* m_err;
+    struct Catch {
+        int signal;
+        const char* name;
+        struct sigaction old {};
+        bool installed = false;
+    };
+    std::array<Catch, 2> m_catches{{{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}};
 };
 
 // Prints each listing failure once per run: every comparison of the run
@@ -90,6 +86,31 @@ private:
     std::FILE* m_err;
     std::set<std::tuple<int, PairSide, std::string>> m_printed;
     bool m_any = false;
+};
+
+// Prints one line per copied file on out, the failure message per file that
+// was left alone and each unreadable directory on err; stops at a signal.
+class PrintingObserver final : public RunObserver {
+public:
+    PrintingObserver(std::FILE* out, std::FILE* err) : m_out(out), m_err(err), m_listingFailures(err) {}
+
+    void OnCopied(int, const DiffEntry& entry) override {
+        std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
+                     EscapeField(FieldText(entry.name)).c_str());
+    }
+    void OnFailure(int, const DiffEntry& entry, FileCopyResult, int) override {
+        // The message with the name printed as a field, so that it stays one line.
+        std::fputs(FormatCopyFailure(EscapeField(FieldText(entry.name)).c_str()).c_str(), m_err);
+    }
+    void OnListingFailure(const ListingFailure& failure) override { m_listingFailures.Print(failure); }
+    bool StopRequested() override { return StopSignals::received() != 0; }
+
+    bool anyListingFailed() const { return m_listingFailures.any(); }
+
+private:
+    std::FILE* m_out;
+    std::FILE* m_err;
+    ListingFailurePrinter m_listingFailures;
 };
 
 // The entries a run has tried to copy, by pair and name. A later round
@@ -115,16 +136,17 @@ private:
 // table was too small for all differences, so that memory stays that of one
 // table. Ends when nothing was left out, nothing new is left to try, or a
 // stop was asked for.
-CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                            const ListingFailureHandler& onListingFailure, CopyObserver& observer) {
+CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs, RunObserver& observer) {
     AttemptedEntries attempted;
-    const EntrySkipFn skip = [&](int pair, std::string_view name) { return attempted.Contains(pair, name); };
+    CompareOptions options;
+    options.skip = [&](int pair, std::string_view name) { return attempted.Contains(pair, name); };
     CopyRunSummary total;
     for (;;) {
-        const CompareSummary round = CompareAll(pairs, diffs, fs, onListingFailure, 0, skip);
+        const CompareSummary round = CompareAll(pairs, diffs, fs, observer, options);
         // What copies that died left behind goes with this one.
         RemoveCopyLeftovers(pairs, round.leftovers, fs);
-        if (diffs.count == 0 || observer.StopRequested()) break;
+        // A stopped comparison's table is not all there is: nothing of it is copied.
+        if (diffs.count == 0 || round.stopped || observer.StopRequested()) break;
         attempted.Add(diffs);
         const CopyRunSummary copy =
             CopySelectedFiles(pairs, diffs, diffs.count, [](int) { return true; }, fs, observer);
@@ -146,22 +168,23 @@ std::string SyncSummaryLine(int copied, int failed) {
 
 }  // namespace
 
-int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
+int RunSync(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
-    FileSystem& fs = RealFileSystem();
-    ListingFailurePrinter failures(err);
-    const ListingFailureHandler onListingFailure = [&](const ListingFailure& f) { failures.Print(f); };
-
-    const StopSignals stopSignals;
+    const StopSignals stopSignals(err);
     PrintingObserver observer(out, err);
-    const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, onListingFailure, observer);
-    // Also after a stop: the comparison as it now stands.
-    const CompareSummary last = CompareAll(pairs, *diffs, fs, onListingFailure);
+    const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, observer);
+    if (const int sig = StopSignals::received(); sig != 0) {
+        // Stopped: a further comparison would stop at once as well.
+        std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
+        return 128 + sig;
+    }
+    const CompareSummary last = CompareAll(pairs, *diffs, fs, observer);
 
     // Only what still does not fit after every round was left out.
     if (last.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(last.TotalOmitted()).c_str());
     std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
+    // A signal during the last comparison: its table is not all there is.
     if (const int sig = StopSignals::received(); sig != 0) return 128 + sig;
-    if (failures.any()) return 2;
+    if (observer.anyListingFailed()) return 2;
     return copied.failed == 0 && diffs->count == 0 ? 0 : 1;
 }

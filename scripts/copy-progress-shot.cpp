@@ -30,10 +30,10 @@ protected:
         if (dynamic_cast<wxMessageDialogBase*>(dialog) && !shot) {
             shot = true;
             // The window manager frames and maps a new window a moment
-            // after it is shown; meanwhile only window events are handled,
-            // as the copy does, never input.
+            // after it is shown: the window thread handles its events
+            // meanwhile (the copy waits for this box on its worker).
             for (int i = 0; i < 30; ++i) {
-                wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+                wxEventLoopBase::GetActive()->DispatchTimeout(10);
                 wxMilliSleep(10);
             }
             // std::system handles no events of this program. The screen is
@@ -91,7 +91,7 @@ private:
         ExitMainLoop();
     }
 
-    CDirCompareDlg m_dlg;
+    CDirCompareDlg m_dlg{RealFileSystem()};
     ShotHook m_hook;
     wxTimer m_timer;
     int m_ticks = 0;

@@ -37,7 +37,7 @@ protected:
         ColumnWidths widths;
         WindowSize size;
         LoadSettings({m_dir / "zoruna.INI"}, pairs, widths, size);
-        const int status = RunSync(pairs, out, err);
+        const int status = RunSync(pairs, RealFileSystem(), out, err);
         return {status, DrainStream(out), DrainStream(err)};
     }
 
