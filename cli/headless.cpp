@@ -12,7 +12,6 @@
 #include "core/date_text.h"
 #include "core/filesystem.h"
 #include "core/mask_list.h"
-#include "core/run_observer.h"
 #include "zoruna_version.h"
 
 namespace {
@@ -55,26 +54,10 @@ int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
     return 0;
 }
 
-// Prints each listing failure on err as it comes.
-class ReportObserver final : public RunObserver {
-public:
-    explicit ReportObserver(std::FILE* err) : m_err(err) {}
-
-    void OnListingFailure(const ListingFailure& failure) override {
-        m_listingFailed = true;
-        std::fprintf(m_err, "%s\n", PrintedListingFailure(failure).c_str());
-    }
-    bool listingFailed() const { return m_listingFailed; }
-
-private:
-    std::FILE* m_err;
-    bool m_listingFailed = false;
-};
-
 int PrintReport(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
-    ReportObserver observer(err);
-    const CompareSummary summary = CompareAll(pairs, *diffs, fs, observer);
+    ListingFailurePrinter failures(err);
+    const CompareSummary summary = CompareAll(pairs, *diffs, fs, failures);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         const DiffKind kind = KindOf(e);
@@ -84,7 +67,7 @@ int PrintReport(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::
                      EscapeField(FieldText(e.name)).c_str(), dateA.c_str(), dateB.c_str());
     }
     if (summary.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(summary.TotalOmitted()).c_str());
-    if (observer.listingFailed()) return 2;
+    if (failures.any()) return 2;
     return diffs->count > 0 ? 1 : 0;
 }
 

@@ -19,22 +19,21 @@
 #include "core/compare.h"
 #include "core/copy.h"
 #include "core/filesystem.h"
-#include "core/run_observer.h"
 
 namespace {
 
-// Lock-free, so the signal handler may set it and the comparison's threads
-// may read it.
+// Lock-free, so the signal handler may set it and the comparison's listing
+// threads may read it (StopRequested is asked from any thread).
 std::atomic<int> g_stopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void RecordStopSignal(int sig) { g_stopSignal.store(sig); }
 
-// While it lives, SIGINT and SIGTERM ask the run to stop instead of killing
-// the process in the middle of a file; a second signal of the same kind
-// ends the process as usual. A signal whose handler cannot be set is said
-// on err and keeps ending the process at once (a copy is never left
-// half-written: its temporary file is only renamed once complete).
+// While it lives, SIGINT and SIGTERM ask the comparison or the copy to stop
+// instead of killing the process in the middle of a file; a second signal of
+// the same kind ends the process as usual. A signal whose handler cannot be
+// set is named on err and keeps ending the process at once (no file is left
+// half-written: a copy's temporary file is renamed only once complete).
 class StopSignals {
 public:
     explicit StopSignals(std::FILE* err) {
@@ -69,31 +68,14 @@ private:
     std::array<Catch, 2> m_catches{{{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}};
 };
 
-// Prints each listing failure once per run: every comparison of the run
-// meets the same unreadable directory again.
-class ListingFailurePrinter {
-public:
-    explicit ListingFailurePrinter(std::FILE* err) : m_err(err) {}
-
-    void Print(const ListingFailure& failure) {
-        m_any = true;
-        if (m_printed.emplace(failure.pairIndex, failure.failedSide, failure.failedDir).second)
-            std::fprintf(m_err, "%s\n", PrintedListingFailure(failure).c_str());
-    }
-    bool any() const { return m_any; }
-
-private:
-    std::FILE* m_err;
-    std::set<std::tuple<int, PairSide, std::string>> m_printed;
-    bool m_any = false;
-};
-
-// Prints one line per copied file on out, the failure message per file that
-// was left alone and each unreadable directory on err; stops at a signal.
+// Prints one line per copied file on out and the failure message per file
+// that was left alone on err; listing failures go to the run's printer.
 class PrintingObserver final : public RunObserver {
 public:
-    PrintingObserver(std::FILE* out, std::FILE* err) : m_out(out), m_err(err), m_listingFailures(err) {}
+    PrintingObserver(std::FILE* out, std::FILE* err, ListingFailurePrinter& listing)
+        : m_out(out), m_err(err), m_listing(listing) {}
 
+    void OnListingFailure(const ListingFailure& failure) override { m_listing.OnListingFailure(failure); }
     void OnCopied(int, const DiffEntry& entry) override {
         std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
                      EscapeField(FieldText(entry.name)).c_str());
@@ -102,15 +84,12 @@ public:
         // The message with the name printed as a field, so that it stays one line.
         std::fputs(FormatCopyFailure(EscapeField(FieldText(entry.name)).c_str()).c_str(), m_err);
     }
-    void OnListingFailure(const ListingFailure& failure) override { m_listingFailures.Print(failure); }
     bool StopRequested() override { return StopSignals::received() != 0; }
-
-    bool anyListingFailed() const { return m_listingFailures.any(); }
 
 private:
     std::FILE* m_out;
     std::FILE* m_err;
-    ListingFailurePrinter m_listingFailures;
+    ListingFailurePrinter& m_listing;
 };
 
 // The entries a run has tried to copy, by pair and name. A later round
@@ -143,10 +122,13 @@ CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSys
     CopyRunSummary total;
     for (;;) {
         const CompareSummary round = CompareAll(pairs, diffs, fs, observer, options);
+        if (round.stopped) {
+            total.stopped = true;
+            break;
+        }
         // What copies that died left behind goes with this one.
         RemoveCopyLeftovers(pairs, round.leftovers, fs);
-        // A stopped comparison's table is not all there is: nothing of it is copied.
-        if (diffs.count == 0 || round.stopped || observer.StopRequested()) break;
+        if (diffs.count == 0 || observer.StopRequested()) break;
         attempted.Add(diffs);
         const CopyRunSummary copy =
             CopySelectedFiles(pairs, diffs, diffs.count, [](int) { return true; }, fs, observer);
@@ -170,21 +152,19 @@ std::string SyncSummaryLine(int copied, int failed) {
 
 int RunSync(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
+    ListingFailurePrinter failures(err);
+
     const StopSignals stopSignals(err);
-    PrintingObserver observer(out, err);
+    PrintingObserver observer(out, err, failures);
     const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, observer);
-    if (const int sig = StopSignals::received(); sig != 0) {
-        // Stopped: a further comparison would stop at once as well.
-        std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
-        return 128 + sig;
-    }
-    const CompareSummary last = CompareAll(pairs, *diffs, fs, observer);
+    // Also after a stop: the comparison as it now stands (the printer never
+    // stops it; a second signal ends the program).
+    const CompareSummary last = CompareAll(pairs, *diffs, fs, failures);
 
     // Only what still does not fit after every round was left out.
     if (last.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(last.TotalOmitted()).c_str());
     std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
-    // A signal during the last comparison: its table is not all there is.
     if (const int sig = StopSignals::received(); sig != 0) return 128 + sig;
-    if (observer.anyListingFailed()) return 2;
+    if (failures.any()) return 2;
     return copied.failed == 0 && diffs->count == 0 ? 0 : 1;
 }

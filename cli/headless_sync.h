@@ -12,6 +12,7 @@
 // unreadable directory once and a last line with the number of files copied
 // and failed. Returns the exit status: 0 when everything was copied and
 // nothing differs afterwards, 1 otherwise, 2 when a pair could not be
-// listed, 128 + the signal when SIGINT or SIGTERM stopped the comparison or
-// the copy (the file in progress is abandoned, no further round starts).
+// listed, 128 + the signal when SIGINT or SIGTERM stopped a comparison or
+// the copy (the file in progress is abandoned, no further round starts, the
+// comparison still runs once more).
 int RunSync(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err);
