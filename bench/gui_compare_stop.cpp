@@ -8,6 +8,7 @@
 //            the comparison stopped, the worker joined (target: 200 ms or less).
 
 #include <wx/evtloop.h>
+#include <wx/modalhook.h>
 #include <wx/wx.h>
 
 #include <algorithm>
