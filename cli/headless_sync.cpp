@@ -157,8 +157,14 @@ int RunSync(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE
     const StopSignals stopSignals(err);
     PrintingObserver observer(out, err, failures);
     const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, observer);
-    // Also after a stop: the comparison as it now stands (the printer never
-    // stops it; a second signal ends the program).
+    if (const int sig = StopSignals::received(); sig != 0) {
+        // Stopped: the user wants the run to end, and on a slow mount one
+        // more comparison would take as long as the one just stopped.
+        std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
+        return 128 + sig;
+    }
+    // The comparison as it now stands (the printer never stops it; a signal
+    // now still ends the run with its status).
     const CompareSummary last = CompareAll(pairs, *diffs, fs, failures);
 
     // Only what still does not fit after every round was left out.

@@ -13,6 +13,6 @@
 // and failed. Returns the exit status: 0 when everything was copied and
 // nothing differs afterwards, 1 otherwise, 2 when a pair could not be
 // listed, 128 + the signal when SIGINT or SIGTERM stopped a comparison or
-// the copy (the file in progress is abandoned, no further round starts, the
-// comparison still runs once more).
+// the copy (the file in progress is abandoned, no further round and no
+// further comparison starts).
 int RunSync(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err);
