@@ -6,7 +6,6 @@
 //   compare-progress-shot settings.INI output.png
 #include <wx/modalhook.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 #include <wx/wx.h>
 
 #include <chrono>
@@ -16,6 +15,7 @@
 
 #include "../tests/support/forwarding_fs.h"
 #include "app/dir_compare_dlg.h"
+#include "shot_support.h"
 #include "dialogs/compare_progress_dlg.h"
 
 namespace {
@@ -76,10 +76,7 @@ private:
     // ignored). Second: compare.
     void OnTimer(wxTimerEvent&) {
         if (m_ticks++ == 0) {
-            const wxRect frame = m_dlg.GetWindow()->GetScreenRect();
-            wxUIActionSimulator mouse;
-            mouse.MouseMove(frame.x + frame.width / 2, frame.y + 8);
-            mouse.MouseClick();
+            ActivateByClick(m_dlg.GetWindow());
             return;
         }
         m_timer.Stop();

@@ -9,13 +9,13 @@
 #include <wx/evtloop.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 #include <wx/wx.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "app/dir_compare_dlg.h"
+#include "shot_support.h"
 
 namespace {
 
@@ -66,10 +66,7 @@ private:
     void OnTimer(wxTimerEvent&) {
         switch (m_ticks++) {
             case 0: {
-                const wxRect frame = m_dlg.GetWindow()->GetScreenRect();
-                wxUIActionSimulator mouse;
-                mouse.MouseMove(frame.x + frame.width / 2, frame.y + 8);
-                mouse.MouseClick();
+                ActivateByClick(m_dlg.GetWindow());
                 return;
             }
             case 1: {
