@@ -99,11 +99,7 @@ int main(int argc, char** argv) {
     MakeTree(a);
     MakeTree(b);
     const std::string settings = root + "/zoruna.INI";
-    {
-        std::FILE* f = std::fopen(settings.c_str(), "wb");
-        std::fprintf(f, "[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\nSUBDIRS=1\r\n\r\n", a.c_str(), b.c_str());
-        std::fclose(f);
-    }
+    WritePairSettings(settings, a, b, true);
 
     wxGUIEventLoop loop;
     wxEventLoopActivator active(&loop);

@@ -61,10 +61,8 @@ class ShotApp : public wxApp {
 public:
     bool OnInit() override {
         if (argc != 3) return false;
-        m_dlg.SetSettingsStore({std::string(argv[1].utf8_str())});
+        OpenMainDialog(m_dlg, argv[1]);
         m_dlg.out = argv[2];
-        m_dlg.Create(nullptr, true);
-        m_dlg.GetWindow()->Move(40, 40);
         m_dlg.GetWindow()->SetSize(560, 360);
         m_timer.Bind(wxEVT_TIMER, &ShotApp::OnTimer, this);
         m_timer.Start(700);
