@@ -75,8 +75,7 @@ std::unique_ptr<wxMenu> BuildResultMenu() {
 
 }  // namespace
 
-CDirCompareDlg::CDirCompareDlg(FileSystem& fs)
-    : ResourceDialog(kDirCompareDialog), m_fs(fs), m_hIcon(LoadAppIcons()) {
+CDirCompareDlg::CDirCompareDlg(FileSystem& fs) : ResourceDialog(kDirCompareDialog), m_fs(fs), m_hIcon(LoadAppIcons()) {
     std::memset(&m_pairs, 0, sizeof m_pairs);
     std::memset(&m_diffs, 0, sizeof m_diffs);
 }

@@ -76,8 +76,8 @@ void CDirCompareDlg::CopySelectedFiles() {
         };
         const auto work = [&] {
             ::CopySelectedFiles(
-                m_pairs, m_diffs, rows, [&selected](int row) { return selected[static_cast<std::size_t>(row)]; },
-                m_fs, observer);
+                m_pairs, m_diffs, rows, [&selected](int row) { return selected[static_cast<std::size_t>(row)]; }, m_fs,
+                observer);
             // A copy is the one thing that clears what dead copies left behind.
             RemoveCopyLeftovers(m_pairs, m_lastCompare.leftovers, m_fs);
         };

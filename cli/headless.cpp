@@ -96,8 +96,7 @@ int Run(std::string_view option, const SettingsStore& store, FileSystem& fs, std
 
 bool IsHeadlessOption(const char* arg) { return arg && std::strncmp(arg, "--", 2) == 0; }
 
-int RunHeadless(int argc, char** argv, const SettingsStore& store, FileSystem& fs, std::FILE* out,
-                std::FILE* err) {
+int RunHeadless(int argc, char** argv, const SettingsStore& store, FileSystem& fs, std::FILE* out, std::FILE* err) {
     if (argc < 2 || !argv[1]) {
         std::fputs("zoruna: no option given (zoruna --help lists the options)\n", err);
         return 2;

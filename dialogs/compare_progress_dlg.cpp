@@ -19,8 +19,8 @@ const ControlTemplate kCompareProgressControls[] = {
 constexpr int kFolderX = 20, kFolderY = 34, kFolderWidth = 130, kFolderHeight = 8;
 constexpr int kStopX = 59, kStopY = 60, kStopWidth = 40, kStopHeight = 14;
 
-const DialogTemplate kCompareProgressDialog = {IDD_COMPARE_PROGRESS, kCompareProgressTitle, 159, 81,
-                                               kProportionalFace, 9, kCompareProgressControls};
+const DialogTemplate kCompareProgressDialog = {
+    IDD_COMPARE_PROGRESS, kCompareProgressTitle, 159, 81, kProportionalFace, 9, kCompareProgressControls};
 
 }  // namespace
 
@@ -30,10 +30,9 @@ bool CCompareProgressDlg::OnInitDialog() {
     wxDialog* wnd = GetWindow();
     // A long path is cut in its middle, so that both ends stay readable (the
     // builder's lines keep their ends).
-    auto* folder = new wxStaticText(wnd, IDC_COMPARE_FOLDER, wxString(),
-                                    wnd->ConvertDialogToPixels(wxPoint(kFolderX, kFolderY)),
-                                    wnd->ConvertDialogToPixels(wxSize(kFolderWidth, kFolderHeight)),
-                                    wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
+    auto* folder = new wxStaticText(
+        wnd, IDC_COMPARE_FOLDER, wxString(), wnd->ConvertDialogToPixels(wxPoint(kFolderX, kFolderY)),
+        wnd->ConvertDialogToPixels(wxSize(kFolderWidth, kFolderHeight)), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
     folder->SetFont(wnd->GetFont());
     AddStopButton(kStopX, kStopY, kStopWidth, kStopHeight);
     return true;

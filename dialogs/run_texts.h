@@ -26,6 +26,4 @@ inline constexpr const char* kCompareStoppedMessage =
 inline std::string CompareErrorText(const std::string& error) {
     return "比較できませんでした。一覧は空になっています。\n" + error;
 }
-inline std::string CopyErrorText(const std::string& error) {
-    return "コピーを最後まで行えませんでした。\n" + error;
-}
+inline std::string CopyErrorText(const std::string& error) { return "コピーを最後まで行えませんでした。\n" + error; }

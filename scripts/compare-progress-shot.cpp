@@ -15,8 +15,8 @@
 
 #include "../tests/support/forwarding_fs.h"
 #include "app/dir_compare_dlg.h"
-#include "shot_support.h"
 #include "dialogs/compare_progress_dlg.h"
+#include "shot_support.h"
 
 namespace {
 

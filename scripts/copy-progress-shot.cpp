@@ -5,8 +5,8 @@
 // painted. Built and run by
 // scripts/screenshot-copy-progress.sh.
 //   copy-progress-shot settings.INI output.png
-#include <wx/listctrl.h>
 #include <wx/evtloop.h>
+#include <wx/listctrl.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/wx.h>
