@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/compare.h"
-#include "support/run_observers.h"
 #include "support/temp_dir.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ Outcome CompareWith(const DirPairTable& table, int workers) {
     const std::thread::id caller = std::this_thread::get_id();
     FailureCollector observer([&](const ListingFailure& f) {
         EXPECT_EQ(std::this_thread::get_id(), caller);
-        o.failures.push_back(std::to_string(f.pairIndex) + (f.failedSide == PairSide::A ? " A " : " B ") + f.failedDir +
-                             " | " + f.otherDir + " | " + std::to_string(f.error));
+        o.failures.push_back(std::to_string(f.pairIndex) + (f.failedSide == PairSide::A ? " A " : " B ") +
+                             f.failedDir + " | " + f.otherDir + " | " + std::to_string(f.error));
     });
     CompareOptions options;
     options.workers = workers;

@@ -14,8 +14,8 @@
 #include "core/compare.h"
 #include "core/copy.h"
 #include "support/fat_image.h"
-#include "support/run_observers.h"
 #include "support/temp_dir.h"
+#include "support/run_observers.h"
 
 namespace {
 

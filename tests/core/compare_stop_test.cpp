@@ -97,15 +97,15 @@ TEST_P(CompareStop, EndsSaysSoAndReportsNothingItDidNotList) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CompareStop,
-                         ::testing::Values(StopCase{"NeverOneThread", nullptr, 1, false, 1, 4, 5},
-                                           StopCase{"NeverPool", nullptr, 4, false, 1, 5, 6},
-                                           StopCase{"FromTheStartOneThread", "", 1, true, 0},
-                                           StopCase{"FromTheStartPool", "", 4, true, 0},
-                                           StopCase{"InSecondPairOneThread", "/a1", 1, true, 1},
-                                           // The pool lists ahead: pair 0 may or may not be compared yet.
-                                           StopCase{"InSecondPairPool", "/a1", 4, true, -1}),
-                         [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CompareStop,
+    ::testing::Values(StopCase{"NeverOneThread", nullptr, 1, false, 1, 4, 5},
+                      StopCase{"NeverPool", nullptr, 4, false, 1, 5, 6},
+                      StopCase{"FromTheStartOneThread", "", 1, true, 0}, StopCase{"FromTheStartPool", "", 4, true, 0},
+                      StopCase{"InSecondPairOneThread", "/a1", 1, true, 1},
+                      // The pool lists ahead: pair 0 may or may not be compared yet.
+                      StopCase{"InSecondPairPool", "/a1", 4, true, -1}),
+    [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
 // A stop reaches a listing in progress between its entries.
 TEST(ListFilesIn, StopsBetweenEntries) {

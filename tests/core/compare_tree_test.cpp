@@ -17,8 +17,8 @@
 #include "core/compare.h"
 #include "support/forwarding_fs.h"
 #include "support/memory_fs.h"
-#include "support/run_observers.h"
 #include "support/temp_dir.h"
+#include "support/run_observers.h"
 
 namespace {
 

@@ -16,13 +16,13 @@
 #include "app/dir_compare_dlg.h"
 #include "dialogs/compare_progress_dlg.h"
 #include "dialogs/copy_progress_dlg.h"
+#include "ui/resource_dialog.h"
+#include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
 #include "res/resource.h"
 #include "settings/ini_store.h"
 #include "support/temp_dir.h"
 #include "support/test_text.h"
-#include "ui/resource_dialog.h"
-#include "ui/wx_text.h"
 
 // The main dialog with its context menu kept from popping up: a real popup
 // waits for the user, so the test records what the menu looked like instead.
