@@ -241,4 +241,33 @@ TEST_F(BackgroundCompare, ClosingTheWindowStopsTheComparisonAndEndsTheDialog) {
     EXPECT_EQ(dlg->ResultList()->GetItemCount(), 0);
 }
 
+// -d closes at once when nothing differs; a stopped comparison has not shown
+// that, so the window opens and says it was stopped.
+TEST_F(BackgroundCompare, CompareAtStartThatWasStoppedOpensTheWindow) {
+    WriteFile(dirA + "/same.txt", "x", kOld);
+    WriteFile(dirB + "/same.txt", "x", kOld);
+    WriteSettings(SettingsText({{dirA, dirB}}));
+    GatedListing fs(dirA);
+    dlg = std::make_unique<TestMainDialog>(fs);
+    dlg->SetArguments({"-d"});
+    dlg->SetSettingsStore(store);
+    bool stopped = false;
+    int ticks = 0;
+    dlg->onCompareProgress = [&](CCompareProgressDlg& progress) {
+        if (stopped) return;
+        if ((!fs.gate.Waiting() || !progress.GetWindow()) && ++ticks < kTickLimit) return;
+        ASSERT_NE(progress.GetWindow(), nullptr) << "the progress window never appeared";
+        PressStopButton(progress);
+        stopped = true;
+        fs.gate.Open();
+    };
+    ExpectMessageBox();  // the comparison was stopped
+    dlg->Create(nullptr, true);
+    VerifyModalsShown();
+
+    ASSERT_TRUE(stopped);
+    EXPECT_TRUE(dlg->GetWindow()->IsShown());
+    EXPECT_EQ(U8(dlg->GetWindow()->GetTitle()), std::string("Zoruna") + kCompareStoppedTitleSuffix);
+}
+
 }  // namespace
