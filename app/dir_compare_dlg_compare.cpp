@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "app/window_run_observer.h"
@@ -20,6 +21,8 @@ constexpr std::chrono::milliseconds kProgressDelay{500};
 }  // namespace
 
 bool CDirCompareDlg::CompareAll() {
+    // One run at a time: the window takes no input while one runs.
+    if (m_run) return false;
     // The worker rewrites the table while the list may be painted: the list
     // shows no row of it until the comparison has ended.
     ClearResults();
@@ -47,7 +50,8 @@ bool CDirCompareDlg::CompareAll() {
     };
 
     CompareSummary summary;
-    std::string error;
+    // What the work failed with (empty when it ended normally).
+    std::optional<std::string> error;
     try {
         RunInBackground(
             observer, [&] { summary = ::CompareAll(m_pairs, m_diffs, m_fs, observer); }, onTick);
@@ -55,10 +59,10 @@ bool CDirCompareDlg::CompareAll() {
         error = e.what();
     }
     progress.DestroyWindow();
-    if (!error.empty()) {
+    if (error) {
         // Rows must always match the table; an empty list does.
         ClearResults();
-        ShowMessage(wnd, CompareErrorText(error), wxOK | wxICON_EXCLAMATION);
+        ShowMessage(wnd, CompareErrorText(*error), wxOK | wxICON_EXCLAMATION);
         return false;
     }
     m_lastCompare = std::move(summary);

@@ -3,6 +3,7 @@
 #include <wx/listctrl.h>
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,8 @@ void CDirCompareDlg::CopySelectedFiles() {
         selected[static_cast<std::size_t>(r)] = m_listResult->GetItemState(r, wxLIST_STATE_SELECTED) != 0;
 
     wxDialog* wnd = GetWindow();
-    std::string error;
+    // What the work failed with (empty when it ended normally).
+    std::optional<std::string> error;
     {
         WindowRunObserver observer(m_worker);
         CCopyProgressDlg progress;
@@ -88,7 +90,7 @@ void CDirCompareDlg::CopySelectedFiles() {
         }
         progress.DestroyWindow();
     }
-    if (!error.empty()) ShowMessage(wnd, CopyErrorText(error), wxOK | wxICON_EXCLAMATION);
+    if (error) ShowMessage(wnd, CopyErrorText(*error), wxOK | wxICON_EXCLAMATION);
     // The list shows a fresh comparison with no row selected, or, when that
     // failed, nothing (it said why).
     if (!ExitAfterRun() && CompareAll() && !ExitAfterRun()) FillAndReport();
