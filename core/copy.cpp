@@ -86,7 +86,7 @@ std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTab
 // is flushed at once and then put in place.
 class CopyRun {
 public:
-    CopyRun(FileSystem& fs, CopyObserver& observer, const CopyOptions& options)
+    CopyRun(FileSystem& fs, RunObserver& observer, const CopyOptions& options)
         : m_fs(fs), m_observer(observer), m_options(options), m_copier(fs, options.durability) {}
 
     // Copies one row's file to its temporary name; false when the observer
@@ -208,7 +208,7 @@ private:
     };
 
     FileSystem& m_fs;
-    CopyObserver& m_observer;
+    RunObserver& m_observer;
     const CopyOptions& m_options;
     FileCopier m_copier;
     DirectoryMaker m_dirs{m_fs};
@@ -220,7 +220,7 @@ private:
 }  // namespace
 
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
-                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer,
+                                 const RowSelectedFn& isSelected, FileSystem& fs, RunObserver& observer,
                                  const CopyOptions& options) {
     CopyRun run(fs, observer, options);
     CopyRunSummary& summary = run.summary();
