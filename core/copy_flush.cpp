@@ -18,7 +18,8 @@ FlushFailures SyncFileSystemsOf(FileSystem& fs, const std::set<std::string>& dir
     std::vector<const std::string*> unknown;
     for (const std::string& dir : dirs) {
         FileStatus st;
-        if (fs.GetStatus(dir, st)) byDevice[st.device].push_back(&dir);
+        // A single folder is its file system's only one: no need to ask.
+        if (dirs.size() > 1 && fs.GetStatus(dir, st)) byDevice[st.device].push_back(&dir);
         else unknown.push_back(&dir);
     }
     FlushFailures failures;
