@@ -72,7 +72,7 @@ TEST_P(CopyFlush, OneDataFlushPerFileSystemAndNoFailureReportedAsCopied) {
     const FlushCase& c = GetParam();
     TempDir t;
     const std::vector<std::string> rows = {"d1/f", "d1/g", "d2/h", "new/sub/i", "e/j"};
-    for (const std::string& folder : {"A/d1", "A/d2", "A/new", "A/new/sub", "B", "B/d1", "B/d2", "C", "C/e", "D",
+    for (const char* folder : {"A/d1", "A/d2", "A/new", "A/new/sub", "B", "B/d1", "B/d2", "C", "C/e", "D",
                                       "D/e"})
         t.MakeDir(folder);
     CopyTables tables;
