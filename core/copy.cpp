@@ -159,7 +159,9 @@ public:
         // before the run reports them done.
         if (m_options.durability != Durability::None) {
             renamedIn.merge(m_dirs.TakeNewEntries());
-            const FlushFailures nameFailures = SyncDirectories(m_fs, renamedIn);
+            const FlushFailures nameFailures = m_options.durability == Durability::FileSystem
+                                                   ? SyncChangedFolders(m_fs, renamedIn)
+                                                   : SyncDirectories(m_fs, renamedIn);
             for (Pending& p : m_batch) {
                 const int error = FailedFlushAbove(nameFailures, p.prepared.request.destinationDir);
                 if (InPlace(p.result) && error != 0) {

@@ -9,37 +9,53 @@ namespace {
 
 int LastError() { return errno != 0 ? errno : EIO; }
 
-}  // namespace
+using FolderGroups = std::vector<std::vector<const std::string*>>;
 
-FlushFailures SyncFileSystemsOf(FileSystem& fs, const std::set<std::string>& dirs) {
-    // The folders of each file system; a folder of unknown device is a group
-    // of its own.
+// dirs grouped by the file system that holds them, known by the device of
+// each folder; a folder whose status cannot be read is a group of its own.
+FolderGroups ByFileSystem(FileSystem& fs, const std::set<std::string>& dirs) {
     std::map<std::uint64_t, std::vector<const std::string*>> byDevice;
-    std::vector<const std::string*> unknown;
+    FolderGroups groups;
     for (const std::string& dir : dirs) {
         FileStatus st;
         // A single folder is its file system's only one: no need to ask.
         if (dirs.size() > 1 && fs.GetStatus(dir, st)) byDevice[st.device].push_back(&dir);
-        else unknown.push_back(&dir);
+        else groups.push_back({&dir});
     }
+    for (auto& [device, group] : byDevice) groups.push_back(std::move(group));
+    return groups;
+}
+
+// Runs one flush for a group; on failure every folder of it is recorded.
+template <class Flush>
+void FlushGroup(const std::vector<const std::string*>& group, FlushFailures& failures, Flush flush) {
+    errno = 0;
+    if (flush()) return;
+    const int error = LastError();
+    for (const std::string* dir : group) failures.emplace(*dir, error);
+}
+
+}  // namespace
+
+FlushFailures SyncFileSystemsOf(FileSystem& fs, const std::set<std::string>& dirs) {
     FlushFailures failures;
-    const auto flush = [&](const std::vector<const std::string*>& group) {
-        errno = 0;
-        if (fs.SyncFileSystem(*group.front())) return;
-        const int error = LastError();
-        for (const std::string* dir : group) failures.emplace(*dir, error);
-    };
-    for (const auto& [device, group] : byDevice) flush(group);
-    for (const std::string* dir : unknown) flush({dir});
+    for (const auto& group : ByFileSystem(fs, dirs))
+        FlushGroup(group, failures, [&] { return fs.SyncFileSystem(*group.front()); });
+    return failures;
+}
+
+FlushFailures SyncChangedFolders(FileSystem& fs, const std::set<std::string>& dirs) {
+    FlushFailures failures;
+    for (const auto& group : ByFileSystem(fs, dirs))
+        FlushGroup(group, failures, [&] {
+            return group.size() == 1 ? fs.SyncDirectory(*group.front()) : fs.SyncFileSystem(*group.front());
+        });
     return failures;
 }
 
 FlushFailures SyncDirectories(FileSystem& fs, const std::set<std::string>& dirs) {
     FlushFailures failures;
-    for (const std::string& dir : dirs) {
-        errno = 0;
-        if (!fs.SyncDirectory(dir)) failures.emplace(dir, LastError());
-    }
+    for (const std::string& dir : dirs) FlushGroup({&dir}, failures, [&] { return fs.SyncDirectory(dir); });
     return failures;
 }
 

@@ -19,7 +19,13 @@ using FlushFailures = std::map<std::string, int>;
 // A failure is recorded for every folder of that file system.
 FlushFailures SyncFileSystemsOf(FileSystem& fs, const std::set<std::string>& dirs);
 
-// SyncDirectory on each of dirs (the folders whose entries changed).
+// Makes the changed entries of dirs (names created or renamed) durable: a
+// file system with one such folder gets that folder's SyncDirectory, one
+// with more a single SyncFileSystem, which writes all of them (each folder's
+// flush on ext4 waits for a journal commit of its own).
+FlushFailures SyncChangedFolders(FileSystem& fs, const std::set<std::string>& dirs);
+
+// SyncDirectory on each of dirs, for a run that flushes no whole file system.
 FlushFailures SyncDirectories(FileSystem& fs, const std::set<std::string>& dirs);
 
 // The errno of a failed flush that a file in dir depends on: that of dir
