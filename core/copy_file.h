@@ -72,7 +72,7 @@ struct FileCopyRequest {
 enum class Durability {
     None,         // leave it to the system (only for measuring what flushing costs)
     EachFile,     // fdatasync every temporary file
-    FileSystem,   // one syncfs per destination for a batch of temporary files
+    FileSystem,   // one syncfs per file system for a batch of temporary files
 };
 
 // Bytes of this file copied so far; returning false abandons the file.

@@ -80,11 +80,19 @@ TreeLoader::TreeLoader(FileSystem& fs, std::vector<PairSides>& pairs, int worker
         const std::lock_guard lock(m_mutex);
         for (std::size_t s = 0; s < m_sides.size(); ++s) Start(s);
     }
-    m_threads.reserve(static_cast<std::size_t>(workers));
-    for (int t = 0; t < workers; ++t) m_threads.emplace_back([this] { Work(); });
+    try {
+        m_threads.reserve(static_cast<std::size_t>(workers));
+        for (int t = 0; t < workers; ++t) m_threads.emplace_back([this] { Work(); });
+    } catch (...) {
+        // The threads already running must see the end before they are joined.
+        End();
+        throw;
+    }
 }
 
-TreeLoader::~TreeLoader() {
+TreeLoader::~TreeLoader() { End(); }
+
+void TreeLoader::End() {
     {
         const std::lock_guard lock(m_mutex);
         m_ending = true;

@@ -167,6 +167,8 @@ private:
         std::exception_ptr error;
     };
 
+    // Lets the threads go once their folders in progress are listed.
+    void End();
     Side& SideOf(std::size_t side);
     // Puts the side's directory up as its first task (m_mutex held).
     void Start(std::size_t side);
