@@ -29,8 +29,7 @@ constexpr const char* kFreeFileSync = "/usr/bin/FreeFileSync";
 
 // The batch file of a two-way newer-wins copy without a dialog; its log
 // goes to logDir.
-void WriteBatch(const std::string& path, const std::string& left, const std::string& right,
-                const std::string& logDir) {
+void WriteBatch(const std::string& path, const std::string& left, const std::string& right, const std::string& logDir) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) {
         std::perror(path.c_str());

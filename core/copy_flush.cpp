@@ -19,8 +19,10 @@ FolderGroups ByFileSystem(FileSystem& fs, const std::set<std::string>& dirs) {
     for (const std::string& dir : dirs) {
         FileStatus st;
         // A single folder is its file system's only one: no need to ask.
-        if (dirs.size() > 1 && fs.GetStatus(dir, st)) byDevice[st.device].push_back(&dir);
-        else groups.push_back({&dir});
+        if (dirs.size() > 1 && fs.GetStatus(dir, st))
+            byDevice[st.device].push_back(&dir);
+        else
+            groups.push_back({&dir});
     }
     for (auto& [device, group] : byDevice) groups.push_back(std::move(group));
     return groups;

@@ -35,8 +35,8 @@ std::string RelativePath(std::string_view rel, std::string_view name) {
     return path;
 }
 
-void Level::Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks,
-                 bool withSubdirs, ListingState& state) {
+void Level::Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs,
+                 ListingState& state) {
     if (state.Stopped()) {
         error = ECANCELED;
         return;
@@ -199,7 +199,9 @@ void TreeLoader::Work() {
     for (;;) {
         if (m_ending) return;
         Task task{};
-        if (Take(task)) Run(lock, task);
-        else m_work.wait(lock);
+        if (Take(task))
+            Run(lock, task);
+        else
+            m_work.wait(lock);
     }
 }

@@ -160,7 +160,7 @@ private:
     };
     struct SideState {
         std::unique_ptr<DirectoryGuard> top;  // open while its folders are listed
-        std::string nested;  // the other directory's path where it lies in this tree
+        std::string nested;                   // the other directory's path where it lies in this tree
         std::vector<Level*> pending;
         std::size_t outstanding = 0;  // folders pending or being listed
         bool started = false;
