@@ -18,57 +18,6 @@
 
 namespace {
 
-constexpr time_t kOld = 1600000000;
-constexpr time_t kNew = 1700000000;
-
-// Files per folder of a generated tree, and folders per top-level folder.
-constexpr int kFilesPerFolder = 20;
-constexpr int kFoldersPerTop = 200;
-
-// The folder (relative, "" for the top) of slot i: flat, or in a tree of
-// kFilesPerFolder files per folder, kFoldersPerTop folders in each top-level
-// folder (100,000 files: 25 top-level folders holding 5,000).
-std::string FolderOf(int i, bool tree) {
-    if (!tree) return "";
-    const int folder = i / kFilesPerFolder;
-    return "top" + std::to_string(folder / kFoldersPerTop) + "/sub" + std::to_string(folder % kFoldersPerTop) + "/";
-}
-
-// n files per side. In every hundred slots: one holds a file only in A and
-// another only in B, one a file newer in A, the rest equal files; so 3% of
-// the names are reported.
-int Generate(const std::string& a, const std::string& b, int n, bool tree) {
-    std::filesystem::create_directories(a);
-    std::filesystem::create_directories(b);
-    char name[64];
-    int differences = 0;
-    for (int i = 0; i < n; ++i) {
-        const std::string folder = FolderOf(i, tree);
-        if (!folder.empty() && i % kFilesPerFolder == 0) {
-            std::filesystem::create_directories(a + "/" + folder);
-            std::filesystem::create_directories(b + "/" + folder);
-        }
-        std::snprintf(name, sizeof name, "document_%07d.dat", i);
-        const std::string inA = a + "/" + folder + name, inB = b + "/" + folder + name;
-        switch (i % 100) {
-            case 0:
-                CreateFile(a + "/" + folder + "only_" + name, kOld);
-                CreateFile(b + "/" + folder + "only_" + name + ".b", kOld);
-                differences += 2;
-                break;
-            case 1:
-                CreateFile(inA, kNew);
-                CreateFile(inB, kOld);
-                ++differences;
-                break;
-            default:
-                CreateFile(inA, kOld);
-                CreateFile(inB, kOld);
-        }
-    }
-    return differences;
-}
-
 int CountLines(const std::string& path) {
     std::ifstream in(path);
     return static_cast<int>(std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
@@ -87,7 +36,7 @@ struct Side {
 bool Compare(const std::string& root, int n, int rounds, bool tree = false) {
     const std::string dir = root + "/" + std::to_string(n) + (tree ? "-tree" : "");
     const std::string a = dir + "/a", b = dir + "/b";
-    const int differences = Generate(a, b, n, tree);
+    const int differences = GenerateDifferingSides(a, b, n, tree);
     WritePairSettings(dir + "/zoruna.INI", a, b, tree);
 
     std::vector<std::string> floor = {SiblingProgram("listing_floor"), a, b};
@@ -111,7 +60,7 @@ bool Compare(const std::string& root, int n, int rounds, bool tree = false) {
     }
     if (tree)
         std::printf("2 trees of %d files in %d folders, %d differences, median of %d runs (wall / cpu)\n", n,
-                    n / kFilesPerFolder + n / kFilesPerFolder / kFoldersPerTop, differences, rounds);
+                    GeneratedFolders(n, tree), differences, rounds);
     else
         std::printf("2 x %d files, %d differences, median of %d runs (wall / cpu)\n", n, differences, rounds);
     std::printf("    floor (1 thread)   %8.1f ms / %8.1f ms\n", Median(f.wall), Median(f.cpu));

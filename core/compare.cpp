@@ -1,23 +1,17 @@
 #include "core/compare.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <thread>
 #include <utility>
 
-#include "core/directory_guard.h"
 #include "core/mbtext.h"
 #include "core/name_match.h"
-#include "core/temp_name.h"
+#include "core/tree_loader.h"
 
 int DefaultCompareWorkers() {
     // Listing waits on the disk (or the network) more than on the processor:
@@ -35,276 +29,6 @@ std::vector<std::string> UpperMasks(const DirPair& pair) {
         masks.push_back(MbUpper(FieldText(pair.masks[m])));
     return masks;
 }
-
-// Whether name ends in one of the (upper-cased) masks.
-bool Masked(std::string_view name, const std::vector<std::string>& masks) {
-    return std::any_of(masks.begin(), masks.end(), [&](const std::string& m) { return EndsWithUpper(name, m); });
-}
-
-// A relative path: rel, a '/' unless rel is empty, and name. The separator
-// is '/' on every platform, so that a report reads the same everywhere.
-std::string RelativePath(std::string_view rel, std::string_view name) {
-    std::string path;
-    path.reserve(rel.size() + 1 + name.size());
-    path.append(rel);
-    if (!rel.empty()) path.push_back('/');
-    path.append(name);
-    return path;
-}
-
-// What the listing threads share with the comparison's own thread: the
-// counts for its progress reports and the stop. Any thread may count and
-// ask whether to stop; only the comparison's thread reports.
-class ListingState {
-public:
-    ListingState(RunObserver& observer, bool reportWhileListing)
-        : m_observer(observer), m_reportWhileListing(reportWhileListing) {}
-
-    // True once the observer asked to stop; the flag stays set.
-    bool Stopped() {
-        if (m_stop.load(std::memory_order_relaxed)) return true;
-        if (!m_observer.StopRequested()) return false;
-        m_stop.store(true);
-        return true;
-    }
-    const std::atomic<bool>* StopFlag() const { return &m_stop; }
-
-    // A directory has been listed. Where the comparison's thread lists
-    // everything itself, this is where it reports.
-    void Listed(const std::string& path, std::size_t files) {
-        m_folders.fetch_add(1, std::memory_order_relaxed);
-        m_files.fetch_add(files, std::memory_order_relaxed);
-        {
-            const std::lock_guard lock(m_folderMutex);
-            m_folder = path;
-        }
-        if (m_reportWhileListing) Poll();
-    }
-
-    // On the comparison's thread: takes a stop request and reports the
-    // counts when a report is due.
-    void Poll() {
-        Stopped();
-        if (Clock::now() - m_lastReport >= kListingProgressInterval) Report();
-    }
-
-    void Report() {
-        ListingProgress progress;
-        progress.folders = m_folders.load(std::memory_order_relaxed);
-        progress.files = m_files.load(std::memory_order_relaxed);
-        {
-            const std::lock_guard lock(m_folderMutex);
-            progress.folder = m_folder;
-        }
-        m_lastReport = Clock::now();
-        m_observer.OnListingProgress(progress);
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-
-    RunObserver& m_observer;
-    const bool m_reportWhileListing;
-    std::atomic<bool> m_stop{false};
-    std::atomic<std::uint64_t> m_folders{0};
-    std::atomic<std::uint64_t> m_files{0};
-    std::mutex m_folderMutex;
-    std::string m_folder;
-    Clock::time_point m_lastReport = Clock::now();
-};
-
-// One directory of a side as the comparison needs it: its files with their
-// stamps and its subdirectories, the ones that take part as views into the
-// listings' buffers.
-struct Level {
-    std::string rel;   // below the side's directory, '/' between names; empty for the directory itself
-    std::string path;  // the same as one path, for messages
-    int error = 0;     // errno of a listing that failed
-    FileListing files;
-    FileListing subdirs;
-    std::vector<std::string_view> names;     // kept files, listing order
-    std::vector<std::uint32_t> kept;         // their places in files
-    std::vector<std::string_view> dirNames;  // kept subdirectories, listing order
-    std::vector<std::size_t> children;       // their levels in the side's tree
-    std::vector<std::string> leftovers;      // temporary files of copies that died
-
-    const FileStamp& Stamp(std::size_t i) const { return files.Stamp(kept[i]); }
-
-    // Lists the directory, reached from the side's open directory without
-    // links, and keeps what takes part: the copy's temporary files and names
-    // that end in one of the masks are dropped.
-    void Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs,
-              ListingState& state) {
-        if (state.Stopped()) {
-            error = ECANCELED;
-            return;
-        }
-        errno = 0;
-        std::unique_ptr<DirectoryGuard> below;
-        if (!rel.empty()) below = std::make_unique<DirectoryGuard>(fs, top, rel);
-        const DirectoryGuard& dir = below ? *below : top;
-        if (dir.error() != 0) {
-            error = dir.error();
-            return;
-        }
-        if (!fs.ListFilesIn(dir.handle(), dir.path(), files, withSubdirs ? &subdirs : nullptr, state.StopFlag())) {
-            error = errno != 0 ? errno : EIO;
-            return;
-        }
-        state.Listed(path, files.size());
-        names.reserve(files.size());
-        kept.reserve(files.size());
-        for (std::size_t i = 0; i < files.size(); ++i) {
-            const std::string_view name = files.Name(i);
-            // A copy's temporary file, in progress or left by a copy that
-            // died, never takes part; an ordinary file of such a name does.
-            if (IsCopyTempName(name)) {
-                const CopyTempState state = ProbeCopyTemp(fs, dir, std::string(name));
-                if (state == CopyTempState::Leftover) leftovers.emplace_back(name);
-                if (state != CopyTempState::NotOurs) continue;
-            }
-            if (Masked(name, masks)) continue;
-            names.push_back(name);
-            kept.push_back(static_cast<std::uint32_t>(i));
-        }
-        // A masked directory leaves out everything below it.
-        for (std::size_t i = 0; i < subdirs.size(); ++i)
-            if (!Masked(subdirs.Name(i), masks)) dirNames.push_back(subdirs.Name(i));
-    }
-};
-
-// One directory of a pair, and with the pair's subfolder option the whole
-// tree below it. Levels live in a deque: the views of a level point into
-// its listings, which must not move.
-// When other lies inside the tree below dir, its path as a walk from dir
-// spells it; otherwise empty.
-std::string NestedDirectory(FileSystem& fs, const std::string& dir, const std::string& other) {
-    std::string realDir, realOther;
-    if (!fs.RealPath(dir, realDir) || !fs.RealPath(other, realOther)) return {};
-    if (realDir.empty() || realDir.back() != kPathSeparator) realDir.push_back(kPathSeparator);
-    if (realOther.size() <= realDir.size() || realOther.compare(0, realDir.size(), realDir) != 0) return {};
-    return JoinPath(dir, std::string_view(realOther).substr(realDir.size()));
-}
-
-struct Side {
-    std::string dir;
-    std::string otherDir;  // the pair's other directory
-    bool tree = false;
-    int granularity = 1;
-    std::deque<Level> levels;  // levels[0] is dir itself
-
-    int error() const { return levels.empty() ? 0 : levels.front().error; }
-
-    // Lists dir and, for a tree, every subdirectory below it, breadth first.
-    // A subdirectory that cannot be listed keeps its error for the
-    // comparison to report; the rest is still listed.
-    void Load(FileSystem& fs, const std::vector<std::string>& masks, ListingState& state) {
-        const DirectoryGuard top(fs, dir);
-        levels.emplace_back().path = dir;
-        std::string nested;
-        for (std::size_t i = 0; i < levels.size() && !state.Stopped(); ++i) {
-            Level& level = levels[i];  // deque: stays valid while levels grow
-            level.Load(fs, top, masks, tree, state);
-            if (i == 0) {
-                if (level.error != 0) return;
-                granularity = fs.TimeGranularity(dir);
-                if (tree) nested = NestedDirectory(fs, dir, otherDir);
-            }
-            // The pair's other directory, when it lies in this tree, is not
-            // part of it: each run would copy it into itself one level deeper.
-            if (!nested.empty())
-                std::erase_if(level.dirNames,
-                              [&](std::string_view name) { return JoinPath(level.path, name) == nested; });
-            level.children.reserve(level.dirNames.size());
-            for (const std::string_view name : level.dirNames) {
-                level.children.push_back(levels.size());
-                Level& child = levels.emplace_back();
-                child.rel = RelativePath(level.rel, name);
-                child.path = JoinPath(level.path, name);
-            }
-        }
-    }
-
-    void Release() { std::deque<Level>().swap(levels); }
-};
-
-struct PairSides {
-    Side a;
-    Side b;
-    std::vector<std::string> masks;
-};
-
-// Loads the sides on a small fixed set of threads, in the order in which the
-// comparison takes them, and hands each one over once it is complete. A
-// failure inside a thread (out of memory) is passed to the caller.
-class SideLoader {
-public:
-    SideLoader(FileSystem& fs, std::vector<PairSides>& pairs, int workers, ListingState& state)
-        : m_fs(fs), m_pairs(pairs), m_state(state), m_done(pairs.size() * 2, false), m_errors(pairs.size() * 2) {
-        const std::size_t tasks = m_done.size();
-        const std::size_t threads = std::min<std::size_t>(tasks, static_cast<std::size_t>(std::max(workers, 1)));
-        m_threads.reserve(threads);
-        for (std::size_t t = 0; t < threads; ++t)
-            m_threads.emplace_back([this](std::stop_token stop) { Work(stop); });
-    }
-
-    // Stops claiming new sides; the destructor of each thread joins it.
-    ~SideLoader() {
-        m_next.store(m_done.size());
-        for (auto& t : m_threads) t.request_stop();
-    }
-
-    // Waits until side `task` (pair * 2 + 0 for A, + 1 for B) is loaded,
-    // reporting progress and taking stop requests meanwhile.
-    void Wait(std::size_t task) {
-        std::unique_lock lock(m_mutex);
-        while (!m_done[task]) {
-            // Short enough for a stop to reach a listing in progress at once.
-            if (m_changed.wait_for(lock, kPollInterval, [&] { return static_cast<bool>(m_done[task]); })) break;
-            lock.unlock();
-            m_state.Poll();
-            lock.lock();
-        }
-        if (m_errors[task]) std::rethrow_exception(m_errors[task]);
-    }
-
-private:
-    Side& SideOf(std::size_t task) {
-        PairSides& p = m_pairs[task / 2];
-        return task % 2 == 0 ? p.a : p.b;
-    }
-
-    void Work(const std::stop_token& stop) {
-        while (!stop.stop_requested()) {
-            const std::size_t task = m_next.fetch_add(1);
-            if (task >= m_done.size()) return;
-            std::exception_ptr error;
-            try {
-                SideOf(task).Load(m_fs, m_pairs[task / 2].masks, m_state);
-            } catch (...) {
-                error = std::current_exception();
-            }
-            {
-                const std::lock_guard lock(m_mutex);
-                m_done[task] = true;
-                m_errors[task] = error;
-            }
-            m_changed.notify_all();
-        }
-    }
-
-    static constexpr std::chrono::milliseconds kPollInterval{20};
-
-    FileSystem& m_fs;
-    std::vector<PairSides>& m_pairs;
-    ListingState& m_state;
-    std::atomic<std::size_t> m_next{0};
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<bool> m_done;
-    std::vector<std::exception_ptr> m_errors;
-    std::vector<std::jthread> m_threads;  // last: joined before the rest goes
-};
 
 // The longest relative path an entry can hold.
 constexpr std::size_t kMaxEntryPath = DIFF_NAME_LEN - 1;
@@ -497,11 +221,19 @@ private:
     int m_granularity = 1;
 };
 
-// The leftovers that the side's listing found, for a copy to remove.
+// The leftovers that the side's listing found, for a copy to remove, folder
+// by folder breadth first: the order, and so which ones fit, is the same
+// whichever thread listed which folder.
 void CollectLeftovers(int pair, PairSide side, const Side& s, CompareSummary& summary) {
-    for (const Level& level : s.levels)
+    if (s.levels.empty()) return;
+    std::deque<std::size_t> order{0};
+    while (!order.empty() && summary.leftovers.size() < kMaxLeftovers) {
+        const Level& level = s.levels[order.front()];
+        order.pop_front();
         for (const std::string& name : level.leftovers)
             if (summary.leftovers.size() < kMaxLeftovers) summary.leftovers.push_back({pair, side, level.rel, name});
+        order.insert(order.end(), level.children.begin(), level.children.end());
+    }
 }
 
 }  // namespace
@@ -524,8 +256,7 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
     // One thread lists in the caller's order and lists B only when A could be
     // listed; more threads list ahead, B along with A.
     ListingState state(observer, workers <= 1);
-    std::unique_ptr<SideLoader> loader;
-    if (workers > 1 && count > 0) loader = std::make_unique<SideLoader>(fs, sides, workers, state);
+    auto loader = std::make_unique<TreeLoader>(fs, sides, workers, state);
 
     Comparison comparison(diffs, summary, observer, options.skip);
     for (int p = 0; p < count; ++p) {
@@ -535,14 +266,14 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
         // compared: a directory that cannot be read is reported, and what does
         // not fit is counted. After a stop nothing more is reported: what
         // was not listed is no failure.
-        if (loader) loader->Wait(2 * static_cast<std::size_t>(p)); else s.a.Load(fs, s.masks, state);
+        loader->Wait(2 * static_cast<std::size_t>(p));
         if ((summary.stopped = state.Stopped())) break;
         if (s.a.error() != 0) {
             observer.OnListingFailure({p, PairSide::A, s.a.dir, s.b.dir, s.a.error()});
             s.a.Release();
             continue;
         }
-        if (loader) loader->Wait(2 * static_cast<std::size_t>(p) + 1); else s.b.Load(fs, s.masks, state);
+        loader->Wait(2 * static_cast<std::size_t>(p) + 1);
         if ((summary.stopped = state.Stopped())) break;
         CollectLeftovers(p, PairSide::A, s.a, summary);
         CollectLeftovers(p, PairSide::B, s.b, summary);
@@ -554,7 +285,7 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
         s.a.Release();
         s.b.Release();
     }
-    loader.reset();
+    loader.reset();  // the counts are final once its threads are joined
     state.Report();
     return summary;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/copy_dirs.h"
+#include "core/copy_flush.h"
 #include "core/temp_name.h"
 
 namespace {
@@ -131,39 +132,43 @@ public:
     }
 
     // Flushes the batch's temporary files, puts them in place, flushes
-    // their directories and reports each file.
+    // their directories and reports each file. A file whose data or name
+    // may not have reached the disk is reported as failed: one whose data
+    // was not flushed is not put in place at all.
     void Finish() {
-        std::set<std::string> failedFlush;
-        int flushError = 0;
+        FlushFailures dataFailures;
         if (m_options.durability == Durability::FileSystem) {
             std::set<std::string> dirs;
             for (const Pending& p : m_batch) dirs.insert(p.prepared.request.destinationDir);
-            for (const std::string& dir : dirs)
-                if (!m_fs.SyncFileSystem(dir)) {
-                    flushError = errno;
-                    failedFlush.insert(dir);
-                }
+            dataFailures = SyncFileSystemsOf(m_fs, dirs);
         }
         std::set<std::string> renamedIn;
         for (Pending& p : m_batch) {
             const std::string& dir = p.prepared.request.destinationDir;
-            FileCopyResult result = FileCopyResult::WriteFailed;
-            int error = flushError;
-            m_copier.ClearError();
-            if (!failedFlush.count(dir)) {
-                result = m_copier.Commit(p.prepared);
-                error = m_copier.LastError();
-                if (result == FileCopyResult::Copied || result == FileCopyResult::TimeNotKept)
-                    renamedIn.insert(dir);
+            if (const auto failed = dataFailures.find(dir); failed != dataFailures.end()) {
+                p.result = FileCopyResult::WriteFailed;
+                p.error = failed->second;
+                continue;
             }
-            p.result = result;
-            p.error = error;
+            m_copier.ClearError();
+            p.result = m_copier.Commit(p.prepared);
+            p.error = m_copier.LastError();
+            if (InPlace(p.result)) renamedIn.insert(dir);
         }
         // The new names, and the directories made for them, reach the disk
         // before the run reports them done.
         if (m_options.durability != Durability::None) {
             renamedIn.merge(m_dirs.TakeNewEntries());
-            for (const std::string& dir : renamedIn) m_fs.SyncDirectory(dir);
+            const FlushFailures nameFailures = m_options.durability == Durability::FileSystem
+                                                   ? SyncChangedFolders(m_fs, renamedIn)
+                                                   : SyncDirectories(m_fs, renamedIn);
+            for (Pending& p : m_batch) {
+                const int error = FailedFlushAbove(nameFailures, p.prepared.request.destinationDir);
+                if (InPlace(p.result) && error != 0) {
+                    p.result = FileCopyResult::WriteFailed;
+                    p.error = error;
+                }
+            }
         }
         std::vector<Pending> batch = std::move(m_batch);
         m_batch.clear();

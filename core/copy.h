@@ -57,7 +57,9 @@ struct CopyRunSummary {
 // subfolder is missing at the destination gets it created first. An entry whose
 // pair slot is no longer registered, or whose newer side is unknown
 // (undecided), fails without touching anything. Nothing of a file that fails
-// is changed, and no file is ever deleted or moved.
+// is changed, and no file is ever deleted or moved; the one exception is a
+// file put in place whose name could not be flushed to the disk, which is
+// reported as failed (WriteFailed) since it may not survive a power cut.
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
                                  const RowSelectedFn& isSelected, FileSystem& fs, RunObserver& observer,
                                  const CopyOptions& options = {});

@@ -92,7 +92,9 @@ FileCopyResult FileCopier::Copy(const FileCopyRequest& request, const FileBytesH
     if (m_durability == Durability::FileSystem && !m_fs.SyncFileSystem(request.destinationDir))
         return SystemFailure(FileCopyResult::WriteFailed);
     result = Commit(prepared);
-    if (m_durability != Durability::None) m_fs.SyncDirectory(request.destinationDir);
+    // In place but its name perhaps not on the disk: not a durable copy.
+    if (InPlace(result) && m_durability != Durability::None && !m_fs.SyncDirectory(request.destinationDir))
+        return SystemFailure(FileCopyResult::WriteFailed);
     return result;
 }
 

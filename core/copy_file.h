@@ -35,6 +35,12 @@ enum class FileCopyResult {
     AttributesNotKept,     // the replaced file's ACL or attributes could not be read or given to the new copy
 };
 
+// Whether a committed copy stands in its destination's place (its folder's
+// entries changed), whatever else is reported about it.
+inline bool InPlace(FileCopyResult result) {
+    return result == FileCopyResult::Copied || result == FileCopyResult::TimeNotKept;
+}
+
 // One file to copy. Each side is a pair's directory (top), the folder below
 // it that holds the file (rel, '/' between names, empty for the top itself)
 // and the file's name in that folder. The folder is reached from the top one
@@ -66,7 +72,7 @@ struct FileCopyRequest {
 enum class Durability {
     None,         // leave it to the system (only for measuring what flushing costs)
     EachFile,     // fdatasync every temporary file
-    FileSystem,   // one syncfs per destination for a batch of temporary files
+    FileSystem,   // one syncfs per file system for a batch of temporary files
 };
 
 // Bytes of this file copied so far; returning false abandons the file.

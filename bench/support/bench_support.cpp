@@ -17,20 +17,95 @@
 
 extern char** environ;
 
-void CreateFile(const std::string& path, time_t mtime) {
+void CreateFile(const std::string& path, time_t mtime, std::size_t bytes) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         std::perror(path.c_str());
         std::exit(1);
+    }
+    if (bytes > 0) {
+        const std::string content(bytes, 'z');
+        if (write(fd, content.data(), bytes) != static_cast<ssize_t>(bytes)) {
+            std::perror(path.c_str());
+            std::exit(1);
+        }
     }
     const struct timespec times[2] = {{0, UTIME_OMIT}, {mtime, 0}};
     futimens(fd, times);
     close(fd);
 }
 
+namespace {
+
+constexpr time_t kOld = 1600000000;
+constexpr time_t kNew = 1700000000;
+constexpr int kFilesPerFolder = 20;
+constexpr int kFoldersPerTop = 200;
+
+// The folder (relative, "" for the top, else ending in '/') of slot i.
+std::string FolderOf(int i, bool tree) {
+    if (!tree) return "";
+    const int folder = i / kFilesPerFolder;
+    return "top" + std::to_string(folder / kFoldersPerTop) + "/sub" + std::to_string(folder % kFoldersPerTop) + "/";
+}
+
+std::string SlotName(int i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "document_%07d.dat", i);
+    return name;
+}
+
+}  // namespace
+
+int GenerateDifferingSides(const std::string& a, const std::string& b, int n, bool tree, std::size_t changedBytes) {
+    std::filesystem::create_directories(a);
+    std::filesystem::create_directories(b);
+    int differences = 0;
+    for (int i = 0; i < n; ++i) {
+        const std::string folder = FolderOf(i, tree), name = SlotName(i);
+        if (!folder.empty() && i % kFilesPerFolder == 0) {
+            std::filesystem::create_directories(a + "/" + folder);
+            std::filesystem::create_directories(b + "/" + folder);
+        }
+        const std::string inA = a + "/" + folder + name, inB = b + "/" + folder + name;
+        switch (i % 100) {
+            case 0:
+                CreateFile(a + "/" + folder + "only_" + name, kOld, changedBytes);
+                CreateFile(b + "/" + folder + "only_" + name + ".b", kOld, changedBytes);
+                differences += 2;
+                break;
+            case 1:
+                CreateFile(inA, kNew, changedBytes);
+                CreateFile(inB, kOld, changedBytes);
+                ++differences;
+                break;
+            default:
+                CreateFile(inA, kOld);
+                CreateFile(inB, kOld);
+        }
+    }
+    return differences;
+}
+
+void RestoreDifferingSides(const std::string& a, const std::string& b, int n, bool tree, std::size_t changedBytes) {
+    for (int i = 0; i < n; i += 100) {
+        const std::string folder = FolderOf(i, tree);
+        std::filesystem::remove(b + "/" + folder + "only_" + SlotName(i));
+        std::filesystem::remove(a + "/" + folder + "only_" + SlotName(i) + ".b");
+        if (i + 1 < n) CreateFile(b + "/" + FolderOf(i + 1, tree) + SlotName(i + 1), kOld, changedBytes);
+    }
+}
+
+int GeneratedFolders(int n, bool tree) {
+    if (!tree) return 0;
+    const int folders = (n + kFilesPerFolder - 1) / kFilesPerFolder;
+    return folders + (folders + kFoldersPerTop - 1) / kFoldersPerTop;
+}
+
 void WritePairSettings(const std::string& path, const std::string& a, const std::string& b, bool tree) {
-    std::ofstream(path, std::ios::binary) << "[DIR0]\r\nDIRA=" << a << "\r\nDIRB=" << b << "\r\nMASK=\r\n"
-                                          << (tree ? "SUBDIRS=1\r\n" : "") << "\r\n";
+    std::ofstream(path, std::ios::binary)
+        << "[DIR0]\r\nDIRA=" << a << "\r\nDIRB=" << b << "\r\nMASK=\r\n" << (tree ? "SUBDIRS=1\r\n" : "")
+        << "\r\n";
 }
 
 BenchTempDir::BenchTempDir() {

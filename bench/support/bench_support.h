@@ -4,13 +4,29 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <ctime>
 #include <string>
 #include <vector>
 
-// An empty file with the given modification time; exits on failure.
-void CreateFile(const std::string& path, time_t mtime);
+// A file of `bytes` bytes (empty by default) with the given modification
+// time; exits on failure.
+void CreateFile(const std::string& path, time_t mtime, std::size_t bytes = 0);
 
+// Two directories a and b of n files each, flat or (tree) in folders of 20
+// files, 200 folders in each of n / 4,000 top-level folders. In every hundred
+// files one is only in A, one only in B, one newer in A and the rest equal,
+// so 3% of the names differ; the differing files hold changedBytes bytes,
+// the others none. Returns the number of differences.
+int GenerateDifferingSides(const std::string& a, const std::string& b, int n, bool tree,
+                           std::size_t changedBytes = 0);
+// Brings the sides back to what GenerateDifferingSides made after a run
+// that copied every difference: the copies of the one-sided files removed,
+// B's version of the newer file old again.
+void RestoreDifferingSides(const std::string& a, const std::string& b, int n, bool tree,
+                           std::size_t changedBytes = 0);
+// The number of folders that GenerateDifferingSides makes per side.
+int GeneratedFolders(int n, bool tree);
 // Writes a settings file at path that registers the one pair a-b (comparing
 // whole trees when tree is set).
 void WritePairSettings(const std::string& path, const std::string& a, const std::string& b, bool tree = false);

@@ -40,9 +40,9 @@ protected:
         WriteFile(m_t / rel, "content of " + rel, time);
     }
     // Compares the pair into the tables, then copies every row.
-    CopyRunSummary CompareAndCopy(FileSystem& fs = RealFileSystem()) {
+    CopyRunSummary CompareAndCopy(FileSystem& fs = RealFileSystem(), const CopyOptions& options = {}) {
         CompareAll(*m_tables.pairs, *m_tables.diffs, fs, Unobserved());
-        return m_tables.CopyAll(fs, m_observer);
+        return m_tables.CopyAll(fs, m_observer, options);
     }
     int RowsLeft() {
         CompareAll(*m_tables.pairs, *m_tables.diffs, RealFileSystem(), Unobserved());
@@ -143,7 +143,11 @@ TEST_F(CopyIntoTree, FolderCreationFailsOrIsFlushed) {
             return ForwardingFileSystem::SyncDirectory(dir);
         }
     } fs;
-    const CopyRunSummary summary = CompareAndCopy(fs);
+    // Each folder flushed on its own, so that each flush can be seen (one
+    // flush for a whole file system: copy_flush_test.cpp).
+    CopyOptions eachFile;
+    eachFile.durability = Durability::EachFile;
+    const CopyRunSummary summary = CompareAndCopy(fs, eachFile);
     EXPECT_EQ(summary.copied, 1);
     ASSERT_EQ(m_observer.errors, std::vector<int>{ENOSPC});
     EXPECT_EQ(m_observer.reasons, std::vector<FileCopyResult>{FileCopyResult::WriteFailed});
