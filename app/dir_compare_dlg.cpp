@@ -41,8 +41,6 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
 }
 
 const char* const kColumnTitles[] = {"ﾌｧｲﾙ名", "更新日付Ａ", "更新日付Ｂ"};
-const int kRowStateIcons[] = {IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER, IDI_UNDECIDED};
-
 // The line with the focused row's paths takes this much of the list's
 // height, in dialog units (text height and the gap above it).
 constexpr int kStatusLineHeight = 8;
@@ -126,12 +124,6 @@ bool CDirCompareDlg::OnInitDialog() {
     // key of its own (Select all has A).
     AppendAboutItem(m_pPopupMenu, "V");
 #endif
-
-    m_pImageList = std::make_unique<wxImageList>();
-    if (m_pImageList->Create(16, 16, true, static_cast<int>(std::size(kRowStateIcons)))) {
-        for (int id : kRowStateIcons) m_pImageList->Add(LoadIconResource(id));
-    }
-    m_listResult->SetImageList(m_pImageList.get(), wxIMAGE_LIST_SMALL);
 
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
     for (int col = 0; col < 3; ++col)

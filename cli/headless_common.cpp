@@ -31,11 +31,11 @@ std::string PrintedListingFailure(const ListingFailure& failure) {
 
 const char* KindName(const DiffEntry& e) {
     switch (KindOf(e)) {
-        case IMAGE_ONLY_A: return "ONLY_A";
-        case IMAGE_ONLY_B: return "ONLY_B";
-        case IMAGE_A_NEWER: return "A_NEWER";
-        case IMAGE_B_NEWER: return "B_NEWER";
-        case IMAGE_UNDECIDED: return "UNDECIDED";
+        case DiffKind::OnlyInA: return "ONLY_A";
+        case DiffKind::OnlyInB: return "ONLY_B";
+        case DiffKind::ANewer: return "A_NEWER";
+        case DiffKind::BNewer: return "B_NEWER";
+        case DiffKind::Undecided: return "UNDECIDED";
     }
     return "";
 }

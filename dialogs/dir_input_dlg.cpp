@@ -25,10 +25,15 @@ const std::string kDirTooLong =
 
 constexpr long kInputMessageStyle = wxOK | wxICON_QUESTION;
 
-std::string TrimLeadingBlanks(std::string text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
-    text.erase(0, first == std::string::npos ? text.size() : first);
-    return text;
+const char* RefusalText(DirInputProblem problem) {
+    switch (problem) {
+        case DirInputProblem::Missing: return kDirMissing;
+        case DirInputProblem::Same: return kDirSame;
+        case DirInputProblem::LineBreak: return kDirLineBreak;
+        case DirInputProblem::TooLong: return kDirTooLong.c_str();
+        case DirInputProblem::None: break;
+    }
+    return "";
 }
 
 }  // namespace
@@ -54,7 +59,7 @@ bool CDirInputDlg::OnInitDialog() {
 }
 
 wxString CDirInputDlg::ChooserStartFolder(const wxString& editText) {
-    const wxString folder = editText.Strip(wxString::both);
+    const wxString folder = ToWx(TrimBlanks(FromWx(editText)));
     return !folder.empty() && wxDirExists(folder) ? folder : wxGetHomeDir();
 }
 
@@ -64,8 +69,8 @@ bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& 
     if (chooser.ShowModal() != wxID_OK) return false;
     const std::string path = FromWx(chooser.GetPath());
     if (path.empty()) return false;
-    if (!FitsField(path, MAX_PATH)) {
-        ShowMessage(GetWindow(), kDirTooLong, kInputMessageStyle);
+    if (const DirInputProblem problem = CheckDirText(path); problem != DirInputProblem::None) {
+        ShowMessage(GetWindow(), RefusalText(problem), kInputMessageStyle);
         return false;
     }
     CopyText(buffer, MAX_PATH, path);
@@ -88,48 +93,21 @@ void CDirInputDlg::OnMask(wxCommandEvent&) {
     ParseMaskList(m_dlgMask.m_strMasks, m_dlgMask.m_masks);
 }
 
-bool CDirInputDlg::CheckStorable(const std::string& text, wxTextCtrl* edit) {
-    // A line break would break the settings file's line format, and a cut
-    // path would name another directory: both are refused, not altered.
-    const char* problem = nullptr;
-    if (text.find_first_of("\r\n") != std::string::npos)
-        problem = kDirLineBreak;
-    else if (!FitsField(text, MAX_PATH))
-        problem = kDirTooLong.c_str();
-    if (!problem) return true;
-    ShowMessage(GetWindow(), problem, kInputMessageStyle);
-    GotoDlgCtrl(edit);
-    return false;
-}
-
 void CDirInputDlg::OnOK() {
-    // Leading white space is dropped; trailing white space is part of the name.
-    const std::string textA = TrimLeadingBlanks(FromWx(m_editDirA->GetValue()));
-    const std::string textB = TrimLeadingBlanks(FromWx(m_editDirB->GetValue()));
-
-    switch (CheckDirInput(textA, textB)) {
-        case DirInputCheck::AMissing:
-            ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
-            GotoDlgCtrl(m_editDirA);
-            return;
-        case DirInputCheck::BMissing:
-            ShowMessage(GetWindow(), kDirMissing, kInputMessageStyle);
-            GotoDlgCtrl(m_editDirB);
-            return;
-        case DirInputCheck::Same:
-            ShowMessage(GetWindow(), kDirSame, kInputMessageStyle);
-            GotoDlgCtrl(m_editDirB);
-            return;
-        case DirInputCheck::Accept:
-            break;
+    const std::string typedA = FromWx(m_editDirA->GetValue());
+    const std::string typedB = FromWx(m_editDirB->GetValue());
+    const DirInputCheck check = CheckDirInput(typedA, typedB);
+    if (check.problem != DirInputProblem::None) {
+        ShowMessage(GetWindow(), RefusalText(check.problem), kInputMessageStyle);
+        GotoDlgCtrl(check.inB ? m_editDirB : m_editDirA);
+        return;
     }
-    if (!CheckStorable(textA, m_editDirA) || !CheckStorable(textB, m_editDirB)) return;
     if (!m_pPair) {
         EndDialog(wxID_CANCEL);
         return;
     }
-    CopyText(m_pPair->dirA, MAX_PATH, textA);
-    CopyText(m_pPair->dirB, MAX_PATH, textB);
+    CopyText(m_pPair->dirA, MAX_PATH, check.dirA);
+    CopyText(m_pPair->dirB, MAX_PATH, check.dirB);
     m_pPair->subdirs = m_checkSubdirs->GetValue();
     std::memcpy(m_pPair->masks, m_dlgMask.m_masks, sizeof m_pPair->masks);
     EndDialog(wxID_OK);

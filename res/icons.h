@@ -1,6 +1,6 @@
 // The program's pictures: the application icon (rendered at build time from
 // res/icons/zoruna.svg, the source of the installed icons too) and the results
-// list's four row-state icons, drawn as XPM files under res/icons/.
+// list's row-state icons, drawn as XPM files under res/icons/.
 #pragma once
 
 #include <wx/icon.h>
