@@ -334,7 +334,7 @@ void CDirCompareDlg::SaveChangedSettings() {
     SaveResult result = SaveSettings(m_store, widths, size, m_pairs);
     // Changed pairs would be lost without a settings file: the user decides
     // whether to create one. Widths and size alone are not worth the question.
-    if (result == SaveResult::NoSettingsFile && m_bPairsModified && !m_store.path.empty() &&
+    if (result == SaveResult::NoSettingsFile && m_bPairsModified && m_store.HasFile() &&
         AskToCreateSettingsFile()) {
         result = CreateSettingsFile(m_store) ? SaveSettings(m_store, widths, size, m_pairs) : SaveResult::Failed;
     }

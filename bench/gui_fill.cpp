@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     wxGUIEventLoop loop;
     wxEventLoopActivator active(&loop);
     auto dlg = std::make_unique<CDirCompareDlg>();
-    dlg->SetSettingsStore({settings});
+    dlg->SetSettingsStore({settings, &RealFileSystem()});
     dlg->Create(nullptr, true);
     Pump();
     wxListCtrl* list = dlg->ResultList();

@@ -48,8 +48,7 @@ int DirectoryMaker::Ensure(const std::string& fromDir, std::string_view relFrom,
             if (source.error() != 0) return source.error();
             if (!m_fs.GetDirectoryStatus(source.handle(), source.path(), sourceStatus))
                 return errno != 0 ? errno : ENOENT;
-            if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
-            const unsigned mode = sourceStatus.mode & 0777 & ~static_cast<unsigned>(m_creationMask);
+            const unsigned mode = sourceStatus.mode & 0777 & ~m_creationMask.Get();
             if (!m_fs.CreateDirectoryAt(parent->handle(), parent->path(), name, mode | kOwnerAccess))
                 return errno != 0 ? errno : EIO;
             m_newEntries.insert(parent->path());

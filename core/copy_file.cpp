@@ -194,7 +194,7 @@ FileCopyResult FileCopier::SetOwnerAndMode(FileHandle out, const PreparedCopy& p
     // A replaced file keeps its own bits and, where this process may decide
     // it (root), its owner and group; a new one gets the source's bits less
     // the umask, as any program's new copy would.
-    unsigned mode = (prepared.source.mode & 0777) & ~CreationMask();
+    unsigned mode = (prepared.source.mode & 0777) & ~m_creationMask.Get();
     if (prepared.destinationExists) {
         mode = prepared.destination.mode & 07777;
         // Before the mode: a change of owner clears the set-id bits.
@@ -408,9 +408,4 @@ FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, std::u
         if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
     }
     return FileCopyResult::Copied;
-}
-
-unsigned FileCopier::CreationMask() {
-    if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
-    return static_cast<unsigned>(m_creationMask);
 }

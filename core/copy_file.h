@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "core/copy_guards.h"
+#include "core/creation_mask.h"
 #include "core/filesystem.h"
 #include "core/records.h"
 
@@ -96,8 +97,8 @@ public:
     // The buffer of the read/write loop, used where the kernel cannot copy.
     static constexpr std::size_t kBufferBytes = 1u << 20;
 
-    explicit FileCopier(FileSystem& fs, Durability durability = Durability::EachFile)
-        : m_fs(fs), m_durability(durability), m_dirs(fs) {}
+    FileCopier(FileSystem& fs, CreationMaskCache& creationMask, Durability durability = Durability::EachFile)
+        : m_fs(fs), m_creationMask(creationMask), m_durability(durability), m_dirs(fs) {}
 
     // Both steps for one file, the directory flushed afterwards.
     FileCopyResult Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes = {});
@@ -142,14 +143,13 @@ private:
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);
-    unsigned CreationMask();
 
     FileSystem& m_fs;
+    CreationMaskCache& m_creationMask;
     Durability m_durability;
     DirectoryCache m_dirs;
     std::unique_ptr<char[]> m_buffer;
     int m_error = 0;
-    int m_creationMask = -1;  // read once per run
     // Where cloning was refused in this run, so that it is not tried for
     // every file: file systems that cannot clone (by a source's device),
     // and destination folders on another file system or mount than a

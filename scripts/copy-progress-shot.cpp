@@ -51,7 +51,7 @@ class ShotApp : public wxApp {
 public:
     bool OnInit() override {
         if (argc != 3) return false;
-        m_dlg.SetSettingsStore({std::string(argv[1].utf8_str())});
+        m_dlg.SetSettingsStore({std::string(argv[1].utf8_str()), &RealFileSystem()});
         m_hook.out = argv[2];
         m_dlg.Create(nullptr, true);
         m_dlg.GetWindow()->Move(40, 40);

@@ -307,9 +307,3 @@ std::string ApplyIniWrites(std::string_view text, const std::vector<IniSectionWr
                            bool removeStale) {
     return IniRewriter(writes, removeStale).Run(text);
 }
-
-std::string ApplyIniWrite(std::string_view text, std::string_view section, std::string_view key,
-                          std::string_view value) {
-    const IniSectionWrite write{std::string(section), {IniKeyWrite{std::string(key), std::string(value)}}};
-    return ApplyIniWrites(text, {write}, false);
-}

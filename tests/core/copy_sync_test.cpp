@@ -36,7 +36,7 @@ protected:
         DirPairTable pairs;
         ColumnWidths widths;
         WindowSize size;
-        LoadSettings({m_dir / "zoruna.INI"}, pairs, widths, size);
+        LoadSettings({m_dir / "zoruna.INI", &RealFileSystem()}, pairs, widths, size);
         const int status = RunSync(pairs, out, err);
         return {status, DrainStream(out), DrainStream(err)};
     }
