@@ -202,12 +202,28 @@ void CDirCompareDlg::ApplyWindowSize(int width, int height) {
     OnSize(resized);
 }
 
-void CDirCompareDlg::CompareAll() {
-    m_lastCompare = ::CompareAll(m_pairs, m_diffs, RealFileSystem(), [this](const ListingFailure& failure) {
-        ShowMessage(GetWindow(), FormatListingFailure(failure.failedDir.c_str(), failure.otherDir.c_str()),
+namespace {
+
+// Shows each listing failure in a message box owned by the main window.
+class ListingFailureBoxes : public RunObserver {
+public:
+    explicit ListingFailureBoxes(wxWindow* owner) : m_owner(owner) {}
+
+    void OnListingFailure(const ListingFailure& failure) override {
+        ShowMessage(m_owner, FormatListingFailure(failure.failedDir.c_str(), failure.otherDir.c_str()),
                     wxOK | wxICON_EXCLAMATION);
-        GetWindow()->Raise();
-    });
+        m_owner->Raise();
+    }
+
+private:
+    wxWindow* m_owner;
+};
+
+}  // namespace
+
+void CDirCompareDlg::CompareAll() {
+    ListingFailureBoxes observer(GetWindow());
+    m_lastCompare = ::CompareAll(m_pairs, m_diffs, RealFileSystem(), observer);
 }
 
 // Compare: the list and the table are emptied, then filled anew.

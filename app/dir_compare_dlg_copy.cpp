@@ -33,7 +33,7 @@ std::string CopyFailureText(const DirPairTable& pairs, const DiffEntry& entry) {
 
 // Shows the copy in the progress window and its failures in message boxes
 // owned by the main window; the window's Cancel stops the copy.
-class ProgressObserver : public CopyObserver {
+class ProgressObserver : public RunObserver {
 public:
     ProgressObserver(CCopyProgressDlg& progress, wxWindow* owner, const DirPairTable& pairs,
                      std::function<void()> onProgress)

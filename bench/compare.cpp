@@ -156,6 +156,16 @@ DirPairTable PairsFor(const Dataset& d) {
     return t;
 }
 
+// The names of the files directly in dir, through the path calls.
+bool FileNames(FileSystem& fs, const std::string& dir, std::vector<std::string>& names) {
+    std::vector<DirEntry> entries;
+    if (!fs.ListDirectory(dir, entries)) return false;
+    names.clear();
+    for (DirEntry& e : entries)
+        if (e.isFile) names.push_back(std::move(e.name));
+    return true;
+}
+
 // The matching done the slow way: every name of A against the remaining names
 // of B from the start, both upper-cased again at every comparison.
 void QuadraticCompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs) {
@@ -179,7 +189,7 @@ void QuadraticCompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem
     };
     for (int p = 0; p < pairs.count; ++p) {
         const DirPair& P = pairs.pairs[p];
-        if (ListFiles(fs, P.dirA, namesA) != 0 || ListFiles(fs, P.dirB, namesB) != 0) continue;
+        if (!FileNames(fs, P.dirA, namesA) || !FileNames(fs, P.dirB, namesB)) continue;
         for (int m = 0; m < MAX_MASKS && P.masks[m][0]; ++m) {
             const std::string M = MbUpper(P.masks[m]);
             for (auto* names : {&namesA, &namesB}) {
@@ -242,11 +252,14 @@ void FloorAgainstCompareAll(const Dataset& d, int rounds) {
     const DirPairTable pairs = PairsFor(d);
     const auto diffs = std::make_unique<DiffTable>();
     long long sink = 0;
+    RunObserver quiet;
+    CompareOptions oneThread;
+    oneThread.workers = 1;
     Versus("floor (readdir + fstatat, 1 thread)", [&] { sink += Floor(d); }, "CompareAll",
-           [&] { CompareAll(pairs, *diffs, RealFileSystem(), nullptr); }, rounds);
+           [&] { CompareAll(pairs, *diffs, RealFileSystem(), quiet); }, rounds);
     CompareSummary summary;
-    Versus("CompareAll on 1 thread", [&] { CompareAll(pairs, *diffs, RealFileSystem(), nullptr, 1); },
-           "CompareAll on its pool", [&] { summary = CompareAll(pairs, *diffs, RealFileSystem(), nullptr); }, rounds);
+    Versus("CompareAll on 1 thread", [&] { CompareAll(pairs, *diffs, RealFileSystem(), quiet, oneThread); },
+           "CompareAll on its pool", [&] { summary = CompareAll(pairs, *diffs, RealFileSystem(), quiet); }, rounds);
     std::printf("    entries recorded: %d of %d%s\n", diffs->count, d.differences,
                 summary.TotalOmitted() > 0 ? " (table full: the rest was counted, not stored)" : "");
     if (sink == 42) std::puts("");
@@ -305,7 +318,8 @@ int main() {
     const DirPairTable pairs = PairsFor(small);
     const auto ours = std::make_unique<DiffTable>();
     const auto slow = std::make_unique<DiffTable>();
-    Versus("CompareAll", [&] { CompareAll(pairs, *ours, RealFileSystem(), nullptr); },
+    RunObserver quiet;
+    Versus("CompareAll", [&] { CompareAll(pairs, *ours, RealFileSystem(), quiet); },
            "quadratic matching", [&] { QuadraticCompareAll(pairs, *slow, RealFileSystem()); }, 3);
     std::printf("    same entries in the same order: %s\n", SameEntries(*ours, *slow) ? "yes" : "NO");
     return SameEntries(*ours, *slow) ? 0 : 1;

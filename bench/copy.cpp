@@ -125,7 +125,7 @@ struct Job {
         e.inB = timeB != 0;
     }
     double Run(Durability durability) const {
-        CopyObserver quiet;
+        RunObserver quiet;
         CopyOptions options;
         options.durability = durability;
         const auto start = Clock::now();

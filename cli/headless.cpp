@@ -56,11 +56,8 @@ int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
 
 int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
-    bool listingFailed = false;
-    const CompareSummary summary = CompareAll(pairs, *diffs, RealFileSystem(), [&](const ListingFailure& failure) {
-        listingFailed = true;
-        std::fprintf(err, "%s\n", PrintedListingFailure(failure).c_str());
-    });
+    ListingFailurePrinter failures(err);
+    const CompareSummary summary = CompareAll(pairs, *diffs, RealFileSystem(), failures);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         const DiffKind kind = KindOf(e);
@@ -70,7 +67,7 @@ int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
                      EscapeField(FieldText(e.name)).c_str(), dateA.c_str(), dateB.c_str());
     }
     if (summary.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(summary.TotalOmitted()).c_str());
-    if (listingFailed) return 2;
+    if (failures.any()) return 2;
     return diffs->count > 0 ? 1 : 0;
 }
 

@@ -29,6 +29,12 @@ std::string PrintedListingFailure(const ListingFailure& failure) {
     return FormatListingFailure(EscapeField(failure.failedDir).c_str(), EscapeField(failure.otherDir).c_str());
 }
 
+void ListingFailurePrinter::OnListingFailure(const ListingFailure& failure) {
+    m_any = true;
+    if (m_printed.emplace(failure.pairIndex, failure.failedSide, failure.failedDir).second)
+        std::fprintf(m_err, "%s\n", PrintedListingFailure(failure).c_str());
+}
+
 const char* KindName(const DiffEntry& e) {
     switch (KindOf(e)) {
         case DiffKind::OnlyInA: return "ONLY_A";

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "core/compare.h"
 #include "core/records.h"
@@ -16,6 +18,22 @@ std::string EscapeField(std::string_view bytes);
 // A listing failure of CompareAll as printed: the message with the directory
 // texts escaped like fields, the line break between its two lines kept.
 std::string PrintedListingFailure(const ListingFailure& failure);
+
+// Prints each listing failure on err once per run, as PrintedListingFailure
+// words it: every comparison of a run meets the same unreadable directory
+// again. Never stops a comparison.
+class ListingFailurePrinter final : public RunObserver {
+public:
+    explicit ListingFailurePrinter(std::FILE* err) : m_err(err) {}
+
+    void OnListingFailure(const ListingFailure& failure) override;
+    bool any() const { return m_any; }
+
+private:
+    std::FILE* m_err;
+    std::set<std::tuple<int, PairSide, std::string>> m_printed;
+    bool m_any = false;
+};
 
 // "ONLY_A", "ONLY_B", "A_NEWER", "B_NEWER" or "UNDECIDED" (the same time
 // but another size: which side is newer cannot be told), by the results

@@ -53,11 +53,13 @@ private:
 };
 
 // Prints one line per copied file on out and the failure message per file
-// that was left alone on err.
-class PrintingObserver final : public CopyObserver {
+// that was left alone on err; listing failures go to the run's printer.
+class PrintingObserver final : public RunObserver {
 public:
-    PrintingObserver(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
+    PrintingObserver(std::FILE* out, std::FILE* err, ListingFailurePrinter& listing)
+        : m_out(out), m_err(err), m_listing(listing) {}
 
+    void OnListingFailure(const ListingFailure& failure) override { m_listing.OnListingFailure(failure); }
     void OnCopied(int, const DiffEntry& entry) override {
         std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
                      EscapeField(FieldText(entry.name)).c_str());
@@ -71,25 +73,7 @@ public:
 private:
     std::FILE* m_out;
     std::FILE* m_err;
-};
-
-// Prints each listing failure once per run: every comparison of the run
-// meets the same unreadable directory again.
-class ListingFailurePrinter {
-public:
-    explicit ListingFailurePrinter(std::FILE* err) : m_err(err) {}
-
-    void Print(const ListingFailure& failure) {
-        m_any = true;
-        if (m_printed.emplace(failure.pairIndex, failure.failedSide, failure.failedDir).second)
-            std::fprintf(m_err, "%s\n", PrintedListingFailure(failure).c_str());
-    }
-    bool any() const { return m_any; }
-
-private:
-    std::FILE* m_err;
-    std::set<std::tuple<int, PairSide, std::string>> m_printed;
-    bool m_any = false;
+    ListingFailurePrinter& m_listing;
 };
 
 // The entries a run has tried to copy, by pair and name. A later round
@@ -115,13 +99,17 @@ private:
 // table was too small for all differences, so that memory stays that of one
 // table. Ends when nothing was left out, nothing new is left to try, or a
 // stop was asked for.
-CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                            const ListingFailureHandler& onListingFailure, CopyObserver& observer) {
+CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs, RunObserver& observer) {
     AttemptedEntries attempted;
-    const EntrySkipFn skip = [&](int pair, std::string_view name) { return attempted.Contains(pair, name); };
+    CompareOptions options;
+    options.skip = [&](int pair, std::string_view name) { return attempted.Contains(pair, name); };
     CopyRunSummary total;
     for (;;) {
-        const CompareSummary round = CompareAll(pairs, diffs, fs, onListingFailure, 0, skip);
+        const CompareSummary round = CompareAll(pairs, diffs, fs, observer, options);
+        if (round.stopped) {
+            total.stopped = true;
+            break;
+        }
         // What copies that died left behind goes with this one.
         RemoveCopyLeftovers(pairs, round.leftovers, fs);
         if (diffs.count == 0 || observer.StopRequested()) break;
@@ -150,13 +138,13 @@ int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
     FileSystem& fs = RealFileSystem();
     ListingFailurePrinter failures(err);
-    const ListingFailureHandler onListingFailure = [&](const ListingFailure& f) { failures.Print(f); };
 
     const StopSignals stopSignals;
-    PrintingObserver observer(out, err);
-    const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, onListingFailure, observer);
-    // Also after a stop: the comparison as it now stands.
-    const CompareSummary last = CompareAll(pairs, *diffs, fs, onListingFailure);
+    PrintingObserver observer(out, err, failures);
+    const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, observer);
+    // Also after a stop: the comparison as it now stands (the printer never
+    // stops it; a second signal ends the program).
+    const CompareSummary last = CompareAll(pairs, *diffs, fs, failures);
 
     // Only what still does not fit after every round was left out.
     if (last.TotalOmitted() > 0) std::fprintf(err, "%s\n", FormatOmittedNotice(last.TotalOmitted()).c_str());

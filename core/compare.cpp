@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -17,17 +18,6 @@
 #include "core/mbtext.h"
 #include "core/name_match.h"
 #include "core/temp_name.h"
-
-int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names) {
-    std::vector<DirEntry> entries;
-    errno = 0;
-    if (!fs.ListDirectory(dir, entries)) return errno != 0 ? errno : EIO;
-    names.clear();
-    names.reserve(entries.size());
-    for (auto& e : entries)
-        if (e.isFile) names.push_back(std::move(e.name));
-    return 0;
-}
 
 int DefaultCompareWorkers() {
     // Listing waits on the disk (or the network) more than on the processor:
@@ -62,6 +52,67 @@ std::string RelativePath(std::string_view rel, std::string_view name) {
     return path;
 }
 
+// What the listing threads share with the comparison's own thread: the
+// counts for its progress reports and the stop. Any thread may count and
+// ask whether to stop; only the comparison's thread reports.
+class ListingState {
+public:
+    ListingState(RunObserver& observer, bool reportWhileListing)
+        : m_observer(observer), m_reportWhileListing(reportWhileListing) {}
+
+    // True once the observer asked to stop; the flag stays set.
+    bool Stopped() {
+        if (m_stop.load(std::memory_order_relaxed)) return true;
+        if (!m_observer.StopRequested()) return false;
+        m_stop.store(true);
+        return true;
+    }
+    const std::atomic<bool>* StopFlag() const { return &m_stop; }
+
+    // A directory has been listed. Where the comparison's thread lists
+    // everything itself, this is where it reports.
+    void Listed(const std::string& path, std::size_t files) {
+        m_folders.fetch_add(1, std::memory_order_relaxed);
+        m_files.fetch_add(files, std::memory_order_relaxed);
+        {
+            const std::lock_guard lock(m_folderMutex);
+            m_folder = path;
+        }
+        if (m_reportWhileListing) Poll();
+    }
+
+    // On the comparison's thread: takes a stop request and reports the
+    // counts when a report is due.
+    void Poll() {
+        Stopped();
+        if (Clock::now() - m_lastReport >= kListingProgressInterval) Report();
+    }
+
+    void Report() {
+        ListingProgress progress;
+        progress.folders = m_folders.load(std::memory_order_relaxed);
+        progress.files = m_files.load(std::memory_order_relaxed);
+        {
+            const std::lock_guard lock(m_folderMutex);
+            progress.folder = m_folder;
+        }
+        m_lastReport = Clock::now();
+        m_observer.OnListingProgress(progress);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    RunObserver& m_observer;
+    const bool m_reportWhileListing;
+    std::atomic<bool> m_stop{false};
+    std::atomic<std::uint64_t> m_folders{0};
+    std::atomic<std::uint64_t> m_files{0};
+    std::mutex m_folderMutex;
+    std::string m_folder;
+    Clock::time_point m_lastReport = Clock::now();
+};
+
 // One directory of a side as the comparison needs it: its files with their
 // stamps and its subdirectories, the ones that take part as views into the
 // listings' buffers.
@@ -82,7 +133,12 @@ struct Level {
     // Lists the directory, reached from the side's open directory without
     // links, and keeps what takes part: the copy's temporary files and names
     // that end in one of the masks are dropped.
-    void Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs) {
+    void Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs,
+              ListingState& state) {
+        if (state.Stopped()) {
+            error = ECANCELED;
+            return;
+        }
         errno = 0;
         std::unique_ptr<DirectoryGuard> below;
         if (!rel.empty()) below = std::make_unique<DirectoryGuard>(fs, top, rel);
@@ -91,10 +147,11 @@ struct Level {
             error = dir.error();
             return;
         }
-        if (!fs.ListFilesIn(dir.handle(), dir.path(), files, withSubdirs ? &subdirs : nullptr)) {
+        if (!fs.ListFilesIn(dir.handle(), dir.path(), files, withSubdirs ? &subdirs : nullptr, state.StopFlag())) {
             error = errno != 0 ? errno : EIO;
             return;
         }
+        state.Listed(path, files.size());
         names.reserve(files.size());
         kept.reserve(files.size());
         for (std::size_t i = 0; i < files.size(); ++i) {
@@ -141,13 +198,13 @@ struct Side {
     // Lists dir and, for a tree, every subdirectory below it, breadth first.
     // A subdirectory that cannot be listed keeps its error for the
     // comparison to report; the rest is still listed.
-    void Load(FileSystem& fs, const std::vector<std::string>& masks) {
+    void Load(FileSystem& fs, const std::vector<std::string>& masks, ListingState& state) {
         const DirectoryGuard top(fs, dir);
         levels.emplace_back().path = dir;
         std::string nested;
-        for (std::size_t i = 0; i < levels.size(); ++i) {
+        for (std::size_t i = 0; i < levels.size() && !state.Stopped(); ++i) {
             Level& level = levels[i];  // deque: stays valid while levels grow
-            level.Load(fs, top, masks, tree);
+            level.Load(fs, top, masks, tree, state);
             if (i == 0) {
                 if (level.error != 0) return;
                 granularity = fs.TimeGranularity(dir);
@@ -182,8 +239,8 @@ struct PairSides {
 // failure inside a thread (out of memory) is passed to the caller.
 class SideLoader {
 public:
-    SideLoader(FileSystem& fs, std::vector<PairSides>& pairs, int workers)
-        : m_fs(fs), m_pairs(pairs), m_done(pairs.size() * 2, false), m_errors(pairs.size() * 2) {
+    SideLoader(FileSystem& fs, std::vector<PairSides>& pairs, int workers, ListingState& state)
+        : m_fs(fs), m_pairs(pairs), m_state(state), m_done(pairs.size() * 2, false), m_errors(pairs.size() * 2) {
         const std::size_t tasks = m_done.size();
         const std::size_t threads = std::min<std::size_t>(tasks, static_cast<std::size_t>(std::max(workers, 1)));
         m_threads.reserve(threads);
@@ -197,10 +254,17 @@ public:
         for (auto& t : m_threads) t.request_stop();
     }
 
-    // Waits until side `task` (pair * 2 + 0 for A, + 1 for B) is loaded.
+    // Waits until side `task` (pair * 2 + 0 for A, + 1 for B) is loaded,
+    // reporting progress and taking stop requests meanwhile.
     void Wait(std::size_t task) {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return static_cast<bool>(m_done[task]); });
+        while (!m_done[task]) {
+            // Short enough for a stop to reach a listing in progress at once.
+            if (m_changed.wait_for(lock, kPollInterval, [&] { return static_cast<bool>(m_done[task]); })) break;
+            lock.unlock();
+            m_state.Poll();
+            lock.lock();
+        }
         if (m_errors[task]) std::rethrow_exception(m_errors[task]);
     }
 
@@ -216,7 +280,7 @@ private:
             if (task >= m_done.size()) return;
             std::exception_ptr error;
             try {
-                SideOf(task).Load(m_fs, m_pairs[task / 2].masks);
+                SideOf(task).Load(m_fs, m_pairs[task / 2].masks, m_state);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -229,8 +293,11 @@ private:
         }
     }
 
+    static constexpr std::chrono::milliseconds kPollInterval{20};
+
     FileSystem& m_fs;
     std::vector<PairSides>& m_pairs;
+    ListingState& m_state;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -277,9 +344,8 @@ void ForEachMatch(const std::vector<std::string_view>* a, const std::vector<std:
 
 class Comparison {
 public:
-    Comparison(DiffTable& diffs, CompareSummary& summary, const ListingFailureHandler& onFailure,
-               const EntrySkipFn& skip)
-        : m_diffs(diffs), m_summary(summary), m_onFailure(onFailure), m_skip(skip) {}
+    Comparison(DiffTable& diffs, CompareSummary& summary, RunObserver& observer, const EntrySkipFn& skip)
+        : m_diffs(diffs), m_summary(summary), m_observer(observer), m_skip(skip) {}
 
     // Both sides are listed. Entries are named by their paths relative to
     // the pair's directories; at the top level that is the plain name.
@@ -365,11 +431,10 @@ private:
     }
 
     void Fail(PairSide side, const std::string& relA, const std::string& relB, int error) {
-        if (!m_onFailure) return;
         std::string pathA = relA.empty() ? m_a->dir : JoinPath(m_a->dir, relA);
         std::string pathB = relB.empty() ? m_b->dir : JoinPath(m_b->dir, relB);
-        if (side == PairSide::A) m_onFailure({m_pair, side, std::move(pathA), std::move(pathB), error});
-        else m_onFailure({m_pair, side, std::move(pathB), std::move(pathA), error});
+        if (side == PairSide::A) m_observer.OnListingFailure({m_pair, side, std::move(pathA), std::move(pathB), error});
+        else m_observer.OnListingFailure({m_pair, side, std::move(pathB), std::move(pathA), error});
     }
 
     // A file in A (stampB: with its partner nameB in B).
@@ -424,7 +489,7 @@ private:
 
     DiffTable& m_diffs;
     CompareSummary& m_summary;
-    const ListingFailureHandler& m_onFailure;
+    RunObserver& m_observer;
     const EntrySkipFn& m_skip;
     int m_pair = 0;
     const Side* m_a = nullptr;
@@ -441,8 +506,8 @@ void CollectLeftovers(int pair, PairSide side, const Side& s, CompareSummary& su
 
 }  // namespace
 
-CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                          const ListingFailureHandler& onListingFailure, int workers, const EntrySkipFn& skip) {
+CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs, RunObserver& observer,
+                          const CompareOptions& options) {
     CompareSummary summary;
     std::memset(&diffs, 0, sizeof diffs);
     const int count = std::clamp(pairs.count, 0, MAX_DIR_PAIRS);
@@ -455,35 +520,41 @@ CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSyste
         sides[p].b.otherDir = sides[p].a.dir;
         sides[p].masks = UpperMasks(pairs.pairs[p]);
     }
-    if (workers <= 0) workers = DefaultCompareWorkers();
+    const int workers = options.workers > 0 ? options.workers : DefaultCompareWorkers();
     // One thread lists in the caller's order and lists B only when A could be
     // listed; more threads list ahead, B along with A.
+    ListingState state(observer, workers <= 1);
     std::unique_ptr<SideLoader> loader;
-    if (workers > 1 && count > 0) loader = std::make_unique<SideLoader>(fs, sides, workers);
+    if (workers > 1 && count > 0) loader = std::make_unique<SideLoader>(fs, sides, workers, state);
 
-    Comparison comparison(diffs, summary, onListingFailure, skip);
+    Comparison comparison(diffs, summary, observer, options.skip);
     for (int p = 0; p < count; ++p) {
         PairSides& s = sides[p];
         // Failures are reported here, on the calling thread, in pair order; a
         // full table records nothing more, but every later pair is still
         // compared: a directory that cannot be read is reported, and what does
-        // not fit is counted.
-        if (loader) loader->Wait(2 * static_cast<std::size_t>(p)); else s.a.Load(fs, s.masks);
+        // not fit is counted. After a stop nothing more is reported: what
+        // was not listed is no failure.
+        if (loader) loader->Wait(2 * static_cast<std::size_t>(p)); else s.a.Load(fs, s.masks, state);
+        if ((summary.stopped = state.Stopped())) break;
         if (s.a.error() != 0) {
-            if (onListingFailure) onListingFailure({p, PairSide::A, s.a.dir, s.b.dir, s.a.error()});
+            observer.OnListingFailure({p, PairSide::A, s.a.dir, s.b.dir, s.a.error()});
             s.a.Release();
             continue;
         }
-        if (loader) loader->Wait(2 * static_cast<std::size_t>(p) + 1); else s.b.Load(fs, s.masks);
+        if (loader) loader->Wait(2 * static_cast<std::size_t>(p) + 1); else s.b.Load(fs, s.masks, state);
+        if ((summary.stopped = state.Stopped())) break;
         CollectLeftovers(p, PairSide::A, s.a, summary);
         CollectLeftovers(p, PairSide::B, s.b, summary);
         if (s.b.error() != 0) {
-            if (onListingFailure) onListingFailure({p, PairSide::B, s.b.dir, s.a.dir, s.b.error()});
+            observer.OnListingFailure({p, PairSide::B, s.b.dir, s.a.dir, s.b.error()});
         } else {
             comparison.ComparePair(p, s.a, s.b);
         }
         s.a.Release();
         s.b.Release();
     }
+    loader.reset();
+    state.Report();
     return summary;
 }

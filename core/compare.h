@@ -9,30 +9,7 @@
 
 #include "core/filesystem.h"
 #include "core/records.h"
-
-enum class PairSide : std::uint8_t { A, B };
-
-// A directory of a pair that could not be listed. When it is a pair's own
-// directory, that pair is not compared; when it is a subdirectory (a pair
-// that compares whole trees), only the tree below it is left out. A
-// subdirectory whose files' paths would not fit an entry is reported with
-// ENAMETOOLONG.
-struct ListingFailure {
-    int pairIndex = 0;
-    PairSide failedSide = PairSide::A;
-    std::string failedDir;  // the directory that could not be listed
-    std::string otherDir;   // the pair's other directory
-    int error = 0;          // errno of the failed call
-};
-
-// Called once per directory that cannot be listed. The caller words and
-// shows it; the run goes on with the next pair after the callback returns.
-using ListingFailureHandler = std::function<void(const ListingFailure& failure)>;
-
-// Names of the files (not directories or other entries) directly inside dir.
-// Returns 0 when dir could be listed, otherwise the errno of the failure
-// (names left as they were).
-int ListFiles(FileSystem& fs, const std::string& dir, std::vector<std::string>& names);
+#include "core/run_observer.h"
 
 // A temporary file of a copy that died, found by a comparison in a pair's
 // directory (or in the folder rel below it, '/' between names).
@@ -54,6 +31,9 @@ struct CompareSummary {
     // only a copy removes them (RemoveCopyLeftovers), a comparison never
     // changes anything.
     std::vector<CopyLeftover> leftovers;
+    // The observer asked to stop: the table holds only what was found
+    // before, and is no picture of the pairs.
+    bool stopped = false;
 
     int TotalOmitted() const {
         int total = 0;
@@ -72,18 +52,23 @@ using EntrySkipFn = std::function<bool(int pairIndex, std::string_view name)>;
 // cores and a few more for slow mounts.
 int DefaultCompareWorkers();
 
+struct CompareOptions {
+    // Threads that list directories (0: DefaultCompareWorkers(), 1: all on
+    // the calling thread).
+    int workers = 0;
+    // Every entry for which this returns true is left out.
+    EntrySkipFn skip;
+};
+
 // Compares every registered pair and replaces diffs with the result. A pair
 // with subdirs compares the trees below its directories: an entry is then
 // named by its path relative to the pair's directory, components joined by
 // '/'; matching and masks work on each directory level as at the top (a
 // masked directory leaves out its tree); links to directories are not
 // followed. Entries come directory by directory, depth first, each
-// directory's files before its subdirectories. The directories are listed
-// by up to `workers` threads (0: DefaultCompareWorkers(), 1: all on the
-// calling thread); the entries, their order and the failures reported are
-// the same for any number. onListingFailure is called on the calling
-// thread, in pair order and within a pair in the order of the entries.
-// Every entry for which skip (when given) returns true is left out.
-CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs,
-                          const ListingFailureHandler& onListingFailure, int workers = 0,
-                          const EntrySkipFn& skip = {});
+// directory's files before its subdirectories. The entries, their order and
+// the failures reported are the same for any number of workers. The
+// observer hears of progress and of directories that cannot be listed (on
+// the calling thread) and is asked whether to stop (from any thread).
+CompareSummary CompareAll(const DirPairTable& pairs, DiffTable& diffs, FileSystem& fs, RunObserver& observer,
+                          const CompareOptions& options = {});

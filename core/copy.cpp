@@ -85,7 +85,7 @@ std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTab
 // is flushed at once and then put in place.
 class CopyRun {
 public:
-    CopyRun(FileSystem& fs, CopyObserver& observer, const CopyOptions& options)
+    CopyRun(FileSystem& fs, RunObserver& observer, const CopyOptions& options)
         : m_fs(fs), m_observer(observer), m_options(options), m_copier(fs, m_creationMask, options.durability) {}
 
     // Copies one row's file to its temporary name; false when the observer
@@ -205,7 +205,7 @@ private:
     };
 
     FileSystem& m_fs;
-    CopyObserver& m_observer;
+    RunObserver& m_observer;
     const CopyOptions& m_options;
     CreationMaskCache m_creationMask{m_fs};  // one read of the umask for files and folders
     FileCopier m_copier;
@@ -218,7 +218,7 @@ private:
 }  // namespace
 
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
-                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer,
+                                 const RowSelectedFn& isSelected, FileSystem& fs, RunObserver& observer,
                                  const CopyOptions& options) {
     CopyRun run(fs, observer, options);
     CopyRunSummary& summary = run.summary();

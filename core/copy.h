@@ -1,6 +1,6 @@
 // The synchronising copy without any window: copies the selected rows of the
 // last comparison from the newer (or only) side of their pair to the other
-// side, and tells its user interface what happens through a CopyObserver.
+// side, and tells its user interface what happens through a RunObserver.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "core/copy_file.h"
 #include "core/filesystem.h"
 #include "core/records.h"
+#include "core/run_observer.h"
 
 // Where one entry's file comes from and goes to.
 struct CopyPlan {
@@ -29,37 +30,6 @@ struct CopyPlan {
 // file is named by NameInB, so that where names differ only in case B's own
 // file is replaced. The views of the plan point into entry.
 CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry);
-
-// What the copy reports while it runs, all on the calling thread. Every call
-// has an empty default so that an observer overrides only what it shows.
-// A window shows the three lines in OnFileStart, moves its bar in
-// OnProgress (let the window repaint there: the copy gives control back
-// between chunks of at most FileCopier::kChunkBytes) and shows the message
-// box in OnFailure.
-class CopyObserver {
-public:
-    virtual ~CopyObserver() = default;
-
-    // Before the file of `row` is opened: its name (entry.name) and the
-    // directories it goes from and to, i.e. the progress window's three lines.
-    virtual void OnFileStart(int /*row*/, const DiffEntry& /*entry*/, const char* /*fromDir*/,
-                             const char* /*toDir*/) {}
-    // Bytes done out of the total size of the selected sources, measured at
-    // the start of the run. A failed file counts as done in full, so the
-    // figure always reaches the total; done never exceeds it.
-    virtual void OnProgress(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
-    // The file of `row` now has the source's content and modification time.
-    virtual void OnCopied(int /*row*/, const DiffEntry& /*entry*/) {}
-    // The file of `row` was left alone, for `reason`; error is the errno of
-    // the call that failed (0 when no call failed, e.g. a changed file). The
-    // run goes on with the next row when this returns.
-    virtual void OnFailure(int /*row*/, const DiffEntry& /*entry*/, FileCopyResult /*reason*/, int /*error*/) {}
-    // Asked before each file and between chunks: true abandons the file in
-    // progress (its destination untouched, the temporary file removed) and
-    // ends the run. Files already copied in full are still put in place and
-    // reported.
-    virtual bool StopRequested() { return false; }
-};
 
 struct CopyOptions {
     Durability durability = Durability::FileSystem;
@@ -89,7 +59,7 @@ struct CopyRunSummary {
 // (undecided), fails without touching anything. Nothing of a file that fails
 // is changed, and no file is ever deleted or moved.
 CopyRunSummary CopySelectedFiles(const DirPairTable& pairs, const DiffTable& diffs, int rows,
-                                 const RowSelectedFn& isSelected, FileSystem& fs, CopyObserver& observer,
+                                 const RowSelectedFn& isSelected, FileSystem& fs, RunObserver& observer,
                                  const CopyOptions& options = {});
 
 // Removes the leftovers of dead copies that a comparison of these pairs

@@ -3,6 +3,7 @@
 // swap in their own to provoke failures that real directories cannot.
 #pragma once
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -338,9 +339,14 @@ public:
         return GetLinkStatus(dirPath, st);
     }
     // ListFilesWithTimes (subdirs null) or ListFilesAndSubdirs on an open
-    // directory: what is listed is the directory that was opened.
+    // directory: what is listed is the directory that was opened. Once *stop
+    // (when given) is true the listing ends, failing with ECANCELED.
     virtual bool ListFilesIn(DirectoryHandle /*dir*/, const std::string& dirPath, FileListing& files,
-                             FileListing* subdirs) {
+                             FileListing* subdirs, const std::atomic<bool>* stop) {
+        if (stop && stop->load()) {
+            errno = ECANCELED;
+            return false;
+        }
         return subdirs ? ListFilesAndSubdirs(dirPath, files, *subdirs) : ListFilesWithTimes(dirPath, files);
     }
     // CreateDirectory for a name in an open directory.

@@ -17,6 +17,7 @@
 #endif
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -179,11 +180,11 @@ public:
     }
 
     bool ListFilesWithTimes(const std::string& dir, FileListing& out) override {
-        return ListLevel(DirHandle(dir.c_str()), out, nullptr);
+        return ListLevel(DirHandle(dir.c_str()), out, nullptr, nullptr);
     }
 
     bool ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) override {
-        return ListLevel(DirHandle(dir.c_str()), files, &subdirs);
+        return ListLevel(DirHandle(dir.c_str()), files, &subdirs, nullptr);
     }
 
     bool GetStatus(const std::string& path, FileStatus& st) override {
@@ -530,10 +531,10 @@ public:
         return true;
     }
 
-    bool ListFilesIn(DirectoryHandle dir, const std::string& dirPath, FileListing& files,
-                     FileListing* subdirs) override {
-        if (dir == kNoDirectory) return FileSystem::ListFilesIn(dir, dirPath, files, subdirs);
-        return ListLevel(DirHandle(Reopen(dir, O_RDONLY)), files, subdirs);
+    bool ListFilesIn(DirectoryHandle dir, const std::string& dirPath, FileListing& files, FileListing* subdirs,
+                     const std::atomic<bool>* stop) override {
+        if (dir == kNoDirectory) return FileSystem::ListFilesIn(dir, dirPath, files, subdirs, stop);
+        return ListLevel(DirHandle(Reopen(dir, O_RDONLY)), files, subdirs, stop);
     }
 
     bool CreateDirectoryAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
@@ -605,15 +606,19 @@ private:
     // The files of the open directory d with their stamps and, unless
     // subdirs is null, its subdirectories. Each status is asked relative to
     // the open directory: the path is not walked again for every file.
-    static bool ListLevel(const DirHandle& d, FileListing& files, FileListing* subdirs) {
+    static bool ListLevel(const DirHandle& d, FileListing& files, FileListing* subdirs,
+                          const std::atomic<bool>* stop) {
         files.Clear();
         if (subdirs) subdirs->Clear();
         const int error = WalkDirectory(d, [&](int dfd, const dirent& e) {
+            // A slow mount can take long over one directory: a stop is seen
+            // between its entries.
+            if (stop && stop->load(std::memory_order_relaxed)) return false;
             if (e.d_type == DT_DIR) {
                 if (subdirs) subdirs->Add(e.d_name, FileTime{0});
-                return;
+                return true;
             }
-            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return;
+            if (e.d_type != DT_REG && e.d_type != DT_LNK && e.d_type != DT_UNKNOWN) return true;
             struct stat s;
             // Without d_type a walk asks the entry itself first: a directory
             // is entered only when it is not a link to one.
@@ -621,7 +626,7 @@ private:
                 !S_ISLNK(s.st_mode)) {
                 if (S_ISDIR(s.st_mode)) subdirs->Add(e.d_name, FileTime{0});
                 if (S_ISREG(s.st_mode)) files.Add(e.d_name, StampOfStat(s));
-                return;
+                return true;
             }
             // Links are followed, as in ListDirectory.
             if (fstatat(dfd, e.d_name, &s, 0) == 0) {
@@ -629,6 +634,7 @@ private:
             } else if (e.d_type == DT_REG) {
                 files.Add(e.d_name, FileTime{0});  // listed, but its status is out of reach
             }
+            return true;
         });
         if (error == 0) return true;
         // A listing cut short by a read error is not the directory's content.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <type_traits>
 
 // Owns an open directory stream and closes it on every way out.
 class DirHandle {
@@ -36,7 +37,8 @@ private:
 
 using ReadDirFunction = dirent* (*)(DIR*);
 
-// Calls onEntry(const dirent&) for every entry but "." and "..". readdir
+// Calls onEntry(const dirent&) for every entry but "." and "..", until an
+// onEntry that returns bool returns false (errno ECANCELED then). readdir
 // returns NULL both at the end and on an error; only errno tells them apart,
 // so it is cleared before each call. Returns false (errno set) when reading
 // failed before the end: the entries seen so far are not the whole directory.
@@ -48,18 +50,26 @@ bool ReadEntries(DIR* dir, OnEntry&& onEntry, ReadDirFunction next = ::readdir) 
         if (!e) return errno == 0;
         const char* n = e->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-        onEntry(*e);
+        if constexpr (std::is_same_v<decltype(onEntry(*e)), bool>) {
+            if (!onEntry(*e)) {
+                errno = ECANCELED;
+                return false;
+            }
+        } else {
+            onEntry(*e);
+        }
     }
 }
 
-// Calls onEntry(dirFd, const dirent&) for each entry of the open directory d.
+// Calls onEntry(dirFd, const dirent&) for each entry of the open directory d
+// (while it returns true, when it returns bool).
 // Returns 0 when the whole directory was read, otherwise the errno of the
 // failure, taken before closing the handle can change it.
 template <class OnEntry>
 int WalkDirectory(const DirHandle& d, OnEntry&& onEntry) {
     if (!d) return errno != 0 ? errno : EIO;
     const int fd = d.fd();
-    if (ReadEntries(d.get(), [&](const dirent& e) { onEntry(fd, e); })) return 0;
+    if (ReadEntries(d.get(), [&](const dirent& e) { return onEntry(fd, e); })) return 0;
     return errno != 0 ? errno : EIO;
 }
 

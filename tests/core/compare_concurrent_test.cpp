@@ -15,6 +15,7 @@
 
 #include "core/compare.h"
 #include "support/temp_dir.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -28,14 +29,14 @@ Outcome CompareWith(const DirPairTable& table, int workers) {
     const auto diffs = std::make_unique<DiffTable>();
     Outcome o;
     const std::thread::id caller = std::this_thread::get_id();
-    o.summary = CompareAll(
-        table, *diffs, RealFileSystem(),
-        [&](const ListingFailure& f) {
-            EXPECT_EQ(std::this_thread::get_id(), caller);
-            o.failures.push_back(std::to_string(f.pairIndex) + (f.failedSide == PairSide::A ? " A " : " B ") +
-                                 f.failedDir + " | " + f.otherDir + " | " + std::to_string(f.error));
-        },
-        workers);
+    FailureCollector observer([&](const ListingFailure& f) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        o.failures.push_back(std::to_string(f.pairIndex) + (f.failedSide == PairSide::A ? " A " : " B ") +
+                             f.failedDir + " | " + f.otherDir + " | " + std::to_string(f.error));
+    });
+    CompareOptions options;
+    options.workers = workers;
+    o.summary = CompareAll(table, *diffs, RealFileSystem(), observer, options);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         o.entries.push_back(std::to_string(e.pairIndex) + "|" + e.name + "|" + e.nameB + "|" + std::to_string(e.inA) +

@@ -15,6 +15,7 @@
 #include "core/copy.h"
 #include "support/fat_image.h"
 #include "support/temp_dir.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -30,9 +31,10 @@ RealRun CompareDirs(const std::string& a, const std::string& b) {
     std::strcpy(table.pairs[0].dirB, b.c_str());
     const auto diffs = std::make_unique<DiffTable>();
     RealRun run;
-    CompareAll(table, *diffs, RealFileSystem(), [&](const ListingFailure& f) {
+    FailureCollector observer([&](const ListingFailure& f) {
         run.messages.push_back(f.failedDir + " | " + f.otherDir + " | " + std::strerror(f.error));
     });
+    CompareAll(table, *diffs, RealFileSystem(), observer);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         run.entries.push_back(std::string(e.name) + "|" + e.nameB + "|" + std::to_string(e.timeA) + "|" +
@@ -179,7 +181,7 @@ TEST_P(EarlyTimeRealDirTest, IsReportedOnItsSideAndCopied) {
     std::strcpy(table.pairs[0].dirA, a.c_str());
     std::strcpy(table.pairs[0].dirB, b.c_str());
     const auto diffs = std::make_unique<DiffTable>();
-    CompareAll(table, *diffs, RealFileSystem(), nullptr);
+    CompareAll(table, *diffs, RealFileSystem(), Unobserved());
     ASSERT_EQ(diffs->count, 1);
     const DiffEntry& e = diffs->entries[0];
     EXPECT_STREQ(e.name, "old");
@@ -188,13 +190,13 @@ TEST_P(EarlyTimeRealDirTest, IsReportedOnItsSideAndCopied) {
     EXPECT_EQ(c.inA ? e.timeA : e.timeB, c.time);
     EXPECT_EQ(KindOf(e), c.inA ? DiffKind::OnlyInA : DiffKind::OnlyInB);
 
-    CopyObserver quiet;
+    RunObserver quiet;
     const CopyRunSummary copy =
         CopySelectedFiles(table, *diffs, diffs->count, [](int) { return true; }, RealFileSystem(), quiet);
     EXPECT_EQ(copy.copied, 1);
     EXPECT_EQ(ReadFile(to + "/old"), "content");
     EXPECT_EQ(ModTime(to + "/old"), c.time);
-    CompareAll(table, *diffs, RealFileSystem(), nullptr);
+    CompareAll(table, *diffs, RealFileSystem(), Unobserved());
     EXPECT_EQ(diffs->count, 0);
 }
 

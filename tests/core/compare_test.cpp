@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/memory_fs.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -86,8 +87,10 @@ std::vector<std::string> RunCompare(FileSystem& fs, const DirPairTable& table, D
                                     std::vector<std::string>& messages, CompareSummary* summary = nullptr,
                                     int workers = 1) {
     std::memset(&diffs, 0xAB, sizeof diffs);
-    const CompareSummary result = CompareAll(
-        table, diffs, fs, [&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); }, workers);
+    FailureCollector observer([&](const ListingFailure& f) { messages.push_back(RenderFailure(f)); });
+    CompareOptions options;
+    options.workers = workers;
+    const CompareSummary result = CompareAll(table, diffs, fs, observer, options);
     if (summary) *summary = result;
     std::vector<std::string> rendered;
     for (int i = 0; i < diffs.count; ++i) rendered.push_back(Render(diffs.entries[i]));
@@ -315,27 +318,18 @@ TEST(CompareAll, SkippedEntriesTakeNoRowAndAreNotOmitted) {
         return (pair == 0 && (name == "f0" || name == "f1")) || (pair == 1 && name == "x");
     };
     const auto diffs = std::make_unique<DiffTable>();
-    const CompareSummary summary = CompareAll(table, *diffs, fs, {}, 1, skip);
+    CompareOptions options;
+    options.workers = 1;
+    options.skip = skip;
+    const CompareSummary summary = CompareAll(table, *diffs, fs, Unobserved(), options);
 
     ASSERT_EQ(diffs->count, MAX_DIFFS);
     EXPECT_EQ(Render(diffs->entries[0]), "0|f2||1|0");
     EXPECT_EQ(Render(diffs->entries[MAX_DIFFS - 1]), "0|f5001||1|0");
     // x is skipped although the table is full; only y counts as omitted.
-    const CompareSummary expected{{0, 1}};
-    EXPECT_TRUE(std::equal(std::begin(summary.omitted), std::end(summary.omitted), std::begin(expected.omitted)));
+    const int expected[MAX_DIR_PAIRS] = {0, 1};
+    EXPECT_TRUE(std::equal(std::begin(summary.omitted), std::end(summary.omitted), std::begin(expected)));
     EXPECT_EQ(askedInPair1, (std::vector<std::string>{"x", "y"}));
-}
-
-TEST(ListFiles, KeepsOnlyFilesAndLeavesNamesAloneOnFailure) {
-    MemoryFileSystem fs;
-    fs.Add("/d", "f1", 1);
-    fs.Add("/d", "sub", 1, Kind::Directory);
-    fs.Add("/d", "f2", 1);
-    std::vector<std::string> names{"stale"};
-    EXPECT_EQ(ListFiles(fs, "/missing", names), ENOENT);
-    EXPECT_EQ(names, std::vector<std::string>{"stale"});
-    EXPECT_EQ(ListFiles(fs, "/d", names), 0);
-    EXPECT_EQ(names, (std::vector<std::string>{"f1", "f2"}));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "support/forwarding_fs.h"
 #include "support/memory_fs.h"
 #include "support/temp_dir.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -39,10 +40,11 @@ TreeRun CompareTree(FileSystem& fs, const std::string& a, const std::string& b, 
     for (std::size_t i = 0; i < masks.size(); ++i) std::strcpy(pair.masks[i], masks[i].c_str());
     const auto diffs = std::make_unique<DiffTable>();
     TreeRun run;
-    CompareAll(table, *diffs, fs, [&](const ListingFailure& f) {
+    FailureCollector observer([&](const ListingFailure& f) {
         run.failures.push_back(std::string(f.failedSide == PairSide::A ? "A " : "B ") + f.failedDir + " | " +
                                f.otherDir + " | " + std::to_string(f.error));
     });
+    CompareAll(table, *diffs, fs, observer);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         run.rows.push_back(std::string(e.name) + "|" + e.nameB + "|" + (e.inA ? "A" : "") + (e.inB ? "B" : ""));

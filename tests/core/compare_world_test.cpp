@@ -19,6 +19,7 @@
 #include "core/compare.h"
 #include "core/directory_guard.h"
 #include "support/handle_forwarding_fs.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ struct Pair {
     }
     CompareSummary Compare(FileSystem& fs = RealFileSystem()) {
         failures.clear();
-        return CompareAll(*tables.pairs, *tables.diffs, fs,
-                          [&](const ListingFailure& f) { failures.push_back(f); });
+        FailureCollector observer([&](const ListingFailure& f) { failures.push_back(f); });
+        return CompareAll(*tables.pairs, *tables.diffs, fs, observer);
     }
     const DiffEntry& Entry(int i) const { return tables.diffs->entries[i]; }
 };

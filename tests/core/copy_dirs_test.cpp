@@ -16,6 +16,7 @@
 #include "core/copy_dirs.h"
 #include "support/fat_image.h"
 #include "support/forwarding_fs.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -40,11 +41,11 @@ protected:
     }
     // Compares the pair into the tables, then copies every row.
     CopyRunSummary CompareAndCopy(FileSystem& fs = RealFileSystem()) {
-        CompareAll(*m_tables.pairs, *m_tables.diffs, fs, {});
+        CompareAll(*m_tables.pairs, *m_tables.diffs, fs, Unobserved());
         return m_tables.CopyAll(fs, m_observer);
     }
     int RowsLeft() {
-        CompareAll(*m_tables.pairs, *m_tables.diffs, RealFileSystem(), {});
+        CompareAll(*m_tables.pairs, *m_tables.diffs, RealFileSystem(), Unobserved());
         return m_tables.diffs->count;
     }
 
@@ -167,7 +168,7 @@ TEST(CopyNestedPair, InnerDirectoryIsLeftOutOfTheOuterTree) {
         else tables.AddPair(inner, outer);
         tables.pairs->pairs[0].subdirs = true;
         for (int run = 0; run < 2; ++run) {
-            CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {});
+            CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), Unobserved());
             ASSERT_EQ(tables.diffs->count, run == 0 ? 2 : 0) << "run " << run << (innerIsB ? ", inner B" : ", inner A");
             RecordingObserver observer;
             tables.CopyAll(RealFileSystem(), observer);
@@ -191,12 +192,12 @@ TEST(CopyIntoFatTree, TreeCopiedOntoFatIsInStep) {
     CopyTables tables;
     tables.AddPair(a, fat.root());
     tables.pairs->pairs[0].subdirs = true;
-    CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {});
+    CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), Unobserved());
     ASSERT_EQ(tables.diffs->count, 2);
     RecordingObserver observer;
     EXPECT_EQ(tables.CopyAll(RealFileSystem(), observer).copied, 2) << ::testing::PrintToString(observer.errors);
     EXPECT_EQ(ReadFile(fat.root() + "/docs/2024/report.txt"), "report");
-    CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {});
+    CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), Unobserved());
     EXPECT_EQ(tables.diffs->count, 0);
 }
 

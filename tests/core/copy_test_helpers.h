@@ -36,17 +36,17 @@ struct CopyTables {
         e.inA = timeA != 0;
         e.inB = timeB != 0;
     }
-    CopyRunSummary CopyRows(const std::set<int>& selected, FileSystem& fs, CopyObserver& observer,
+    CopyRunSummary CopyRows(const std::set<int>& selected, FileSystem& fs, RunObserver& observer,
                             const CopyOptions& options = {}) const {
         return CopySelectedFiles(*pairs, *diffs, diffs->count,
                                  [&](int r) { return selected.count(r) > 0; }, fs, observer, options);
     }
-    CopyRunSummary CopyAll(FileSystem& fs, CopyObserver& observer, const CopyOptions& options = {}) const {
+    CopyRunSummary CopyAll(FileSystem& fs, RunObserver& observer, const CopyOptions& options = {}) const {
         return CopySelectedFiles(*pairs, *diffs, diffs->count, [](int) { return true; }, fs, observer, options);
     }
 };
 
-class RecordingObserver : public CopyObserver {
+class RecordingObserver : public RunObserver {
 public:
     void OnFileStart(int row, const DiffEntry& entry, const char* fromDir, const char* toDir) override {
         events.push_back("start " + std::to_string(row) + " " + entry.name + " " + fromDir + " -> " + toDir);

@@ -16,6 +16,7 @@
 #include "copy_test_helpers.h"
 #include "core/compare.h"
 #include "support/handle_forwarding_fs.h"
+#include "support/run_observers.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ struct World {
         tables.AddPair(a, b);
         tables.pairs->pairs[0].subdirs = true;
     }
-    void Compare() { CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), {}); }
+    void Compare() { CompareAll(*tables.pairs, *tables.diffs, RealFileSystem(), Unobserved()); }
     // Moves the folder at rel away (to rel.away) and puts a link to target in its place.
     void SwapForLink(const std::string& rel, const std::string& target) const {
         const std::string path = t / rel;
@@ -257,7 +258,7 @@ TEST(CopyKilled, ItsLeftoverNeverTakesPartAndTheNextCopyRemovesIt) {
     const std::string leftover = TempLeftovers(w.b);
     ASSERT_NE(leftover, "") << "the killed copy left its temporary file";
 
-    CompareSummary summary = CompareAll(*w.tables.pairs, *w.tables.diffs, RealFileSystem(), {});
+    CompareSummary summary = CompareAll(*w.tables.pairs, *w.tables.diffs, RealFileSystem(), Unobserved());
     ASSERT_EQ(w.tables.diffs->count, 1);
     EXPECT_STREQ(w.tables.diffs->entries[0].name, "doc");
     EXPECT_EQ(TempLeftovers(w.b), leftover) << "a comparison changes nothing";

@@ -26,8 +26,9 @@ public:
     bool GetDirectoryStatus(DirectoryHandle dir, const std::string& path, FileStatus& st) override {
         return m_target.GetDirectoryStatus(dir, path, st);
     }
-    bool ListFilesIn(DirectoryHandle dir, const std::string& path, FileListing& files, FileListing* subdirs) override {
-        return m_target.ListFilesIn(dir, path, files, subdirs);
+    bool ListFilesIn(DirectoryHandle dir, const std::string& path, FileListing& files, FileListing* subdirs,
+                     const std::atomic<bool>* stop) override {
+        return m_target.ListFilesIn(dir, path, files, subdirs, stop);
     }
     bool GetStatusAt(DirectoryHandle dir, const std::string& path, const std::string& name, FileStatus& st) override {
         return m_target.GetStatusAt(dir, path, name, st);
