@@ -14,9 +14,9 @@
 #include <thread>
 #include <utility>
 
-#include "core/directory_guard.h"
 #include "core/mbtext.h"
 #include "core/name_match.h"
+#include "core/reached_directory.h"
 #include "core/temp_name.h"
 
 int DefaultCompareWorkers() {
@@ -133,16 +133,16 @@ struct Level {
     // Lists the directory, reached from the side's open directory without
     // links, and keeps what takes part: the copy's temporary files and names
     // that end in one of the masks are dropped.
-    void Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs,
+    void Load(FileSystem& fs, const ReachedDirectory& top, const std::vector<std::string>& masks, bool withSubdirs,
               ListingState& state) {
         if (state.Stopped()) {
             error = ECANCELED;
             return;
         }
         errno = 0;
-        std::unique_ptr<DirectoryGuard> below;
-        if (!rel.empty()) below = std::make_unique<DirectoryGuard>(fs, top, rel);
-        const DirectoryGuard& dir = below ? *below : top;
+        std::unique_ptr<ReachedDirectory> below;
+        if (!rel.empty()) below = std::make_unique<ReachedDirectory>(fs, top, rel);
+        const ReachedDirectory& dir = below ? *below : top;
         if (dir.error() != 0) {
             error = dir.error();
             return;
@@ -199,7 +199,7 @@ struct Side {
     // A subdirectory that cannot be listed keeps its error for the
     // comparison to report; the rest is still listed.
     void Load(FileSystem& fs, const std::vector<std::string>& masks, ListingState& state) {
-        const DirectoryGuard top(fs, dir);
+        const ReachedDirectory top(fs, dir);
         levels.emplace_back().path = dir;
         std::string nested;
         for (std::size_t i = 0; i < levels.size() && !state.Stopped(); ++i) {

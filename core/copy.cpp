@@ -36,7 +36,7 @@ CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     r.destinationTop = plan.toDir;
     std::tie(r.destinationRel, r.destinationName) = SplitRelative(plan.destinationName);
     r.destinationDir = r.destinationRel.empty() ? r.destinationTop
-                                                : DirectoryGuard::JoinRelative(r.destinationTop, r.destinationRel);
+                                                : ReachedDirectory::JoinRelative(r.destinationTop, r.destinationRel);
     r.destinationExisted = aToB ? entry.inB : entry.inA;
     r.comparedDestinationTime = aToB ? entry.timeB : entry.timeA;
     r.comparedSource = aToB ? entry.stampA : entry.stampB;

@@ -125,9 +125,9 @@ private:
     }
     // The result for a folder of the request that could not be reached.
     FileCopyResult FolderFailure(int error, FileCopyResult otherwise);
-    FileCopyResult CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request, FileStatus& seen,
+    FileCopyResult CheckDestination(const ReachedDirectory& dir, const FileCopyRequest& request, FileStatus& seen,
                                     bool& exists);
-    FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName, FileHandle& lock);
+    FileHandle CreateTemporary(const ReachedDirectory& dir, std::string& tempName, FileHandle& lock);
     FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
     FileCopyResult CopyContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
@@ -139,7 +139,7 @@ private:
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
                                    const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared);
-    FileCopyResult CheckFolderFlags(const DirectoryGuard& dir);
+    FileCopyResult CheckFolderFlags(const ReachedDirectory& dir);
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/directory_guard.h"
 #include "core/filesystem.h"
 #include "core/handle_guard.h"
+#include "core/reached_directory.h"
 
-using SharedDirectory = std::shared_ptr<const DirectoryGuard>;
+using SharedDirectory = std::shared_ptr<const ReachedDirectory>;
 
 // The directories of a run, each opened once and shared by the files copied
 // in it. The last few used stay open for the files that follow; one that
@@ -35,10 +35,10 @@ public:
         }
         SharedDirectory dir;
         if (rel.empty()) {
-            dir = std::make_shared<const DirectoryGuard>(m_fs, top);
+            dir = std::make_shared<const ReachedDirectory>(m_fs, top);
         } else {
             const SharedDirectory base = Get(top);
-            dir = std::make_shared<const DirectoryGuard>(m_fs, *base, rel);
+            dir = std::make_shared<const ReachedDirectory>(m_fs, *base, rel);
         }
         if (m_recent.size() >= kKept) m_recent.erase(m_recent.begin());
         m_recent.push_back({top, rel, dir});

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <charconv>
 
-#include "core/directory_guard.h"
 #include "core/filesystem.h"
 #include "core/handle_guard.h"
+#include "core/reached_directory.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -73,7 +73,7 @@ bool ParseCopyTempName(std::string_view name, std::string& host, long& pid) {
     return true;
 }
 
-CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std::string& name) {
+CopyTempState ProbeCopyTemp(FileSystem& fs, const ReachedDirectory& dir, const std::string& name) {
     if (dir.error() != 0) return CopyTempState::NotOurs;
     const HandleGuard file(fs, fs.OpenExistingAt(dir.handle(), dir.path(), name, false));
     if (!file.valid()) return CopyTempState::NotOurs;
@@ -83,7 +83,7 @@ CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std
     return fs.HasCopyMark(file.get()) ? CopyTempState::Leftover : CopyTempState::NotOurs;
 }
 
-bool RemoveCopyLeftover(FileSystem& fs, const DirectoryGuard& dir, const std::string& name) {
+bool RemoveCopyLeftover(FileSystem& fs, const ReachedDirectory& dir, const std::string& name) {
     if (dir.error() != 0) return false;
     const HandleGuard writable(fs, fs.OpenExistingAt(dir.handle(), dir.path(), name, true));
     const HandleGuard readable(fs, fs.OpenExistingAt(dir.handle(), dir.path(), name, false));

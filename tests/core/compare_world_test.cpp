@@ -17,7 +17,7 @@
 #include "cli/headless_common.h"
 #include "copy_test_helpers.h"
 #include "core/compare.h"
-#include "core/directory_guard.h"
+#include "core/reached_directory.h"
 #include "support/handle_forwarding_fs.h"
 #include "support/run_observers.h"
 
@@ -232,7 +232,7 @@ TEST_P(TempNamed, OnlyAMarkedFileNobodyHoldsIsALeftoverAndOnlyACopyRemovesIt) {
     const std::string path = p.b + "/" + name;
     WriteFile(path, "partial");
     FileSystem& fs = RealFileSystem();
-    const FileHandle h = fs.OpenExistingAt(kNoDirectory, p.b, name, true);
+    const FileHandle h = fs.OpenExistingAt(DirectoryHandle(), p.b, name, true);
     ASSERT_NE(h, kInvalidHandle);
     if (c.marked && !fs.SetCopyMark(h)) {
         fs.Close(h);

@@ -10,9 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/copy_guards.h"
@@ -123,12 +123,8 @@ TEST_P(NameInDirectory, StatusAndWritabilityOfTheName) {
     ASSERT_EQ(symlink("sub", (t / "dirlink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", (t / "dangling").c_str()), 0);
     FileSystem& fs = RealFileSystem();
-    std::optional<DirectoryGuard> guard;
-    if (opened) {
-        guard.emplace(fs, t.path());
-        ASSERT_NE(guard->handle(), kNoDirectory);
-    }
-    const DirectoryHandle dir = guard ? guard->handle() : kNoDirectory;
+    const DirectoryHandle dir = opened ? fs.OpenDirectory(t.path()) : DirectoryHandle();
+    if (opened) ASSERT_TRUE(dir);
 
     FileStatus st;
     errno = 0;
@@ -269,6 +265,53 @@ TEST(MountInfo, TypeOfTheDevicesMount) {
     EXPECT_TRUE(IsTwoSecondFuseType("fuseblk"));
     EXPECT_FALSE(IsTwoSecondFuseType("fuse.sshfs"));
     EXPECT_FALSE(IsTwoSecondFuseType("fuse"));
+}
+
+// Hands out numbered directory handles and records which it was asked to close.
+class CountingDirectories : public FileSystem {
+public:
+    std::vector<DirectoryHandle::Native> closed;
+
+    DirectoryHandle OpenDirectory(const std::string& dir) override {
+        return AdoptDirectory(dir.empty() ? DirectoryHandle::kNone : m_next++);
+    }
+    bool ListDirectory(const std::string&, std::vector<DirEntry>&) override { return false; }
+    bool GetStatus(const std::string&, FileStatus&) override { return false; }
+    FileHandle OpenRead(const std::string&) override { return kInvalidHandle; }
+    FileHandle Create(const std::string&, bool, unsigned) override { return kInvalidHandle; }
+    long long Read(FileHandle, void*, std::size_t) override { return -1; }
+    long long Write(FileHandle, const void*, std::size_t) override { return -1; }
+    long long CopyChunk(FileHandle, FileHandle, std::size_t) override { return -1; }
+    bool SetMode(FileHandle, unsigned) override { return false; }
+    bool SetTimes(FileHandle, FileTime, std::int32_t, FileTime, std::int32_t) override { return false; }
+    bool Close(FileHandle) override { return false; }
+    bool Rename(const std::string&, const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
+    bool IsWritable(const std::string&) override { return false; }
+
+private:
+    void CloseDirectory(DirectoryHandle::Native dir) override { closed.push_back(dir); }
+    DirectoryHandle::Native m_next = 7;
+};
+
+// Every directory opened is closed once, by whoever owns it last; an empty
+// handle and one moved away close nothing.
+TEST(DirectoryHandle, ClosesEachDirectoryOnceThroughItsLayer) {
+    CountingDirectories fs;
+    {
+        DirectoryHandle first = fs.OpenDirectory("a");
+        const DirectoryHandle none = fs.OpenDirectory("");
+        EXPECT_FALSE(none);
+        DirectoryHandle owner = std::move(first);
+        EXPECT_FALSE(first);
+        ASSERT_TRUE(owner);
+        EXPECT_EQ(owner.native(), 7);
+        EXPECT_TRUE(fs.closed.empty());
+        owner = fs.OpenDirectory("b");  // the first one goes now
+        EXPECT_EQ(fs.closed, std::vector<DirectoryHandle::Native>{7});
+        EXPECT_EQ(owner.native(), 8);
+    }
+    EXPECT_EQ(fs.closed, (std::vector<DirectoryHandle::Native>{7, 8}));
 }
 
 TEST(JoinPath, KeepsADoubledSeparator) {
