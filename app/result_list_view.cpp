@@ -20,7 +20,7 @@ struct RowStatePicture {
     int icon;
 };
 constexpr RowStatePicture kRowStatePictures[] = {
-    {DiffKind::OnlyInA, IDI_ONLY_A}, {DiffKind::OnlyInB, IDI_ONLY_B},       {DiffKind::ANewer, IDI_A_NEWER},
+    {DiffKind::OnlyInA, IDI_ONLY_A}, {DiffKind::OnlyInB, IDI_ONLY_B},      {DiffKind::ANewer, IDI_A_NEWER},
     {DiffKind::BNewer, IDI_B_NEWER}, {DiffKind::Undecided, IDI_UNDECIDED},
 };
 

@@ -53,7 +53,8 @@ std::string UnreadableReason(const SettingsStore& store, SettingsRead read, int 
     FileStatus st;
     switch (read) {
         case SettingsRead::Missing:
-            if (store.HasFile() && store.fs->GetLinkStatus(store.path, st) && st.isLink) return "it is a link to nothing";
+            if (store.HasFile() && store.fs->GetLinkStatus(store.path, st) && st.isLink)
+                return "it is a link to nothing";
             return "it does not exist";
         case SettingsRead::NotAFile:
             if (store.HasFile() && store.fs->GetStatus(store.path, st) && st.isDirectory) return "it is a directory";
