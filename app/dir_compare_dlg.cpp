@@ -17,17 +17,14 @@
 #include "res/resource.h"
 #include "res/strings.h"
 #include "settings/settings.h"
+#include "texts/texts.h"
 #include "ui/message_box.h"
 #include "ui/wx_text.h"
 
 namespace {
 
-constexpr const char* kSecretText = "まだ秘密です。";
-
 // Shown when the settings file exists but could not be rewritten.
-std::string SaveFailedText(const std::string& fileName) {
-    return "設定ﾌｧｲﾙ \"" + fileName + "\" に保存できませんでした。\n変更したﾃﾞｨﾚｸﾄﾘの設定は保存されていません。";
-}
+std::string SaveFailedText(const std::string& fileName) { return FormatText(TextId::SaveFailed, {fileName}); }
 
 // Asked at Exit when changed pairs would be lost for want of a settings file.
 std::string CreateSettingsQuestion(const SettingsStore& store) {
@@ -36,11 +33,11 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
         const std::string cwd = FromWx(wxGetCwd());
         folder = folder == "." ? cwd : cwd + kPathSeparator + folder;
     }
-    return "設定ﾌｧｲﾙ \"" + store.FileName() + "\" がﾌｫﾙﾀﾞ \"" + folder +
-           "\" にありません。\nこのﾌｫﾙﾀﾞに作成して、変更したﾃﾞｨﾚｸﾄﾘの設定を保存しますか?";
+    return FormatText(TextId::CreateSettingsQuestion, {store.FileName(), folder});
 }
 
-const char* const kColumnTitles[] = {"ﾌｧｲﾙ名", "更新日付Ａ", "更新日付Ｂ"};
+const TextId kColumnTitles[] = {TextId::FileNameColumn, TextId::TimeAColumn, TextId::TimeBColumn};
+
 // The line with the focused row's paths takes this much of the list's
 // height, in dialog units (text height and the gap above it).
 constexpr int kStatusLineHeight = 8;
@@ -64,7 +61,7 @@ std::unique_ptr<wxMenu> BuildResultMenu() {
         if (item.id == 0)
             menu->AppendSeparator();
         else
-            menu->Append(CDirCompareDlg::MenuWxId(item.id), ToWx(item.text));
+            menu->Append(CDirCompareDlg::MenuWxId(item.id), ToWx(Text(item.text)));
     }
     return menu;
 }
@@ -127,7 +124,7 @@ bool CDirCompareDlg::OnInitDialog() {
 
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
     for (int col = 0; col < 3; ++col)
-        m_listResult->InsertColumn(col, ToWx(kColumnTitles[col]), wxLIST_FORMAT_LEFT, columnWidths[col]);
+        m_listResult->InsertColumn(col, ToWx(Text(kColumnTitles[col])), wxLIST_FORMAT_LEFT, columnWidths[col]);
     ApplyWindowSize(m_storedSize.width, m_storedSize.height);
     // Exit compares against what the window shows, not what the file said: a
     // width the list does not take as given is no change of the user's.
@@ -237,8 +234,9 @@ int CDirCompareDlg::FillResultList() {
     // The list reads its rows from m_diffs as they are painted.
     m_listResult->ShowRows(m_diffs.count);
     m_statusLine->SetLabelText(wxString());
-    std::string title = kProductName;
-    if (m_diffs.count != 0) title += " - " + std::to_string(m_diffs.count) + " 件";
+    const char* product = Text(TextId::ProductName);
+    const std::string title =
+        m_diffs.count != 0 ? FormatText(TextId::MainTitleWithCount, {product, m_diffs.count}) : product;
     GetWindow()->SetTitle(ToWx(title));
     return 0;
 }
@@ -255,7 +253,7 @@ void CDirCompareDlg::ClearResults() {
     if (!m_listResult) return;
     m_listResult->ShowRows(0);
     m_statusLine->SetLabelText(wxString());
-    GetWindow()->SetTitle(ToWx(kProductName));
+    GetWindow()->SetTitle(ToWx(Text(TextId::ProductName)));
 }
 
 void CDirCompareDlg::OnRClickResultList(wxEvent&) {
@@ -325,7 +323,7 @@ void CDirCompareDlg::OnAbout(wxCommandEvent&) {
 }
 
 void CDirCompareDlg::OnSecret(wxCommandEvent&) {
-    ShowMessage(GetWindow(), kSecretText, wxOK | wxICON_INFORMATION);
+    ShowMessage(GetWindow(), Text(TextId::SecretMessage), wxOK | wxICON_INFORMATION);
 }
 
 ColumnWidths CDirCompareDlg::ColumnWidthsShown() const {

@@ -12,11 +12,10 @@
 #include "core/copy.h"
 #include "core/filesystem.h"
 #include "dialogs/copy_progress_dlg.h"
+#include "texts/texts.h"
 #include "ui/message_box.h"
 
 namespace {
-
-constexpr const char* kCopyingMessage = "ただいまコピー中です。少々お待ちください。";
 
 // The bar is repainted at most this often; the lines at every file.
 constexpr std::chrono::milliseconds kRepaintInterval{100};
@@ -27,7 +26,7 @@ std::string CopyFailureText(const DirPairTable& pairs, const DiffEntry& entry) {
     std::string text = FormatCopyFailure(entry.name);
     // An undecided row has no direction, so no folder it was to go to.
     if (entry.pairIndex < pairs.count && !entry.undecided)
-        text += "ｺﾋﾟｰ先: " + std::string(PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir);
+        text += FormatText(TextId::CopyFailureTarget, {PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir});
     return text;
 }
 
@@ -41,9 +40,9 @@ public:
 
     void OnFileStart(int row, const DiffEntry& entry, const char* fromDir, const char* toDir) override {
         m_startedRow = row;
-        m_progress.m_strFile = std::string(entry.name) + "を";
-        m_progress.m_strFrom = std::string(fromDir) + "から";
-        m_progress.m_strTo = std::string(toDir) + "へ";
+        m_progress.m_strFile = FormatText(TextId::CopyFileLine, {entry.name});
+        m_progress.m_strFrom = FormatText(TextId::CopyFromLine, {fromDir});
+        m_progress.m_strTo = FormatText(TextId::CopyToLine, {toDir});
         m_progress.UpdateControls();
         RepaintNow();
     }
@@ -60,7 +59,7 @@ public:
         if (row != m_startedRow) {
             // Refused before it started (its pair is gone): the lines would
             // still name the previous file.
-            m_progress.m_strFile = std::string(entry.name) + "を";
+            m_progress.m_strFile = FormatText(TextId::CopyFileLine, {entry.name});
             m_progress.m_strFrom.clear();
             m_progress.m_strTo.clear();
             m_progress.UpdateControls();
@@ -140,7 +139,7 @@ void CDirCompareDlg::CopySelectedFiles() {
     CentreOver(progress.GetWindow(), GetWindow());
     GetWindow()->Disable();
     progress.Repaint();
-    progress.m_strMessage = kCopyingMessage;
+    progress.m_strMessage = Text(TextId::CopyingMessage);
 
     ProgressObserver observer(progress, GetWindow(), m_pairs, [this, &progress] { OnCopyProgress(progress); });
     ::CopySelectedFiles(

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/gui_module.h"
+#include "texts/texts.h"
 
 #ifndef ZORUNA_GUI_MODULE_NAME
 #define ZORUNA_GUI_MODULE_NAME "zoruna-gui.so"
@@ -41,7 +42,7 @@ std::string GuiModuleInstalled(const std::string& exeDir) {
 
 int RunGuiModule(int argc, char** argv, const std::string& settingsFile) {
     const std::string dir = ExecutableDir();
-    std::string why = " (not found)";
+    std::string why;  // the loader's reason; empty while no module was found
     void* module = nullptr;
     for (const std::string& path : {GuiModuleBesideExecutable(dir), GuiModuleInstalled(dir)}) {
         if (access(path.c_str(), F_OK) != 0) continue;
@@ -49,16 +50,19 @@ int RunGuiModule(int argc, char** argv, const std::string& settingsFile) {
         // support being unloaded.
         module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module) break;
-        why = std::string(": ") + dlerror();
+        const char* reason = dlerror();
+        why = reason ? reason : path;
     }
     if (!module) {
-        std::fprintf(stderr, "zoruna: the window part %s cannot be loaded%s\n",
-                     GuiModuleInstalled(dir).c_str(), why.c_str());
+        const std::string installed = GuiModuleInstalled(dir);
+        const std::string message = why.empty() ? FormatText(TextId::GuiModuleNotFound, {installed})
+                                                : FormatText(TextId::GuiModuleUnloadable, {installed, why});
+        std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
     const auto entry = reinterpret_cast<GuiModuleEntry>(dlsym(module, kGuiModuleEntry));
     if (!entry) {
-        std::fprintf(stderr, "zoruna: the window part has no entry: %s\n", dlerror());
+        std::fprintf(stderr, "%s\n", FormatText(TextId::GuiModuleNoEntry, {dlerror()}).c_str());
         return 1;
     }
     return entry(argc, argv, settingsFile.c_str());

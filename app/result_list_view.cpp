@@ -10,6 +10,7 @@
 #include "core/filesystem.h"
 #include "res/icons.h"
 #include "res/resource.h"
+#include "texts/texts.h"
 #include "ui/wx_text.h"
 
 namespace {
@@ -80,7 +81,7 @@ std::string ResultListView::RowPaths(long row, bool twoLines) const {
     const std::string number = std::to_string(e.pairIndex + 1);
     const std::string a = JoinPath(FieldText(pair.dirA), e.name);
     const std::string b = JoinPath(FieldText(pair.dirB), NameInB(e));
-    return number + " A: " + a + (twoLines ? "\n" + number + " B: " : "   B: ") + b;
+    return FormatText(twoLines ? TextId::RowPathsTwoLines : TextId::RowPathsOneLine, {number, a, b});
 }
 
 void ResultListView::OnMotion(wxMouseEvent& event) {

@@ -1,23 +1,12 @@
 #include "cli/failure_text.h"
 
 #include "core/records.h"
+#include "texts/texts.h"
 
 std::string FormatListingFailure(const char* failedDir, const char* otherDir) {
-    std::string text = "ﾃﾞｨﾚｸﾄﾘ \"";
-    text += failedDir;
-    text += "\" の参照に失敗しました。\n\"";
-    text += otherDir;
-    text += "\" との比較は行いません。";
-    return text;
+    return FormatText(TextId::ListingFailure, {failedDir, otherDir});
 }
 
-std::string FormatCopyFailure(const char* name) {
-    std::string message = name;
-    message += "のコピーに失敗しました。\n";
-    return message;
-}
+std::string FormatCopyFailure(const char* name) { return FormatText(TextId::CopyFailure, {name}); }
 
-std::string FormatOmittedNotice(int omitted) {
-    return "差分が多すぎるため、最初の " + std::to_string(MAX_DIFFS) + " 件だけを表示しています（残り " +
-           std::to_string(omitted) + " 件）。コピーしてから比較し直すと、残りが表示されます。";
-}
+std::string FormatOmittedNotice(int omitted) { return FormatText(TextId::OmittedNotice, {MAX_DIFFS, omitted}); }

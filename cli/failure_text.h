@@ -4,10 +4,11 @@
 
 #include <string>
 
-// "ﾃﾞｨﾚｸﾄﾘ "<failed>" の参照に失敗しました。\n"<other>" との比較は行いません。"
+// TextId::ListingFailure: the folder that could not be read, and that its
+// counterpart is not compared.
 std::string FormatListingFailure(const char* failedDir, const char* otherDir);
 
-// "<name>のコピーに失敗しました。\n"
+// TextId::CopyFailure: the file's name and a line break.
 std::string FormatCopyFailure(const char* name);
 
 // One line (no line break) saying that only the first MAX_DIFFS differences

@@ -12,36 +12,14 @@
 #include "core/date_text.h"
 #include "core/filesystem.h"
 #include "core/mask_list.h"
+#include "texts/texts.h"
 #include "zoruna_version.h"
 
 namespace {
 
-
 void PrintUsage(const SettingsStore& store, std::FILE* out) {
-    const std::string& settings = store.path;
-    const bool inCurrentFolder = settings.find('/') == std::string::npos;
-    std::fputs(
-        "Usage: zoruna [option]\n"
-        "  (none)     open the window\n"
-        "  -d         open the window, compare at once, and close when nothing differs\n"
-        "  --pairs    print the registered pairs: number, directory A, directory B, masks,\n"
-        "             subdirs (whole trees are compared) or empty\n"
-        "  --report   compare every pair and print each difference: pair, kind, name, date A, date B\n"
-        "  --sync     copy every differing file from its newer side to the other, all in one run, then\n"
-        "             compare again; prints each file copied and last, on stderr, how many were copied\n"
-        "             and how many failed\n"
-        "  --help     print this help\n"
-        "  --version  print the version\n"
-        "Fields are separated by tabs; control bytes are printed as \\xHH and a backslash as \\\\.\n"
-        "--report exits with 0 when nothing differs, 1 when something does, 2 when a directory cannot be listed.\n"
-        "--pairs, --report and --sync exit with 2 when the settings file is missing, not a regular file or\n"
-        "unreadable, and with 3 when it registers no complete pair; stderr names the file and the reason.\n"
-        "--sync exits with 0 when everything is in step afterwards, 1 when something failed or still differs.\n"
-        "--sync stopped by SIGINT or SIGTERM abandons the file in progress and exits with 130 or 143;\n"
-        "a second signal ends it at once.\n",
-        out);
-    std::fprintf(out, "Settings are read (never written) from %s%s.\n", EscapeField(settings).c_str(),
-                 inCurrentFolder ? " in the current folder" : "");
+    std::fputs(Text(TextId::Usage), out);
+    std::fprintf(out, "%s\n", FormatText(TextId::UsageSettingsFile, {SettingsFileText(store)}).c_str());
 }
 
 int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
@@ -84,11 +62,10 @@ int Run(std::string_view option, const SettingsStore& store, std::FILE* out, std
         return 0;
     }
     if (option == "--version") {
-        std::fprintf(out, "%s\n", ZORUNA_VERSION_TEXT);
+        std::fprintf(out, "%s\n", FormatText(TextId::VersionLine, {ZORUNA_VERSION}).c_str());
         return 0;
     }
-    std::fprintf(err, "zoruna: unknown option %s (zoruna --help lists the options)\n",
-                 EscapeField(option).c_str());
+    std::fprintf(err, "%s\n", FormatText(TextId::UnknownOption, {EscapeField(option)}).c_str());
     return 2;
 }
 
@@ -98,17 +75,17 @@ bool IsHeadlessOption(const char* arg) { return arg && std::strncmp(arg, "--", 2
 
 int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* out, std::FILE* err) {
     if (argc < 2 || !argv[1]) {
-        std::fputs("zoruna: no option given (zoruna --help lists the options)\n", err);
+        std::fprintf(err, "%s\n", Text(TextId::NoOption));
         return 2;
     }
     if (argc > 2) {
-        std::fprintf(err, "zoruna: %s takes no further arguments\n", EscapeField(argv[1]).c_str());
+        std::fprintf(err, "%s\n", FormatText(TextId::ExtraArguments, {EscapeField(argv[1])}).c_str());
         return 2;
     }
     int status = Run(argv[1], store, out, err);
     // Output that could not be written must not pass for a successful run.
     if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fputs("zoruna: the output could not be written\n", err);
+        std::fprintf(err, "%s\n", Text(TextId::OutputFailed));
         status = 2;
     }
     return status;

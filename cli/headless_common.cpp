@@ -5,6 +5,7 @@
 
 #include "cli/failure_text.h"
 #include "settings/settings.h"
+#include "texts/texts.h"
 
 std::string EscapeField(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -54,25 +55,25 @@ std::string UnreadableReason(const SettingsStore& store, SettingsRead read, int 
     switch (read) {
         case SettingsRead::Missing:
             if (store.HasFile() && store.fs->GetLinkStatus(store.path, st) && st.isLink)
-                return "it is a link to nothing";
-            return "it does not exist";
+                return Text(TextId::ReasonDanglingLink);
+            return Text(TextId::ReasonMissing);
         case SettingsRead::NotAFile:
-            if (store.HasFile() && store.fs->GetStatus(store.path, st) && st.isDirectory) return "it is a directory";
-            return "it is not a regular file";
-        case SettingsRead::Unreadable: return error ? std::strerror(error) : "it cannot be read";
+            if (store.HasFile() && store.fs->GetStatus(store.path, st) && st.isDirectory)
+                return Text(TextId::ReasonDirectory);
+            return Text(TextId::ReasonNotAFile);
+        case SettingsRead::Unreadable: return error ? std::strerror(error) : Text(TextId::ReasonUnreadable);
         case SettingsRead::Read: break;
     }
     return {};
 }
 
-// The file as the messages name it: escaped, and placed when it is relative.
+}  // namespace
+
 std::string SettingsFileText(const SettingsStore& store) {
-    std::string text = EscapeField(store.path);
-    if (store.path.find('/') == std::string::npos) text += " in the current folder";
+    const std::string text = EscapeField(store.path);
+    if (store.path.find('/') == std::string::npos) return FormatText(TextId::SettingsFilePlaced, {text});
     return text;
 }
-
-}  // namespace
 
 int LoadPairsReadOnly(const SettingsStore& store, DirPairTable& pairs, std::FILE* err) {
     std::memset(&pairs, 0, sizeof pairs);
@@ -82,13 +83,14 @@ int LoadPairsReadOnly(const SettingsStore& store, DirPairTable& pairs, std::FILE
     const SettingsRead read = LoadSettings(store, pairs, widths, size);
     const int error = errno;
     if (read != SettingsRead::Read) {
-        std::fprintf(err, "zoruna: cannot read the settings file %s: %s\n", SettingsFileText(store).c_str(),
-                     UnreadableReason(store, read, error).c_str());
+        std::fprintf(
+            err, "%s\n",
+            FormatText(TextId::SettingsUnreadable, {SettingsFileText(store), UnreadableReason(store, read, error)})
+                .c_str());
         return kExitNoSettings;
     }
     if (pairs.count == 0) {
-        std::fprintf(err, "zoruna: the settings file %s registers no complete pair (DIRA and DIRB)\n",
-                     SettingsFileText(store).c_str());
+        std::fprintf(err, "%s\n", FormatText(TextId::SettingsNoPairs, {SettingsFileText(store)}).c_str());
         return kExitNoPairs;
     }
     return 0;

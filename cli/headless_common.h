@@ -19,6 +19,10 @@ std::string EscapeField(std::string_view bytes);
 // texts escaped like fields, the line break between its two lines kept.
 std::string PrintedListingFailure(const ListingFailure& failure);
 
+// The settings file as the messages name it: escaped like a field, and
+// placed in the current folder when its name has no folder.
+std::string SettingsFileText(const SettingsStore& store);
+
 // Prints each listing failure on err once per run, as PrintedListingFailure
 // words it: every comparison of a run meets the same unreadable directory
 // again. Never stops a comparison.

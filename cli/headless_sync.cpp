@@ -17,6 +17,7 @@
 #include "core/compare.h"
 #include "core/copy.h"
 #include "core/filesystem.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -128,8 +129,7 @@ CopyRunSummary CopyInRounds(const DirPairTable& pairs, DiffTable& diffs, FileSys
 
 // "zoruna: <n> files copied, <m> failed", the last line of a run on stderr.
 std::string SyncSummaryLine(int copied, int failed) {
-    return "zoruna: " + std::to_string(copied) + (copied == 1 ? " file" : " files") + " copied, " +
-           std::to_string(failed) + " failed";
+    return FormatText(copied == 1 ? TextId::SyncSummaryOneFile : TextId::SyncSummaryFiles, {copied, failed});
 }
 
 }  // namespace

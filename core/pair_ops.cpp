@@ -41,11 +41,11 @@ std::string PairLineColumn(const char (&dir)[MAX_PATH], std::string_view mark = 
 
 }  // namespace
 
-std::string FormatPairLine(int index, const DirPair& pair) {
+PairLineColumns PairLineColumnsOf(int index, const DirPair& pair) {
     char number[16];
     std::snprintf(number, sizeof number, "%2d", index + 1);
-    return std::string(number) + " " + PairLineColumn(pair.dirA) + " と " +
-           PairLineColumn(pair.dirB, pair.subdirs ? kSubdirsMark : std::string_view());
+    return {number, PairLineColumn(pair.dirA),
+            PairLineColumn(pair.dirB, pair.subdirs ? kSubdirsMark : std::string_view())};
 }
 
 void RemovePairs(DirPairTable& table, const int* indices, int n) {

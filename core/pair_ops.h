@@ -6,11 +6,14 @@
 
 #include "core/records.h"
 
-// Text of one line of the pair list: "%2d %-20.25s と %-20.25s" of index + 1,
-// dirA and dirB, where a 25-byte cut never splits a character. A pair that
-// compares whole trees has " +" right after dirB, inside its 25 columns (dirB
-// is then cut after 23).
-std::string FormatPairLine(int index, const DirPair& pair);
+// The columns of one line of the pair list (TextId::PairLine puts them
+// together): "%2d" of index + 1, and "%-20.25s" of dirA and of dirB, where a
+// 25-byte cut never splits a character. A pair that compares whole trees has
+// " +" right after dirB, inside its 25 columns (dirB is then cut after 23).
+struct PairLineColumns {
+    std::string number, dirA, dirB;
+};
+PairLineColumns PairLineColumnsOf(int index, const DirPair& pair);
 
 // Removes the entries at the given distinct, ascending indices; later pairs
 // move down and the freed slots at the end become all zero bytes.

@@ -1,9 +1,13 @@
 #include "dialogs/about_dlg.h"
 
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 
 #include "res/icons.h"
 #include "res/resource.h"
+#include "texts/texts.h"
+#include "ui/wx_text.h"
+#include "zoruna_version.h"
 
 bool CAboutDlg::OnInitDialog() {
     // Like a static icon control, the picture takes the icon's own size at
@@ -13,5 +17,7 @@ bool CAboutDlg::OnInitDialog() {
         icon->SetIcon(image);
         icon->SetSize(image.GetSize());
     }
+    if (auto* text = Item<wxStaticText>(IDC_ABOUT_TEXT))
+        text->SetLabelText(ToWx(FormatText(TextId::VersionLine, {ZORUNA_VERSION})));
     return true;
 }

@@ -9,12 +9,7 @@
 #include "ui/wx_text.h"
 #include "res/dialog_resources.h"
 #include "res/resource.h"
-
-namespace {
-
-constexpr const char* kStopText = "中止";
-
-}  // namespace
+#include "texts/texts.h"
 
 CCopyProgressDlg::CCopyProgressDlg() : ResourceDialog(kCopyProgressDialog) {}
 
@@ -26,7 +21,7 @@ bool CCopyProgressDlg::OnInitDialog() {
                           wnd->ConvertDialogToPixels(wxSize(kGaugeWidth, kGaugeHeight)),
                           wxGA_HORIZONTAL | wxGA_SMOOTH);
     m_bStopRequested = false;
-    auto* stop = new wxButton(wnd, wxID_CANCEL, ToWx(kStopText), wnd->ConvertDialogToPixels(wxPoint(kStopX, kStopY)),
+    auto* stop = new wxButton(wnd, wxID_CANCEL, ToWx(Text(TextId::StopButton)), wnd->ConvertDialogToPixels(wxPoint(kStopX, kStopY)),
                               wnd->ConvertDialogToPixels(wxSize(kStopWidth, kStopHeight)));
     stop->SetFocus();
     // The template carries the message text; until the first file every

@@ -39,10 +39,10 @@ public:
     bool StopRequested() const { return m_bStopRequested; }
 
     // Bytes of the system code page, empty until the first file.
-    std::string m_strFile;     // "<name>を"
-    std::string m_strFrom;     // "<source directory>から"
-    std::string m_strTo;       // "<destination directory>へ"
-    std::string m_strMessage;  // "ただいまコピー中です。少々お待ちください。"
+    std::string m_strFile;     // TextId::CopyFileLine
+    std::string m_strFrom;     // TextId::CopyFromLine
+    std::string m_strTo;       // TextId::CopyToLine
+    std::string m_strMessage;  // TextId::CopyingMessage
 
 protected:
     bool OnInitDialog() override;

@@ -13,27 +13,21 @@
 #include "core/mbtext.h"
 #include "core/pair_ops.h"
 #include "res/resource.h"
+#include "texts/texts.h"
 
 namespace {
 
-constexpr const char* kBrowseTitle = "ﾃﾞｨﾚｸﾄﾘを指定して下さい。";
-constexpr const char* kDirMissing = "ﾃﾞｨﾚｸﾄﾘ名が未入力です。";
-constexpr const char* kDirSame = "ﾃﾞｨﾚｸﾄﾘ名が同一です。\n違うﾃﾞｨﾚｸﾄﾘを入力して下さい。";
-constexpr const char* kDirLineBreak = "ﾃﾞｨﾚｸﾄﾘ名に改行は使えません。";
-const std::string kDirTooLong =
-    "ﾃﾞｨﾚｸﾄﾘ名が長すぎます。\n" + std::to_string(MAX_DIR_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
-
 constexpr long kInputMessageStyle = wxOK | wxICON_QUESTION;
 
-const char* RefusalText(DirInputProblem problem) {
+std::string RefusalText(DirInputProblem problem) {
     switch (problem) {
-        case DirInputProblem::Missing: return kDirMissing;
-        case DirInputProblem::Same: return kDirSame;
-        case DirInputProblem::LineBreak: return kDirLineBreak;
-        case DirInputProblem::TooLong: return kDirTooLong.c_str();
+        case DirInputProblem::Missing: return Text(TextId::DirMissing);
+        case DirInputProblem::Same: return Text(TextId::DirSame);
+        case DirInputProblem::LineBreak: return Text(TextId::DirLineBreak);
+        case DirInputProblem::TooLong: return FormatText(TextId::DirTooLong, {MAX_DIR_BYTES});
         case DirInputProblem::None: break;
     }
-    return "";
+    return {};
 }
 
 }  // namespace
@@ -64,7 +58,7 @@ wxString CDirInputDlg::ChooserStartFolder(const wxString& editText) {
 }
 
 bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& startDir) {
-    wxDirDialog chooser(GetWindow(), ToWx(kBrowseTitle), ChooserStartFolder(startDir),
+    wxDirDialog chooser(GetWindow(), ToWx(Text(TextId::BrowseTitle)), ChooserStartFolder(startDir),
                         wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
     if (chooser.ShowModal() != wxID_OK) return false;
     const std::string path = FromWx(chooser.GetPath());

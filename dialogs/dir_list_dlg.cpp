@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/wx_text.h"
+#include "cli/pair_line.h"
 #include "core/pair_ops.h"
 #include "res/resource.h"
 

@@ -9,23 +9,18 @@
 #include "core/mask_list.h"
 #include "res/resource.h"
 #include "settings/settings.h"
+#include "texts/texts.h"
 
 namespace {
 
-const std::string kMaskTooLong =
-    "ﾏｽｸが長すぎます。\n1つのﾏｽｸは" + std::to_string(MAX_MASK_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
-const std::string kMaskListTooLong =
-    "ﾏｽｸの合計が長すぎます。\nｶﾝﾏを含めて" + std::to_string(MAX_MASK_LIST_BYTES) + "ﾊﾞｲﾄ以内で入力して下さい。";
-constexpr const char* kMaskLineBreak = "ﾏｽｸに改行は使えません。";
-
-// Why a confirmed text cannot be stored as it is, or nullptr when it can.
-const char* MaskTextProblem(const std::string& text) {
+// Why a confirmed text cannot be stored as it is, or empty when it can.
+std::string MaskTextProblem(const std::string& text) {
     char masks[MAX_MASKS][MASK_LEN];
-    if (ParseMaskList(text, masks) > 0) return kMaskTooLong.c_str();
+    if (ParseMaskList(text, masks) > 0) return FormatText(TextId::MaskTooLong, {MAX_MASK_BYTES});
     const std::string stored = JoinMaskList(masks);
-    if (stored.find_first_of("\r\n") != std::string::npos) return kMaskLineBreak;
-    if (stored.size() > MAX_MASK_LIST_BYTES) return kMaskListTooLong.c_str();
-    return nullptr;
+    if (stored.find_first_of("\r\n") != std::string::npos) return Text(TextId::MaskLineBreak);
+    if (stored.size() > MAX_MASK_LIST_BYTES) return FormatText(TextId::MaskListTooLong, {MAX_MASK_LIST_BYTES});
+    return {};
 }
 
 }  // namespace
@@ -38,7 +33,7 @@ bool CMaskDlg::OnInitDialog() {
 void CMaskDlg::OnOK() {
     auto* edit = Item<wxTextCtrl>(IDC_MASK_TEXT);
     const std::string text = FromWx(edit->GetValue());
-    if (const char* problem = MaskTextProblem(text)) {
+    if (const std::string problem = MaskTextProblem(text); !problem.empty()) {
         ShowMessage(GetWindow(), problem, wxOK | wxICON_QUESTION);
         GotoDlgCtrl(edit);
         return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "res/dialog_template.h"
+#include "texts/font_faces.h"
 
 extern const DialogTemplate kAboutDialog;          // IDD_ABOUTBOX
 extern const DialogTemplate kDirCompareDialog;     // IDD_DIRCOMPARE_DIALOG
@@ -10,6 +11,3 @@ extern const DialogTemplate kDirInputDialog;       // IDD_DIRINPUT
 extern const DialogTemplate kConfirmCopyDialog;    // IDD_CONFIRM_COPY
 extern const DialogTemplate kMaskDialog;           // IDD_MASK
 extern const DialogTemplate kCopyProgressDialog;   // IDD_COPY_PROGRESS
-
-inline constexpr const char* kProportionalFace = "ＭＳ Ｐゴシック";
-inline constexpr const char* kFixedPitchFace = "ＭＳ ゴシック";

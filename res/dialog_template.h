@@ -4,6 +4,8 @@
 
 #include <span>
 
+#include "texts/text_id.h"
+
 enum class ControlKind {
     PushButton,
     DefPushButton,  // the dialog's default button (Enter)
@@ -29,14 +31,14 @@ enum ControlStyle : unsigned {
 struct ControlTemplate {
     int id;
     ControlKind kind;
-    const char* text;  // UTF-8
+    TextId text;       // TextId::None: no caption
     int x, y, cx, cy;  // dialog units
     unsigned style;
 };
 
 struct DialogTemplate {
     int id;
-    const char* title;     // UTF-8
+    TextId title;
     int cx, cy;            // client size in dialog units
     const char* fontFace;  // UTF-8 face name
     int fontPoints;

@@ -1,18 +1,20 @@
 #include "res/strings.h"
 
+#include "texts/texts.h"
+
 namespace {
 
 const MenuItemTemplate kResultMenu[] = {
-    {ID_SELECT_ALL, "全選択(&A)"},
-    {0, nullptr},
-    {ID_COPY_SELECTED, "選択ﾌｧｲﾙｺﾋﾟｰ(&C)"},
+    {ID_SELECT_ALL, TextId::SelectAllItem},
+    {0, TextId::None},
+    {ID_COPY_SELECTED, TextId::CopySelectedItem},
 };
 
 }  // namespace
 
 const char* LoadResString(int id) {
     switch (id) {
-        case IDS_ABOUTBOX: return "ﾊﾞｰｼﾞｮﾝ情報(zoruna) (&A)...";
+        case IDS_ABOUTBOX: return Text(TextId::AboutItem);
         default: return "";
     }
 }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "texts/font_faces.h"
 #include "ui/wx_text.h"
 
 namespace {
@@ -16,8 +17,8 @@ struct FaceFallback {
 
 // IPA fonts are drawn to the metrics of the MS faces they stand in for.
 const FaceFallback kFallbacks[] = {
-    {"ＭＳ Ｐゴシック", {"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP"}},
-    {"ＭＳ ゴシック", {"IPAGothic", "Noto Sans Mono CJK JP", "Monospace"}},
+    {kProportionalFace, {"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP"}},
+    {kFixedPitchFace, {"IPAGothic", "Noto Sans Mono CJK JP", "Monospace"}},
 };
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <wx/msgdlg.h>
 
 #include "ui/wx_text.h"
-#include "res/strings.h"
+#include "texts/texts.h"
 
 int ShowMessage(wxWindow* owner, std::string_view text, long style) {
-    return wxMessageBox(ToWx(text), ToWx(kProductName), style, owner);
+    return wxMessageBox(ToWx(text), ToWx(Text(TextId::ProductName)), style, owner);
 }

@@ -15,6 +15,7 @@
 #include "ui/window_focus.h"
 #include "ui/wx_text.h"
 #include "res/resource.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ wxWindow* ResourceDialog::GetDlgItem(int id) const {
 
 void ResourceDialog::BuildWindow(wxWindow* parent) {
     DestroyWindow();
-    m_wnd = new wxDialog(parent, wxID_ANY, ToWx(m_tmpl.title), wxDefaultPosition, wxDefaultSize,
+    m_wnd = new wxDialog(parent, wxID_ANY, ToWx(Text(m_tmpl.title)), wxDefaultPosition, wxDefaultSize,
                          wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX |
                              (m_tmpl.resizable ? wxRESIZE_BORDER | wxMAXIMIZE_BOX | wxMINIMIZE_BOX : 0));
     const wxFont font = MakeDialogFont(m_tmpl.fontFace, m_tmpl.fontPoints);
@@ -64,7 +65,7 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
         switch (c.kind) {
             case ControlKind::PushButton:
             case ControlKind::DefPushButton: {
-                auto* b = new wxButton(m_wnd, id, ToWx(c.text), pos, size);
+                auto* b = new wxButton(m_wnd, id, ToWx(Text(c.text)), pos, size);
                 if (c.kind == ControlKind::DefPushButton) b->SetDefault();
                 w = b;
                 break;
@@ -85,14 +86,14 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
                 w = new wxTextCtrl(m_wnd, id, wxString(), pos, size, border);
                 break;
             case ControlKind::CheckBox:
-                w = new wxCheckBox(m_wnd, id, ToWx(c.text), pos, size);
+                w = new wxCheckBox(m_wnd, id, ToWx(Text(c.text)), pos, size);
                 break;
             case ControlKind::Static: {
                 auto* s = new wxStaticText(m_wnd, id, wxString(), pos, size, wxST_NO_AUTORESIZE);
                 if (c.style & CS_NOPREFIX)
-                    s->SetLabelText(ToWx(c.text));
+                    s->SetLabelText(ToWx(Text(c.text)));
                 else
-                    s->SetLabel(ToWx(c.text));
+                    s->SetLabel(ToWx(Text(c.text)));
                 w = s;
                 break;
             }
@@ -103,8 +104,8 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
         if (w) w->SetFont(font);
         // A label laid out for the Windows face can be wider in the face that
         // stands in for it: it grows to the right, within the dialog, rather
-        // than lose its end ("比較ﾃﾞｨﾚｸﾄﾘＡ:" would lose the Ａ).
-        if ((c.kind == ControlKind::Static || c.kind == ControlKind::CheckBox) && *c.text) {
+        // than lose its end (TextId::DirALabel would lose its full-width A).
+        if ((c.kind == ControlKind::Static || c.kind == ControlKind::CheckBox) && c.text != TextId::None) {
             const int room = m_wnd->GetClientSize().x - pos.x;
             const int need = std::min(w->GetBestSize().x, room);
             if (need > size.x) w->SetSize(wxSize(need, size.y));

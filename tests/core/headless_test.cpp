@@ -122,7 +122,7 @@ private:
 TEST_F(HeadlessTest, VersionAndHelp) {
     const Result version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, ZORUNA_VERSION_TEXT "\n");
+    EXPECT_EQ(version.out, "Zoruna Version " ZORUNA_VERSION "\n");
     EXPECT_EQ(version.err, "");
 
     const Result help = Run({"--help"});

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/pair_line.h"
+
 namespace {
 
 DirPair MakePair(const std::string& a, const std::string& b, const char* mask = "") {

@@ -279,7 +279,7 @@ TEST_F(ResultList, AboutShowsIconAndVersion) {
         auto* icon = dynamic_cast<wxStaticBitmap*>(about->FindWindow(IDC_ABOUT_ICON));
         EXPECT_TRUE(icon && icon->GetBitmap().IsOk() && icon->GetBitmap().GetSize() == wxSize(32, 32));
         auto* text = dynamic_cast<wxStaticText*>(about->FindWindow(IDC_ABOUT_TEXT));
-        EXPECT_TRUE(text && U8(text->GetLabelText()) == ZORUNA_VERSION_TEXT);
+        EXPECT_TRUE(text && U8(text->GetLabelText()) == "Zoruna Version " ZORUNA_VERSION);
         EXPECT_NE(about->FindWindow(wxID_OK), nullptr);
         return wxID_OK;
     });

@@ -1,0 +1,98 @@
+// The identifiers of every text the program shows or prints. A text is
+// looked up by its id (Text, FormatText in texts/texts.h); its words live in
+// the table of the language it is shown in: the window's in
+// texts/japanese.h, the command line's in texts/english.h.
+#pragma once
+
+enum class TextId : unsigned short {
+    None,  // no text: a control without a caption
+
+    // Shared by the window and the command line.
+    ProductName,
+    VersionLine,     // %1$s: the version number
+    ListingFailure,  // %1$s: the folder that could not be read, %2$s: its counterpart
+    CopyFailure,     // %1$s: the file's name
+    OmittedNotice,   // %1$d: rows shown at most, %2$d: differences left out
+
+    // Window titles.
+    MainTitleWithCount,  // %1$s: the product name, %2$d: rows in the list
+    AboutTitle,
+    PairListTitle,
+    PairInputTitle,
+    ConfirmCopyTitle,
+    MaskTitle,
+    CopyProgressTitle,
+
+    // Buttons, labels and columns of the dialogs.
+    OkButton,
+    CancelButton,
+    QuitButton,
+    SecretButton,
+    CompareButton,
+    PairsButton,
+    CloseButton,
+    RegisterButton,
+    DeleteButton,
+    BrowseButton,
+    MaskButton,
+    StopButton,
+    SubdirsCheck,
+    DirALabel,
+    DirBLabel,
+    MaskLabel,
+    ConfirmCopyQuestion,
+    CopyingMessage,
+    FileNameColumn,
+    TimeAColumn,
+    TimeBColumn,
+
+    // The results list's context menu.
+    SelectAllItem,
+    CopySelectedItem,
+    AboutItem,
+
+    // Lines built around names.
+    PairLine,           // %1$s: number, %2$s: directory A, %3$s: directory B (padded columns)
+    RowPathsOneLine,    // %1$s: pair number, %2$s: path in A, %3$s: path in B
+    RowPathsTwoLines,   // as RowPathsOneLine, B on a line of its own
+    CopyFileLine,       // %1$s: the file's name
+    CopyFromLine,       // %1$s: the source folder
+    CopyToLine,         // %1$s: the destination folder
+    CopyFailureTarget,  // %1$s: the folder the file was to go to
+
+    // Message boxes of the window.
+    SecretMessage,
+    SaveFailed,              // %1$s: the settings file
+    CreateSettingsQuestion,  // %1$s: the settings file's name, %2$s: its folder
+    BrowseTitle,
+    DirMissing,
+    DirSame,
+    DirLineBreak,
+    DirTooLong,       // %1$d: bytes allowed
+    MaskTooLong,      // %1$d: bytes allowed for one mask
+    MaskListTooLong,  // %1$d: bytes allowed for all masks
+    MaskLineBreak,
+
+    // The command line (English).
+    Usage,
+    UsageSettingsFile,   // %1$s: the settings file as SettingsFilePlaced names it
+    SettingsFilePlaced,  // %1$s: a settings file name without a folder
+    SettingsUnreadable,  // %1$s: the settings file, %2$s: the reason
+    ReasonDanglingLink,
+    ReasonMissing,
+    ReasonDirectory,
+    ReasonNotAFile,
+    ReasonUnreadable,
+    SettingsNoPairs,  // %1$s: the settings file
+    UnknownOption,    // %1$s: the option
+    NoOption,
+    ExtraArguments,  // %1$s: the option
+    OutputFailed,
+    SyncSummaryOneFile,   // %1$d: files copied (1), %2$d: files failed
+    SyncSummaryFiles,     // %1$d: files copied, %2$d: files failed
+    GuiModuleNotFound,    // %1$s: the module's path
+    GuiModuleUnloadable,  // %1$s: the module's path, %2$s: the loader's reason
+    GuiModuleNoEntry,     // %1$s: the loader's reason
+
+    Count  // not a text: the number of ids
+};
