@@ -25,7 +25,7 @@ bool CDirCompareApp::OnInit() {
     wxUILocale::UseDefault();
 
     // The dialog holds both tables by value (some megabytes): on the heap.
-    auto dlg = std::make_unique<CDirCompareDlg>();
+    auto dlg = std::make_unique<CDirCompareDlg>(m_fs);
     dlg->SetArguments(m_args);
     dlg->SetSettingsStore(m_store);
     instance.Listen([&dlg] {
@@ -42,13 +42,13 @@ bool CDirCompareApp::OnInit() {
     return false;
 }
 
-int RunGui(int argc, char** argv, const SettingsStore& store) {
+int RunGui(int argc, char** argv, const SettingsStore& store, FileSystem& fs) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     // Until the window system is up, a message box cannot be shown: a start
     // without a display says so on stderr instead of crashing in GTK.
     delete wxLog::SetActiveTarget(new wxLogStderr);
-    wxApp::SetInstance(new CDirCompareApp(std::move(args), store));
+    wxApp::SetInstance(new CDirCompareApp(std::move(args), store, fs));
     wxEntry(argc, argv);
     // OnInit ends the program by returning false, which wxEntry reports as a
     // failure; only a start that never got that far (no display) is one.

@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "core/filesystem.h"
 #include "settings/ini_store.h"
 
 class CDirCompareApp : public wxApp {
 public:
     // args: the command-line arguments after the program path, as bytes;
-    // store: where the main dialog keeps its settings.
-    CDirCompareApp(std::vector<std::string> args, SettingsStore store)
-        : m_args(std::move(args)), m_store(std::move(store)) {}
+    // store: where the main dialog keeps its settings; fs: what it compares
+    // and copies through.
+    CDirCompareApp(std::vector<std::string> args, SettingsStore store, FileSystem& fs)
+        : m_args(std::move(args)), m_store(std::move(store)), m_fs(fs) {}
 
     // Runs the main dialog and returns false, so that no main loop follows
     // and the process ends. A second start while a main dialog exists asks
@@ -28,5 +30,6 @@ public:
 private:
     std::vector<std::string> m_args;
     SettingsStore m_store;
+    FileSystem& m_fs;
     static inline bool s_finished = false;
 };

@@ -7,11 +7,13 @@
 #include <iterator>
 #include <string>
 
+#include "app/window_run_observer.h"
 #include "cli/failure_text.h"
 #include "cli/start_option.h"
 #include "core/compare.h"
 #include "core/filesystem.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/run_texts.h"
 #include "res/dialog_resources.h"
 #include "res/icons.h"
 #include "res/resource.h"
@@ -68,7 +70,7 @@ std::unique_ptr<wxMenu> BuildResultMenu() {
 
 }  // namespace
 
-CDirCompareDlg::CDirCompareDlg() : ResourceDialog(kDirCompareDialog), m_hIcon(LoadAppIcons()) {
+CDirCompareDlg::CDirCompareDlg(FileSystem& fs) : ResourceDialog(kDirCompareDialog), m_fs(fs), m_hIcon(LoadAppIcons()) {
     std::memset(&m_pairs, 0, sizeof m_pairs);
     std::memset(&m_diffs, 0, sizeof m_diffs);
 }
@@ -135,11 +137,12 @@ bool CDirCompareDlg::OnInitDialog() {
     GetDlgItem(IDCANCEL)->SetFocus();
 
     if (HasCompareAtStartOption(m_args)) {
-        CompareAll();
-        if (m_diffs.count != 0)
-            FillAndReport();
-        else
+        // A stopped comparison has not shown that nothing differs.
+        const bool compared = CompareAll();
+        if (ExitAfterRun() || (compared && m_diffs.count == 0 && !m_lastCompare.stopped))
             OnCancel();
+        else if (compared)
+            FillAndReport();
     }
     return true;
 }
@@ -199,52 +202,38 @@ void CDirCompareDlg::ApplyWindowSize(int width, int height) {
     OnSize(resized);
 }
 
-namespace {
-
-// Shows each listing failure in a message box owned by the main window.
-class ListingFailureBoxes : public RunObserver {
-public:
-    explicit ListingFailureBoxes(wxWindow* owner) : m_owner(owner) {}
-
-    void OnListingFailure(const ListingFailure& failure) override {
-        ShowMessage(m_owner, FormatListingFailure(failure.failedDir.c_str(), failure.otherDir.c_str()),
-                    wxOK | wxICON_EXCLAMATION);
-        m_owner->Raise();
-    }
-
-private:
-    wxWindow* m_owner;
-};
-
-}  // namespace
-
-void CDirCompareDlg::CompareAll() {
-    ListingFailureBoxes observer(GetWindow());
-    m_lastCompare = ::CompareAll(m_pairs, m_diffs, RealFileSystem(), observer);
-}
-
 // Compare: the list and the table are emptied, then filled anew.
 void CDirCompareDlg::OnOK() {
-    ClearResults();
-    CompareAll();
-    FillAndReport();
+    if (m_run) return;
+    const bool compared = CompareAll();
+    if (ExitAfterRun())
+        OnCancel();
+    else if (compared)
+        FillAndReport();
 }
 
-int CDirCompareDlg::FillResultList() {
+void CDirCompareDlg::FillResultList() {
     // The list reads its rows from m_diffs as they are painted.
     m_listResult->ShowRows(m_diffs.count);
-    m_statusLine->SetLabelText(wxString());
+    const bool stopped = m_lastCompare.stopped;
+    // Until a row has the focus the line says that the rows are not all.
+    m_statusLine->SetLabelText(stopped ? ToWx(Text(TextId::StoppedStatus)) : wxString());
     const char* product = Text(TextId::ProductName);
-    const std::string title =
+    std::string title =
         m_diffs.count != 0 ? FormatText(TextId::MainTitleWithCount, {product, m_diffs.count}) : product;
+    if (stopped) title = StoppedTitle(title);
     GetWindow()->SetTitle(ToWx(title));
-    return 0;
 }
 
 void CDirCompareDlg::FillAndReport() {
     FillResultList();
+    // A stopped comparison's counts of what did not fit are partial too:
+    // the stop says enough.
     const int omitted = m_lastCompare.TotalOmitted();
-    if (omitted > 0) ShowMessage(GetWindow(), FormatOmittedNotice(omitted), wxOK | wxICON_EXCLAMATION);
+    if (m_lastCompare.stopped)
+        ShowMessage(GetWindow(), Text(TextId::CompareStopped), wxOK | wxICON_INFORMATION);
+    else if (omitted > 0)
+        ShowMessage(GetWindow(), FormatOmittedNotice(omitted), wxOK | wxICON_EXCLAMATION);
 }
 
 void CDirCompareDlg::ClearResults() {
@@ -357,8 +346,37 @@ void CDirCompareDlg::SaveChangedSettings() {
 }
 
 void CDirCompareDlg::OnCancel() {
+    if (m_run) {
+        // Closed while work runs: the work stops and its thread is joined
+        // first; the code that started it then comes back here.
+        m_exitAfterRun = true;
+        m_run->RequestStop();
+        return;
+    }
     // Leaving must stay possible: a failed save is reported, then the dialog
     // ends all the same.
     SaveChangedSettings();
     EndDialog(wxID_CANCEL);
+}
+
+void CDirCompareDlg::RunInBackground(WindowRunObserver& observer, const std::function<void()>& work,
+                                     const std::function<void()>& onTick) {
+    wxDialog* wnd = GetWindow();
+    wxWindow* focus = wxWindow::FindFocus();
+    if (focus && wxGetTopLevelParent(focus) != wnd) focus = nullptr;
+    m_run = &observer;
+    wnd->Disable();
+    // The window takes input again afterwards, whatever happened, with the
+    // focus where it was (GTK may drop it from a window made insensitive).
+    struct Restore {
+        CDirCompareDlg& dlg;
+        wxDialog* wnd;
+        wxWindow* focus;
+        ~Restore() {
+            dlg.m_run = nullptr;
+            wnd->Enable();
+            if (focus) focus->SetFocus();
+        }
+    } const restore{*this, wnd, focus};
+    m_worker.Run(work, onTick);
 }

@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,15 +15,22 @@
 
 #include "app/result_list_view.h"
 #include "core/compare.h"
+#include "core/filesystem.h"
 #include "core/records.h"
 #include "ui/resource_dialog.h"
+#include "ui/worker_loop.h"
 #include "dialogs/confirm_copy_dlg.h"
 #include "dialogs/dir_list_dlg.h"
 #include "settings/settings.h"
 
+class CCompareProgressDlg;
+class CCopyProgressDlg;
+class WindowRunObserver;
+
 class CDirCompareDlg : public ResourceDialog {
 public:
-    CDirCompareDlg();
+    // fs: what the comparison and the copy list, read and write through.
+    explicit CDirCompareDlg(FileSystem& fs);
     ~CDirCompareDlg() override;
 
     // The program's arguments after the program path, examined for -d.
@@ -31,12 +39,16 @@ public:
     // before Create. Without one there is no settings file.
     void SetSettingsStore(SettingsStore store) { m_store = std::move(store); }
 
-    // Compares every registered pair into m_diffs; listing failures are shown
-    // in message boxes owned by this dialog.
-    void CompareAll();
+    // Compares every registered pair into m_diffs on a worker thread while
+    // this thread handles the window's events; a progress window appears
+    // when it takes long, listing failures are shown in message boxes owned
+    // by this dialog. False when it ended with an error (said in a box; the
+    // results are then empty).
+    bool CompareAll();
     // Shows m_diffs in the (empty) results list, row i = entry i, and the
-    // number of rows in the title.
-    int FillResultList();
+    // number of rows in the title (which also says when the comparison was
+    // stopped).
+    void FillResultList();
     // Copies the selected rows' files after a confirmation, then compares
     // again and refills the list.
     void CopySelectedFiles();
@@ -69,9 +81,12 @@ protected:
     // at the mouse); returns when the menu has closed (tests replace it, a
     // real popup waits for the user).
     virtual void TrackResultMenu(const wxPoint& pos);
-    // Called while a copy runs, after the bar has moved (tests press the
-    // progress window's buttons here).
-    virtual void OnCopyProgress(class CCopyProgressDlg& /*progress*/) {}
+    // Called while a copy runs, on the window thread, after the bar has moved
+    // (tests press the progress window's buttons here).
+    virtual void OnCopyProgress(CCopyProgressDlg& /*progress*/) {}
+    // Called at every tick while a comparison runs, on the window thread;
+    // the progress window has no window until it has appeared.
+    virtual void OnCompareProgress(CCompareProgressDlg& /*progress*/) {}
     // The pairs were changed: Exit saves the settings.
     void MarkPairsModified() { m_bPairsModified = true; }
     // Asks whether to create the missing settings file and save into it;
@@ -104,7 +119,19 @@ private:
     WindowSize WindowSizeShown() const;
     // Saves when anything changed since the start; a failed save is reported.
     void SaveChangedSettings();
+    // Runs work on the worker thread with this window disabled for input and
+    // calls onTick at every tick; work reports to observer, which the Exit
+    // path stops. An exception from work is thrown again here.
+    void RunInBackground(WindowRunObserver& observer, const std::function<void()>& work,
+                         const std::function<void()>& onTick);
+    // Exit was asked for while work ran: the work was stopped, and the
+    // caller leaves instead of showing its results.
+    bool ExitAfterRun() const { return m_exitAfterRun; }
 
+    FileSystem& m_fs;
+    WorkerLoop m_worker;
+    WindowRunObserver* m_run = nullptr;  // the work running, if any
+    bool m_exitAfterRun = false;
     CDirListDlg m_dlgDirList;
     CConfirmCopyDlg m_dlgConfirmCopy;
     std::unique_ptr<wxMenu> m_menuResult;  // the results context menu

@@ -1,6 +1,8 @@
 // Entry of the windowed program.
 #pragma once
 
+#include "core/filesystem.h"
 #include "settings/ini_store.h"
 
-int RunGui(int argc, char** argv, const SettingsStore& store);
+// fs: what the window compares and copies through.
+int RunGui(int argc, char** argv, const SettingsStore& store, FileSystem& fs);

@@ -9,5 +9,5 @@
 extern "C" __attribute__((visibility("default"))) int ZorunaGuiMain(int argc, char** argv,
                                                                       const char* settingsFile) {
     const SettingsStore store{settingsFile, &RealFileSystem()};
-    return RunGui(argc, argv, store);
+    return RunGui(argc, argv, store, RealFileSystem());
 }

@@ -4,6 +4,6 @@
 
 int main(int argc, char** argv) {
     const SettingsStore store{SettingsFileNameFor(argc > 0 ? argv[0] : "zoruna"), &RealFileSystem()};
-    if (argc > 1 && IsHeadlessOption(argv[1])) return RunHeadless(argc, argv, store);
+    if (argc > 1 && IsHeadlessOption(argv[1])) return RunHeadless(argc, argv, store, RealFileSystem());
     return RunGuiModule(argc, argv, store.path);
 }

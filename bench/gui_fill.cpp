@@ -101,16 +101,12 @@ int main(int argc, char** argv) {
     const std::string a = root + "/A", b = root + "/B";
     MakeDataset(a, b);
     const std::string settings = root + "/zoruna.INI";
-    {
-        std::FILE* f = std::fopen(settings.c_str(), "wb");
-        std::fprintf(f, "[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n", a.c_str(), b.c_str());
-        std::fclose(f);
-    }
+    WritePairSettings(settings, a, b);
 
     // GTK paints from its main loop: one runs while the bench waits.
     wxGUIEventLoop loop;
     wxEventLoopActivator active(&loop);
-    auto dlg = std::make_unique<CDirCompareDlg>();
+    auto dlg = std::make_unique<CDirCompareDlg>(RealFileSystem());
     dlg->SetSettingsStore({settings, &RealFileSystem()});
     dlg->Create(nullptr, true);
     Pump();

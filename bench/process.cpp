@@ -88,9 +88,7 @@ bool Compare(const std::string& root, int n, int rounds, bool tree = false) {
     const std::string dir = root + "/" + std::to_string(n) + (tree ? "-tree" : "");
     const std::string a = dir + "/a", b = dir + "/b";
     const int differences = Generate(a, b, n, tree);
-    std::ofstream(dir + "/zoruna.INI", std::ios::binary)
-        << "[DIR0]\r\nDIRA=" << a << "\r\nDIRB=" << b << "\r\nMASK=\r\n" << (tree ? "SUBDIRS=1\r\n" : "")
-        << "\r\n";
+    WritePairSettings(dir + "/zoruna.INI", a, b, tree);
 
     std::vector<std::string> floor = {SiblingProgram("listing_floor"), a, b};
     if (tree) floor.insert(floor.begin() + 1, "-r");

@@ -32,10 +32,10 @@ int PrintPairs(const DirPairTable& pairs, std::FILE* out) {
     return 0;
 }
 
-int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
+int PrintReport(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
     ListingFailurePrinter failures(err);
-    const CompareSummary summary = CompareAll(pairs, *diffs, RealFileSystem(), failures);
+    const CompareSummary summary = CompareAll(pairs, *diffs, fs, failures);
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         const DiffKind kind = KindOf(e);
@@ -49,13 +49,13 @@ int PrintReport(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
     return diffs->count > 0 ? 1 : 0;
 }
 
-int Run(std::string_view option, const SettingsStore& store, std::FILE* out, std::FILE* err) {
+int Run(std::string_view option, const SettingsStore& store, FileSystem& fs, std::FILE* out, std::FILE* err) {
     if (option == "--pairs" || option == "--report" || option == "--sync") {
         DirPairTable pairs;
         if (const int status = LoadPairsReadOnly(store, pairs, err)) return status;
         if (option == "--pairs") return PrintPairs(pairs, out);
-        if (option == "--report") return PrintReport(pairs, out, err);
-        return RunSync(pairs, out, err);
+        if (option == "--report") return PrintReport(pairs, fs, out, err);
+        return RunSync(pairs, fs, out, err);
     }
     if (option == "--help") {
         PrintUsage(store, out);
@@ -73,7 +73,7 @@ int Run(std::string_view option, const SettingsStore& store, std::FILE* out, std
 
 bool IsHeadlessOption(const char* arg) { return arg && std::strncmp(arg, "--", 2) == 0; }
 
-int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* out, std::FILE* err) {
+int RunHeadless(int argc, char** argv, const SettingsStore& store, FileSystem& fs, std::FILE* out, std::FILE* err) {
     if (argc < 2 || !argv[1]) {
         std::fprintf(err, "%s\n", Text(TextId::NoOption));
         return 2;
@@ -82,7 +82,7 @@ int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* ou
         std::fprintf(err, "%s\n", FormatText(TextId::ExtraArguments, {EscapeField(argv[1])}).c_str());
         return 2;
     }
-    int status = Run(argv[1], store, out, err);
+    int status = Run(argv[1], store, fs, out, err);
     // Output that could not be written must not pass for a successful run.
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(err, "%s\n", Text(TextId::OutputFailed));

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/filesystem.h"
 #include "settings/ini_store.h"
 
 // True when arg is a "--" option, which the headless mode handles (an unknown
@@ -11,6 +12,6 @@
 bool IsHeadlessOption(const char* arg);
 
 // Runs the headless option argv[1] with the settings of store (only ever
-// read); returns the process exit status.
-int RunHeadless(int argc, char** argv, const SettingsStore& store, std::FILE* out = stdout,
+// read), comparing and copying through fs; returns the process exit status.
+int RunHeadless(int argc, char** argv, const SettingsStore& store, FileSystem& fs, std::FILE* out = stdout,
                 std::FILE* err = stderr);

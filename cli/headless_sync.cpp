@@ -3,6 +3,8 @@
 #include <signal.h>
 
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -21,36 +23,50 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_stopSignal = 0;
+// Lock-free, so the signal handler may set it and the comparison's listing
+// threads may read it (StopRequested is asked from any thread).
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void RecordStopSignal(int sig) { g_stopSignal = sig; }
+extern "C" void RecordStopSignal(int sig) { g_stopSignal.store(sig); }
 
-// While it lives, SIGINT and SIGTERM ask the copy to stop instead of killing
-// the process in the middle of a file; a second signal of the same kind
-// ends the process as usual.
+// While it lives, SIGINT and SIGTERM ask the comparison or the copy to stop
+// instead of killing the process in the middle of a file; a second signal of
+// the same kind ends the process as usual. A signal whose handler cannot be
+// set is named on err and keeps ending the process at once (no file is left
+// half-written: a copy's temporary file is renamed only once complete).
 class StopSignals {
 public:
-    StopSignals() {
-        g_stopSignal = 0;
+    explicit StopSignals(std::FILE* err) {
+        g_stopSignal.store(0);
         struct sigaction sa {};
         sa.sa_handler = RecordStopSignal;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_RESTART | SA_RESETHAND;
-        sigaction(SIGINT, &sa, &m_oldInt);
-        sigaction(SIGTERM, &sa, &m_oldTerm);
+        for (Catch& c : m_catches) {
+            c.installed = sigaction(c.signal, &sa, &c.old) == 0;
+            if (!c.installed)
+                std::fprintf(err, "zoruna: cannot catch %s (%s); it ends the run at once\n", c.name,
+                             std::strerror(errno));
+        }
     }
     ~StopSignals() {
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        for (const Catch& c : m_catches)
+            if (c.installed) sigaction(c.signal, &c.old, nullptr);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    static int received() { return g_stopSignal; }
+    static int received() { return g_stopSignal.load(); }
 
 private:
-    struct sigaction m_oldInt {};
-    struct sigaction m_oldTerm {};
+    struct Catch {
+        int signal;
+        const char* name;
+        struct sigaction old {};
+        bool installed = false;
+    };
+    std::array<Catch, 2> m_catches{{{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}};
 };
 
 // Prints one line per copied file on out and the failure message per file
@@ -134,16 +150,21 @@ std::string SyncSummaryLine(int copied, int failed) {
 
 }  // namespace
 
-int RunSync(const DirPairTable& pairs, std::FILE* out, std::FILE* err) {
+int RunSync(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::FILE* err) {
     const auto diffs = std::make_unique<DiffTable>();
-    FileSystem& fs = RealFileSystem();
     ListingFailurePrinter failures(err);
 
-    const StopSignals stopSignals;
+    const StopSignals stopSignals(err);
     PrintingObserver observer(out, err, failures);
     const CopyRunSummary copied = CopyInRounds(pairs, *diffs, fs, observer);
-    // Also after a stop: the comparison as it now stands (the printer never
-    // stops it; a second signal ends the program).
+    if (const int sig = StopSignals::received(); sig != 0) {
+        // Stopped: the user wants the run to end, and on a slow mount one
+        // more comparison would take as long as the one just stopped.
+        std::fprintf(err, "%s\n", SyncSummaryLine(copied.copied, copied.failed).c_str());
+        return 128 + sig;
+    }
+    // The comparison as it now stands (the printer never stops it; a signal
+    // now still ends the run with its status).
     const CompareSummary last = CompareAll(pairs, *diffs, fs, failures);
 
     // Only what still does not fit after every round was left out.

@@ -1,7 +1,5 @@
 #include "dialogs/copy_progress_dlg.h"
 
-#include <wx/button.h>
-#include <wx/evtloop.h>
 #include <wx/stattext.h>
 
 #include <algorithm>
@@ -11,7 +9,7 @@
 #include "res/resource.h"
 #include "texts/texts.h"
 
-CCopyProgressDlg::CCopyProgressDlg() : ResourceDialog(kCopyProgressDialog) {}
+CCopyProgressDlg::CCopyProgressDlg() : ProgressWindow(kCopyProgressDialog) {}
 
 bool CCopyProgressDlg::OnInitDialog() {
     wxDialog* wnd = GetWindow();
@@ -20,10 +18,7 @@ bool CCopyProgressDlg::OnInitDialog() {
     m_gauge = new wxGauge(wnd, wxID_ANY, kGaugeRange, wnd->ConvertDialogToPixels(wxPoint(kGaugeX, kGaugeY)),
                           wnd->ConvertDialogToPixels(wxSize(kGaugeWidth, kGaugeHeight)),
                           wxGA_HORIZONTAL | wxGA_SMOOTH);
-    m_bStopRequested = false;
-    auto* stop = new wxButton(wnd, wxID_CANCEL, ToWx(Text(TextId::StopButton)), wnd->ConvertDialogToPixels(wxPoint(kStopX, kStopY)),
-                              wnd->ConvertDialogToPixels(wxSize(kStopWidth, kStopHeight)));
-    stop->SetFocus();
+    AddStopButton(kStopX, kStopY, kStopWidth, kStopHeight);
     // The template carries the message text; until the first file every
     // line is empty.
     UpdateControls();
@@ -58,20 +53,4 @@ void CCopyProgressDlg::SetProgress(std::uint64_t done, std::uint64_t total) {
         steps = std::min(capped / (total / kRange), kRange);
     const int value = static_cast<int>(steps);
     if (m_gauge->GetValue() != value) m_gauge->SetValue(value);
-}
-
-void CCopyProgressDlg::Repaint() {
-    wxDialog* wnd = GetWindow();
-    if (!wnd) return;
-    // Paint and input, so that Cancel works: the main window is disabled
-    // while the copy runs, so the only input that runs a handler is this
-    // window's own Cancel. Other sources (sockets, timers) wait.
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
-        loop->YieldFor(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT);
-    wnd->Update();
-}
-
-void CCopyProgressDlg::OnCancel() {
-    m_bStopRequested = true;
-    if (wxWindow* stop = StopButton()) stop->Disable();
 }

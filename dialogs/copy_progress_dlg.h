@@ -1,7 +1,6 @@
 // The modeless window shown while files are copied: which file goes from
 // where to where, a bar of the bytes copied so far and a Cancel button.
-// Cancel, Escape and the close box ask the copy to stop; the copy asks
-// StopRequested() and ends.
+// Cancel, Escape and the close box ask the copy to stop (ProgressWindow).
 #pragma once
 
 #include <wx/gauge.h>
@@ -9,10 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "res/resource.h"
-#include "ui/resource_dialog.h"
+#include "dialogs/progress_window.h"
 
-class CCopyProgressDlg : public ResourceDialog {
+class CCopyProgressDlg : public ProgressWindow {
 public:
     // Steps of the bar: byte counts do not fit its int range.
     static constexpr int kGaugeRange = 1000;
@@ -29,14 +27,8 @@ public:
     void UpdateControls();
     // Moves the bar to done out of total bytes.
     void SetProgress(std::uint64_t done, std::uint64_t total);
-    // Repaints the window now without handling user input, so that it shows
-    // its current state while the copy keeps the event loop waiting.
-    void Repaint();
 
     wxGauge* Gauge() const { return m_gauge; }
-    wxWindow* StopButton() const { return GetDlgItem(IDCANCEL); }
-    // Cancel, Escape or the close box was used since the window was created.
-    bool StopRequested() const { return m_bStopRequested; }
 
     // Bytes of the system code page, empty until the first file.
     std::string m_strFile;     // TextId::CopyFileLine
@@ -46,11 +38,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    // Cancel, Escape and the close box: the window stays until the copy has
-    // abandoned its file and ended.
-    void OnCancel() override;
 
 private:
     wxGauge* m_gauge = nullptr;  // valid while the window exists
-    bool m_bStopRequested = false;
 };

@@ -22,6 +22,7 @@
 #define IDD_CONFIRM_COPY 144
 #define IDD_MASK 146
 #define IDD_COPY_PROGRESS 147
+#define IDD_COMPARE_PROGRESS 148
 
 // Strings, icons, menus
 #define IDS_ABOUTBOX 101
@@ -52,6 +53,9 @@
 #define IDC_ABOUT_ICON 1018
 #define IDC_ABOUT_TEXT 1019
 #define IDC_SUBDIRS 1020
+#define IDC_COMPARE_MESSAGE 1021
+#define IDC_COMPARE_FOLDER 1022
+#define IDC_COMPARE_COUNT 1023
 
 // Menu commands
 #define IDM_ABOUTBOX 0x0010

@@ -5,17 +5,17 @@
 // painted. Built and run by
 // scripts/screenshot-copy-progress.sh.
 //   copy-progress-shot settings.INI output.png
-#include <wx/listctrl.h>
 #include <wx/evtloop.h>
+#include <wx/listctrl.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 #include <wx/wx.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "app/dir_compare_dlg.h"
+#include "shot_support.h"
 
 namespace {
 
@@ -30,10 +30,10 @@ protected:
         if (dynamic_cast<wxMessageDialogBase*>(dialog) && !shot) {
             shot = true;
             // The window manager frames and maps a new window a moment
-            // after it is shown; meanwhile only window events are handled,
-            // as the copy does, never input.
+            // after it is shown: the window thread handles its events
+            // meanwhile (the copy waits for this box on its worker).
             for (int i = 0; i < 30; ++i) {
-                wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+                wxEventLoopBase::GetActive()->DispatchTimeout(10);
                 wxMilliSleep(10);
             }
             // std::system handles no events of this program. The screen is
@@ -51,10 +51,8 @@ class ShotApp : public wxApp {
 public:
     bool OnInit() override {
         if (argc != 3) return false;
-        m_dlg.SetSettingsStore({std::string(argv[1].utf8_str()), &RealFileSystem()});
+        OpenMainDialog(m_dlg, argv[1]);
         m_hook.out = argv[2];
-        m_dlg.Create(nullptr, true);
-        m_dlg.GetWindow()->Move(40, 40);
         m_timer.Bind(wxEVT_TIMER, &ShotApp::OnTimer, this);
         m_timer.Start(700);
         return true;
@@ -66,10 +64,7 @@ private:
     void OnTimer(wxTimerEvent&) {
         switch (m_ticks++) {
             case 0: {
-                const wxRect frame = m_dlg.GetWindow()->GetScreenRect();
-                wxUIActionSimulator mouse;
-                mouse.MouseMove(frame.x + frame.width / 2, frame.y + 8);
-                mouse.MouseClick();
+                ActivateByClick(m_dlg.GetWindow());
                 return;
             }
             case 1: {
@@ -91,7 +86,7 @@ private:
         ExitMainLoop();
     }
 
-    CDirCompareDlg m_dlg;
+    CDirCompareDlg m_dlg{RealFileSystem()};
     ShotHook m_hook;
     wxTimer m_timer;
     int m_ticks = 0;

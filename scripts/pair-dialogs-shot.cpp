@@ -4,7 +4,6 @@
 //   pair-dialogs-shot list|input output.png
 #include <wx/listbox.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 #include <wx/utils.h>
 #include <wx/wx.h>
 
@@ -14,6 +13,7 @@
 #include "dialogs/dir_input_dlg.h"
 #include "dialogs/dir_list_dlg.h"
 #include "res/resource.h"
+#include "shot_support.h"
 
 namespace {
 
@@ -64,10 +64,7 @@ private:
         // ignored). Second: draw it all again in the active look. Third: shoot.
         switch (m_ticks++) {
             case 0: {
-                const wxRect frame = m_shown->GetScreenRect();
-                wxUIActionSimulator mouse;
-                mouse.MouseMove(frame.x + frame.width / 2, frame.y + 8);
-                mouse.MouseClick();
+                ActivateByClick(m_shown);
                 return;
             }
             case 1:

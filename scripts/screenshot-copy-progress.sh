@@ -12,18 +12,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
 out=$(realpath -m "${2:-$root/docs/copy-progress.png}")
 
-if [ -z "${ZORUNA_SHOT_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORUNA_SHOT_DISPLAY=1 "$0" "$build" "$out"
-fi
-
-work=$(mktemp -d)
-wm=""
-cleanup() {
-  [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
-  chmod -R u+w "$work" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+on_virtual_display "$0" "$build" "$out"
+make_work_folder
 
 build_shot_program "$root/scripts/copy-progress-shot.cpp" "$build" "$work/shot"
 

@@ -29,3 +29,25 @@ build_shot_program() {
     "${libs[@]}" $(wx-config --cxxflags --libs net,core,base) \
     $(pkg-config --cflags --libs gtk+-3.0)
 }
+
+# Runs the calling script again on a virtual display, unless it runs on one
+# already (xvfb-run exports nothing that tells).
+#   on_virtual_display "$0" "$@"
+on_virtual_display() {
+  if [ -z "${ZORUNA_SHOT_DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORUNA_SHOT_DISPLAY=1 "$@"
+  fi
+}
+
+# A fresh folder in $work, removed at exit together with the window manager
+# whose process id is put in $wm once it runs.
+make_work_folder() {
+  work=$(mktemp -d)
+  wm=""
+  trap remove_work_folder EXIT
+}
+remove_work_folder() {
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+  chmod -R u+w "$work" 2>/dev/null || true
+  rm -rf "$work"
+}

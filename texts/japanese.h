@@ -21,6 +21,7 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::ConfirmCopyTitle, "Zoruna［ほんとにいいの？］"},
     {TextId::MaskTitle, "Zoruna[ﾏｽｸ]"},
     {TextId::CopyProgressTitle, "Zoruna[ｺﾋﾟｰ中]"},
+    {TextId::CompareProgressTitle, "Zoruna[比較中]"},
 
     {TextId::OkButton, "OK"},
     {TextId::CancelButton, "ｷｬﾝｾﾙ"},
@@ -40,6 +41,7 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::MaskLabel, "比較対照外とするﾌｧｲﾙの拡張子"},
     {TextId::ConfirmCopyQuestion, "指定されたﾌｧｲﾙのｺﾋﾟｰを行います。後悔しませんね。"},
     {TextId::CopyingMessage, "ただいまコピー中です。少々お待ちください。"},
+    {TextId::ComparingMessage, "ただいま比較中です。少々お待ちください。"},
     {TextId::FileNameColumn, "ﾌｧｲﾙ名"},
     {TextId::TimeAColumn, "更新日付Ａ"},
     {TextId::TimeBColumn, "更新日付Ｂ"},
@@ -55,6 +57,9 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::CopyFromLine, "%1$sから"},
     {TextId::CopyToLine, "%1$sへ"},
     {TextId::CopyFailureTarget, "ｺﾋﾟｰ先: %1$s"},
+    {TextId::ListingCountLine, "ﾌｫﾙﾀﾞ: %1$d   ﾌｧｲﾙ: %2$d"},
+    {TextId::StoppedTitle, "%1$s (比較中止)"},
+    {TextId::StoppedStatus, "比較を中止しました。一覧は中止までに見つかった違いだけです。"},
 
     {TextId::SecretMessage, "まだ秘密です。"},
     {TextId::SaveFailed, "設定ﾌｧｲﾙ \"%1$s\" に保存できませんでした。\n変更したﾃﾞｨﾚｸﾄﾘの設定は保存されていません。"},
@@ -69,4 +74,7 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::MaskTooLong, "ﾏｽｸが長すぎます。\n1つのﾏｽｸは%1$dﾊﾞｲﾄ以内で入力して下さい。"},
     {TextId::MaskListTooLong, "ﾏｽｸの合計が長すぎます。\nｶﾝﾏを含めて%1$dﾊﾞｲﾄ以内で入力して下さい。"},
     {TextId::MaskLineBreak, "ﾏｽｸに改行は使えません。"},
+    {TextId::CompareStopped, "比較を中止しました。\n一覧には中止までに見つかった違いだけを表示しています。"},
+    {TextId::CompareError, "比較できませんでした。一覧は空になっています。\n%1$s"},
+    {TextId::CopyError, "コピーを最後まで行えませんでした。\n%1$s"},
 };

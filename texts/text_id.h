@@ -22,6 +22,7 @@ enum class TextId : unsigned short {
     ConfirmCopyTitle,
     MaskTitle,
     CopyProgressTitle,
+    CompareProgressTitle,
 
     // Buttons, labels and columns of the dialogs.
     OkButton,
@@ -42,6 +43,7 @@ enum class TextId : unsigned short {
     MaskLabel,
     ConfirmCopyQuestion,
     CopyingMessage,
+    ComparingMessage,
     FileNameColumn,
     TimeAColumn,
     TimeBColumn,
@@ -59,6 +61,9 @@ enum class TextId : unsigned short {
     CopyFromLine,       // %1$s: the source folder
     CopyToLine,         // %1$s: the destination folder
     CopyFailureTarget,  // %1$s: the folder the file was to go to
+    ListingCountLine,   // %1$d: folders listed, %2$d: files seen
+    StoppedTitle,       // %1$s: the title of a complete comparison
+    StoppedStatus,
 
     // Message boxes of the window.
     SecretMessage,
@@ -72,6 +77,9 @@ enum class TextId : unsigned short {
     MaskTooLong,      // %1$d: bytes allowed for one mask
     MaskListTooLong,  // %1$d: bytes allowed for all masks
     MaskLineBreak,
+    CompareStopped,
+    CompareError,  // %1$s: what the work failed with
+    CopyError,     // %1$s: what the work failed with
 
     // The command line (English).
     Usage,

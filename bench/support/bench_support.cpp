@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string_view>
 
 extern char** environ;
@@ -25,6 +26,11 @@ void CreateFile(const std::string& path, time_t mtime) {
     const struct timespec times[2] = {{0, UTIME_OMIT}, {mtime, 0}};
     futimens(fd, times);
     close(fd);
+}
+
+void WritePairSettings(const std::string& path, const std::string& a, const std::string& b, bool tree) {
+    std::ofstream(path, std::ios::binary) << "[DIR0]\r\nDIRA=" << a << "\r\nDIRB=" << b << "\r\nMASK=\r\n"
+                                          << (tree ? "SUBDIRS=1\r\n" : "") << "\r\n";
 }
 
 BenchTempDir::BenchTempDir() {

@@ -11,6 +11,10 @@
 // An empty file with the given modification time; exits on failure.
 void CreateFile(const std::string& path, time_t mtime);
 
+// Writes a settings file at path that registers the one pair a-b (comparing
+// whole trees when tree is set).
+void WritePairSettings(const std::string& path, const std::string& a, const std::string& b, bool tree = false);
+
 // A fresh folder under $TMPDIR (or /tmp), removed with all it holds when
 // the object goes.
 class BenchTempDir {

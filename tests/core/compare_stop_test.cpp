@@ -55,8 +55,8 @@ struct StopCase {
     int workers;
     bool stopped;
     int entries;  // rows in the table afterwards; -1: as far as the pool had come
-    // The last report's counts, for a run that ends (one thread does not list
-    // B where A failed; a pool lists both at once).
+    // The last report's counts, for a run that ends: exact on one thread; a
+    // pool may also have listed B where A failed, before the run ended.
     std::uint64_t folders = 0, files = 0;
 };
 
@@ -91,16 +91,19 @@ TEST_P(CompareStop, EndsSaysSoAndReportsNothingItDidNotList) {
     // What a stop left unlisted is no failure; a finished run meets /missing.
     EXPECT_EQ(observer.failures.size(), c.stopped ? 0u : 1u);
     ASSERT_FALSE(observer.reports.empty()) << "the last report comes at the end";
-    if (!c.stopped) {
+    if (!c.stopped && c.workers == 1) {
         EXPECT_EQ(observer.reports.back().folders, c.folders);
         EXPECT_EQ(observer.reports.back().files, c.files);
+    } else if (!c.stopped) {
+        EXPECT_GE(observer.reports.back().folders, c.folders);
+        EXPECT_GE(observer.reports.back().files, c.files);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompareStop,
     ::testing::Values(StopCase{"NeverOneThread", nullptr, 1, false, 1, 4, 5},
-                      StopCase{"NeverPool", nullptr, 4, false, 1, 5, 6},
+                      StopCase{"NeverPool", nullptr, 4, false, 1, 4, 5},
                       StopCase{"FromTheStartOneThread", "", 1, true, 0}, StopCase{"FromTheStartPool", "", 4, true, 0},
                       StopCase{"InSecondPairOneThread", "/a1", 1, true, 1},
                       // The pool lists ahead: pair 0 may or may not be compared yet.

@@ -63,7 +63,7 @@ TEST_P(SyncInterrupted, AbandonsTheFileInProgressAndEndsWithTheSignalsStatus) {
         std::FILE* null = std::fopen("/dev/null", "w");
         char program[] = "zoruna", option[] = "--sync";
         char* argv[] = {program, option, nullptr};
-        _exit(RunHeadless(2, argv, store, null, null));
+        _exit(RunHeadless(2, argv, store, RealFileSystem(), null, null));
     }
     // Wait until the copy has written into its temporary file, then stop it.
     int status = 0;

@@ -2,17 +2,20 @@
 // hand, run in-process through RunSync.
 #include "cli/headless_sync.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "settings/settings.h"
+#include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
 #include "support/test_text.h"
 
@@ -37,7 +40,7 @@ protected:
         ColumnWidths widths;
         WindowSize size;
         LoadSettings({m_dir / "zoruna.INI", &RealFileSystem()}, pairs, widths, size);
-        const int status = RunSync(pairs, out, err);
+        const int status = RunSync(pairs, RealFileSystem(), out, err);
         return {status, DrainStream(out), DrainStream(err)};
     }
 
@@ -103,6 +106,54 @@ TEST_F(SyncTest, APairThatCannotBeListedGivesStatusTwoAndTheOthersAreSynced) {
         "ﾃﾞｨﾚｸﾄﾘ \"" + missing + "\" の参照に失敗しました。\n\"" + b + "\" との比較は行いません。\n";
     EXPECT_EQ(r.err, message + "zoruna: 1 file copied, 0 failed\n") << "met by both comparisons, printed once";
     EXPECT_EQ(ReadFile(b + "/f"), "x");
+}
+
+// Lists through the real file system; the first listing raises SIGINT, as
+// Ctrl+C during the comparison would.
+class InterruptedListing : public ForwardingFileSystem {
+public:
+    bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override {
+        ++listings;
+        if (!m_raised.exchange(true)) raise(SIGINT);
+        return ForwardingFileSystem::ListDirectory(dir, out);
+    }
+    std::atomic<int> listings{0};
+
+private:
+    std::atomic<bool> m_raised{false};
+};
+
+// Ctrl+C while the first comparison lists: it stops, nothing is copied and
+// no further comparison starts (on a slow mount that would take as long
+// again), and the run ends with the signal's status.
+TEST_F(SyncTest, CtrlCDuringTheComparisonStopsItAndEndsTheRun) {
+    constexpr int kFolders = 20;
+    const std::string a = m_dir.MakeDir("A"), b = m_dir.MakeDir("B");
+    for (int i = 0; i < kFolders; ++i) {
+        const std::string name = "/d" + std::to_string(i);
+        m_dir.MakeDir("A" + name);
+        m_dir.MakeDir("B" + name);
+        WriteFile(a + name + "/f", "new", kNew);
+    }
+    std::string settings = PairSection(0, a, b);
+    settings.insert(settings.size() - 2, "SUBDIRS=1\r\n");
+    WriteFile(m_dir / "zoruna.INI", settings);
+    DirPairTable pairs;
+    ColumnWidths widths;
+    WindowSize size;
+    LoadSettings({m_dir / "zoruna.INI", &RealFileSystem()}, pairs, widths, size);
+    InterruptedListing fs;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+
+    const int status = RunSync(pairs, fs, out, err);
+
+    EXPECT_EQ(status, 128 + SIGINT);
+    EXPECT_EQ(DrainStream(out), "");
+    EXPECT_EQ(DrainStream(err), "zoruna: 0 files copied, 0 failed\n");
+    // One whole comparison lists both tops and every folder.
+    EXPECT_LT(fs.listings.load(), 2 * (kFolders + 1)) << "a comparison ran to its end after the stop";
+    EXPECT_EQ(ListNames(b + "/d0"), "");
 }
 
 }  // namespace

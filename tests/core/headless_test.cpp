@@ -105,8 +105,8 @@ protected:
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         Result r;
-        r.status = RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI", &RealFileSystem()},
-                               out, err);
+        r.status =
+            RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI", &RealFileSystem()}, RealFileSystem(), out, err);
         r.out = DrainStream(out);
         r.err = DrainStream(err);
         return r;

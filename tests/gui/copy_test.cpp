@@ -7,16 +7,23 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 
+#include "cli/failure_text.h"
 #include "core/copy_file.h"
 #include "dialogs/copy_progress_dlg.h"
+#include "dialogs/run_texts.h"
 #include "gui/main_window_test_helpers.h"
 #include "res/dialog_resources.h"
+#include "support/forwarding_fs.h"
+#include "support/gate.h"
 
 namespace {
 
@@ -26,13 +33,7 @@ constexpr const char* kProgressTitle = "Zoruna[ｺﾋﾟｰ中]";
 constexpr const char* kCopyingText = "ただいまコピー中です。少々お待ちください。";
 
 // The progress window while it exists.
-wxDialog* FindProgressWindow() {
-    for (wxWindow* w : wxTopLevelWindows) {
-        auto* dlg = dynamic_cast<wxDialog*>(w);
-        if (dlg && U8(dlg->GetTitle()) == kProgressTitle) return dlg;
-    }
-    return nullptr;
-}
+wxDialog* FindProgressWindow() { return FindDialogTitled(kProgressTitle); }
 
 // What a line of the progress window shows.
 std::string Line(wxWindow* progress, int id) {
@@ -103,14 +104,17 @@ TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
     EXPECT_EQ(shown.from, dlg.m_strFrom);
     EXPECT_EQ(shown.to, dlg.m_strTo);
     EXPECT_EQ(shown.message, kCopyingText);
-    dlg.Repaint();  // without a running event loop it still paints
 
-    // The close box asks the copy to stop; the window stays up until the
-    // copy has ended.
+    // The close box asks the copy to stop, once; the window stays up until
+    // the copy has ended.
+    int stops = 0;
+    dlg.SetStopHandler([&stops] { ++stops; });
     EXPECT_FALSE(dlg.StopRequested());
     w->Close();
     PumpEvents();
+    PressStopButton(dlg);
     EXPECT_TRUE(dlg.StopRequested());
+    EXPECT_EQ(stops, 1);
     EXPECT_TRUE(w->IsShown());
     dlg.DestroyWindow();
 }
@@ -367,6 +371,7 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
     ExpectConfirmation(wxID_OK);
     for (int i = 0; i < 2; ++i) {
         ExpectModal([&](wxDialog* box, const ModalSeen& seen) {
+            EXPECT_TRUE(wxIsMainThread()) << "boxes are shown by the window thread";
             FailureSeen f;
             f.box = seen;
             f.owner = box->GetParent();
@@ -426,65 +431,126 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
     ExpectUsableAfterwards();
 }
 
-// How the user stops a copy in the progress window.
-struct StopCase {
-    const char* name;
-    void (*stop)(CCopyProgressDlg& progress);
+// Copies through the real file system; the second chunk of data read waits
+// at the gate, so the bar stands within the file until the test opens it.
+// No clone: it would copy the file in one step.
+class SecondChunkWaits : public ForwardingFileSystem {
+public:
+    long long Read(FileHandle h, void* buf, std::size_t n) override {
+        PassOnSecondChunk();
+        return ForwardingFileSystem::Read(h, buf, n);
+    }
+    long long CopyChunk(FileHandle in, FileHandle out, std::size_t n) override {
+        PassOnSecondChunk();
+        return ForwardingFileSystem::CopyChunk(in, out, n);
+    }
+    bool CloneFile(FileHandle, FileHandle) override {
+        errno = EOPNOTSUPP;
+        return false;
+    }
+
+    Gate gate;
+
+private:
+    void PassOnSecondChunk() {
+        if (++m_chunks == 2) gate.Pass();
+    }
+    std::atomic<int> m_chunks{0};
 };
 
-void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
-
-void PressCancel(CCopyProgressDlg& progress) {
-    wxWindow* button = progress.StopButton();
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
-void PressEscape(CCopyProgressDlg& progress) {
-    wxWindow* focus = progress.StopButton();
-    focus->SetFocus();
-    wxKeyEvent escape(wxEVT_CHAR_HOOK);
-    escape.m_keyCode = WXK_ESCAPE;
-    escape.SetEventObject(focus);
-    progress.GetWindow()->GetEventHandler()->ProcessEvent(escape);
-}
-
-void CloseBox(CCopyProgressDlg& progress) { progress.GetWindow()->Close(); }
-
-class StopCopy : public CopySelected, public ::testing::WithParamInterface<StopCase> {};
+class StopCopy : public CopySelected, public ::testing::WithParamInterface<StopWay> {};
 
 TEST_P(StopCopy, AbandonsTheFileInProgressAndRefreshesTheList) {
     // Several chunks, so that the stop comes in the middle of the file.
     const std::string big(3 * FileCopier::kChunkBytes + 100, 'n');
     Put("big.bin", {big.c_str(), kNew}, {"old", kOld});
-    OpenAndCompare();
+    WriteSettings(SettingsText({{dirA, dirB}}));
+    SecondChunkWaits fs;
+    dlg = Open({}, fs);
+    Press(*dlg, IDOK);
     Select("big.bin");
     const auto beforeA = TakeSnapshot(dirA), beforeB = TakeSnapshot(dirB);
 
     bool stopped = false;
+    int ticks = 0;
     dlg->onCopyProgress = [&](CCopyProgressDlg& progress) {
         if (stopped) return;
+        if (++ticks > 1000) {
+            ADD_FAILURE() << "the copy never stood within the file";
+            fs.gate.Open();
+            stopped = true;
+            return;
+        }
         const int bar = progress.Gauge()->GetValue();
-        if (bar == 0 || bar == CCopyProgressDlg::kGaugeRange) return;
+        if (!fs.gate.Waiting() || bar == 0 || bar == CCopyProgressDlg::kGaugeRange) return;
+        // The window thread shows the bar while the worker stands in the file.
+        EXPECT_FALSE(dlg->GetWindow()->IsEnabled());
         GetParam().stop(progress);
         EXPECT_TRUE(progress.StopRequested());
         EXPECT_FALSE(progress.StopButton()->IsEnabled()) << "asked once";
         stopped = true;
+        fs.gate.Open();
     };
     ExpectConfirmation(wxID_OK);  // and no failure message
     ChooseCopy();
 
     ASSERT_TRUE(stopped) << "the copy never reported progress within the file";
+    EXPECT_EQ(fs.gate.Passed(), 1);
     EXPECT_EQ(TakeSnapshot(dirB), beforeB) << "destination untouched, no temporary file";
     EXPECT_EQ(TakeSnapshot(dirA), beforeA);
     EXPECT_EQ(ListedNames(), std::set<std::string>{"big.bin"}) << "the list holds a new comparison";
     ExpectUsableAfterwards();
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, StopCopy,
-                         ::testing::Values(StopCase{"CancelButton", PressCancel}, StopCase{"Escape", PressEscape},
-                                           StopCase{"CloseBox", CloseBox}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ways, StopCopy, kStopWays, [](const auto& info) { return std::string(info.param.name); });
+
+// Lists B through the real file system until armed, then fails it.
+class ListingOfBFails : public ForwardingFileSystem {
+public:
+    explicit ListingOfBFails(std::string dirB) : m_dirB(std::move(dirB)) {}
+    bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override {
+        if (armed && dir.rfind(m_dirB, 0) == 0) {
+            errno = EIO;
+            return false;
+        }
+        return ForwardingFileSystem::ListDirectory(dir, out);
+    }
+    std::atomic<bool> armed{false};
+
+private:
+    std::string m_dirB;
+};
+
+// The comparison after the copy ends with an error (here: answering its
+// listing failure fails): the error is shown, not swallowed, and the list is
+// empty like the table.
+TEST_F(CopySelected, AnErrorOfTheComparisonAfterTheCopyIsShownAndTheListIsEmpty) {
+    Put("only_a.txt", {"a", kOld}, kAbsent);
+    Put("b_newer.txt", {"old", kOld}, {"new", kNew});
+    WriteSettings(SettingsText({{dirA, dirB}}));
+    ListingOfBFails fs(dirB);
+    dlg = Open({}, fs);
+    Press(*dlg, IDOK);
+    Select("only_a.txt");
+
+    ExpectModal([&](wxDialog*, const ModalSeen&) {
+        fs.armed = true;  // from here on B cannot be listed
+        return wxID_OK;
+    });
+    ExpectModal([&](wxDialog*, const ModalSeen& seen) -> int {
+        EXPECT_EQ(seen.message, FormatListingFailure(dirB.c_str(), dirA.c_str()));
+        throw std::runtime_error("the box could not be shown");
+    });
+    ModalSeen error;
+    ExpectMessageBox(wxID_OK, &error);
+    ChooseCopy();
+
+    EXPECT_EQ(ReadFile(dirB + "/only_a.txt"), "a") << "the copy itself went through";
+    EXPECT_EQ(error.message, CompareErrorText("the box could not be shown"));
+    EXPECT_TRUE(error.style & wxICON_EXCLAMATION);
+    EXPECT_EQ(dlg->Diffs().count, 0);
+    EXPECT_EQ(U8(dlg->GetWindow()->GetTitle()), "Zoruna");
+    ExpectUsableAfterwards();
+}
 
 }  // namespace

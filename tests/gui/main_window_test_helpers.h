@@ -8,11 +8,13 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/dir_compare_dlg.h"
+#include "dialogs/compare_progress_dlg.h"
 #include "dialogs/copy_progress_dlg.h"
 #include "ui/resource_dialog.h"
 #include "ui/wx_text.h"
@@ -26,6 +28,7 @@
 // waits for the user, so the test records what the menu looked like instead.
 class TestMainDialog : public CDirCompareDlg {
 public:
+    explicit TestMainDialog(FileSystem& fs = RealFileSystem()) : CDirCompareDlg(fs) {}
     using CDirCompareDlg::MarkPairsModified;
 
     struct MenuShown {
@@ -36,10 +39,15 @@ public:
     std::vector<MenuShown> menusShown;
     // Runs while a copy is in progress, after the bar has moved.
     std::function<void(CCopyProgressDlg&)> onCopyProgress;
+    // Runs at every tick of a comparison (the window thread's timer).
+    std::function<void(CCompareProgressDlg&)> onCompareProgress;
 
 protected:
     void OnCopyProgress(CCopyProgressDlg& progress) override {
         if (onCopyProgress) onCopyProgress(progress);
+    }
+    void OnCompareProgress(CCompareProgressDlg& progress) override {
+        if (onCompareProgress) onCompareProgress(progress);
     }
 
     void TrackResultMenu(const wxPoint& pos) override {
@@ -69,8 +77,9 @@ struct MainWindowFixture : ::testing::Test {
     void WriteSettings(const std::string& text) { WriteFile(settingsPath, text); }
 
     // Opens the dialog without a modal loop (OnInitDialog runs as at start).
-    std::unique_ptr<TestMainDialog> Open(std::vector<std::string> args = {}) {
-        auto dlg = std::make_unique<TestMainDialog>();
+    // fs: what the dialog compares and copies through.
+    std::unique_ptr<TestMainDialog> Open(std::vector<std::string> args = {}, FileSystem& fs = RealFileSystem()) {
+        auto dlg = std::make_unique<TestMainDialog>(fs);
         dlg->SetArguments(std::move(args));
         dlg->SetSettingsStore(store);
         dlg->Create(nullptr, true);
@@ -134,4 +143,43 @@ inline std::vector<long> SelectedRows(wxListCtrl* list) {
          i = list->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
         rows.push_back(i);
     return rows;
+}
+
+// How the user stops work in a progress window: its button, Escape, the
+// close box.
+struct StopWay {
+    const char* name;
+    void (*stop)(ProgressWindow& progress);
+};
+
+inline void PrintTo(const StopWay& c, std::ostream* os) { *os << c.name; }
+
+inline void PressStopButton(ProgressWindow& progress) {
+    wxWindow* button = progress.StopButton();
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+inline void PressEscape(ProgressWindow& progress) {
+    wxWindow* focus = progress.StopButton();
+    focus->SetFocus();
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(focus);
+    progress.GetWindow()->GetEventHandler()->ProcessEvent(escape);
+}
+
+inline void UseCloseBox(ProgressWindow& progress) { progress.GetWindow()->Close(); }
+
+inline const auto kStopWays = ::testing::Values(StopWay{"CancelButton", PressStopButton},
+                                                StopWay{"Escape", PressEscape}, StopWay{"CloseBox", UseCloseBox});
+
+// The top-level dialog with that title (UTF-8) while it exists.
+inline wxDialog* FindDialogTitled(const std::string& title) {
+    for (wxWindow* w : wxTopLevelWindows) {
+        auto* dlg = dynamic_cast<wxDialog*>(w);
+        if (dlg && U8(dlg->GetTitle()) == title) return dlg;
+    }
+    return nullptr;
 }

@@ -62,7 +62,7 @@ TEST_P(DirectoriesAndResults, ResultsGoWhenThePairsChanged) {
     const std::string a = tmp.MakeDir("a"), b = tmp.MakeDir("b");
     WriteFile(a + "/only_in_a.txt", "x", 1'600'000'000);
 
-    auto main = std::make_unique<CDirCompareDlg>();
+    auto main = std::make_unique<CDirCompareDlg>(RealFileSystem());
     main->Create(nullptr, true);
     main->Pairs().pairs[0] = MakePair(a, b, {"bak"});
     main->Pairs().count = 1;
@@ -145,7 +145,7 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     WriteFile(ini, "");
     const std::string a0 = "/home/user/作業", b0 = "/mnt/backup/作業";
 
-    auto main = std::make_unique<CDirCompareDlg>();
+    auto main = std::make_unique<CDirCompareDlg>(RealFileSystem());
     main->SetSettingsStore({ini, &RealFileSystem()});
     main->Create(nullptr, true);
     RunDirectories(*main, [&](wxDialog* list) {
@@ -166,7 +166,7 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     main->DestroyWindow();
 
     // The next start shows the same pairs.
-    auto next = std::make_unique<CDirCompareDlg>();
+    auto next = std::make_unique<CDirCompareDlg>(RealFileSystem());
     next->SetSettingsStore({ini, &RealFileSystem()});
     next->Create(nullptr, false);
     EXPECT_EQ(next->Pairs().count, 2);
