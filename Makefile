@@ -48,13 +48,14 @@ run: deps
 test: build test-asan
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# The window-free core once more, with AddressSanitizer and UBSan; the zoruna
+# The window-free core once more, with AddressSanitizer and UBSan, and the
+# texts' tests (ctest runs every test the build folder knows); the zoruna
 # executable too (window-free here), for the tests that run it as a process.
 # Of the process tests only WindowModule.* skips here: this build has no window
 # module to load.
 test-asan: deps
 	@$(call configure,$(ASAN_DIR),$(SANITIZED_OPTIONS) -DZORUNA_SANITIZE=ON)
-	cmake --build $(ASAN_DIR) -j $(JOBS) --target zoruna_core_tests zoruna
+	cmake --build $(ASAN_DIR) -j $(JOBS) --target zoruna_core_tests zoruna_texts_tests zoruna
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 # The comparison and copy tests, whose threads share tables, directories and

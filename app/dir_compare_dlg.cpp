@@ -39,7 +39,6 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
 }
 
 const TextId kColumnTitles[] = {TextId::FileNameColumn, TextId::TimeAColumn, TextId::TimeBColumn};
-const int kRowStateIcons[] = {IDI_ONLY_A, IDI_ONLY_B, IDI_A_NEWER, IDI_B_NEWER, IDI_UNDECIDED};
 
 // The line with the focused row's paths takes this much of the list's
 // height, in dialog units (text height and the gap above it).
@@ -124,12 +123,6 @@ bool CDirCompareDlg::OnInitDialog() {
     // key of its own (Select all has A).
     AppendAboutItem(m_pPopupMenu, "V");
 #endif
-
-    m_pImageList = std::make_unique<wxImageList>();
-    if (m_pImageList->Create(16, 16, true, static_cast<int>(std::size(kRowStateIcons)))) {
-        for (int id : kRowStateIcons) m_pImageList->Add(LoadIconResource(id));
-    }
-    m_listResult->SetImageList(m_pImageList.get(), wxIMAGE_LIST_SMALL);
 
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
     for (int col = 0; col < 3; ++col)
@@ -344,7 +337,7 @@ void CDirCompareDlg::SaveChangedSettings() {
     SaveResult result = SaveSettings(m_store, widths, size, m_pairs);
     // Changed pairs would be lost without a settings file: the user decides
     // whether to create one. Widths and size alone are not worth the question.
-    if (result == SaveResult::NoSettingsFile && m_bPairsModified && !m_store.path.empty() &&
+    if (result == SaveResult::NoSettingsFile && m_bPairsModified && m_store.HasFile() &&
         AskToCreateSettingsFile()) {
         result = CreateSettingsFile(m_store) ? SaveSettings(m_store, widths, size, m_pairs) : SaveResult::Failed;
     }

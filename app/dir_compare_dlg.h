@@ -3,7 +3,6 @@
 #pragma once
 
 #include <wx/iconbndl.h>
-#include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
@@ -139,7 +138,6 @@ private:
     wxMenu* m_pPopupMenu = nullptr;
     DirPairTable m_pairs;
     DiffTable m_diffs;
-    std::unique_ptr<wxImageList> m_pImageList;
     bool m_bPairsModified = false;
     ResultListView* m_listResult = nullptr;  // valid while the window exists
     wxStaticText* m_statusLine = nullptr;    // valid while the window exists

@@ -1,9 +1,38 @@
 #include "app/result_list_view.h"
 
+#include <wx/imaglist.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+
 #include "core/date_text.h"
 #include "core/filesystem.h"
+#include "res/icons.h"
+#include "res/resource.h"
 #include "texts/texts.h"
 #include "ui/wx_text.h"
+
+namespace {
+
+// The picture of each kind of row; the list's images are these, in this order.
+struct RowStatePicture {
+    DiffKind kind;
+    int icon;
+};
+constexpr RowStatePicture kRowStatePictures[] = {
+    {DiffKind::OnlyInA, IDI_ONLY_A}, {DiffKind::OnlyInB, IDI_ONLY_B},      {DiffKind::ANewer, IDI_A_NEWER},
+    {DiffKind::BNewer, IDI_B_NEWER}, {DiffKind::Undecided, IDI_UNDECIDED},
+};
+
+// The place of a kind's picture in the list's images.
+int ImageOf(DiffKind kind) {
+    const auto it = std::find_if(std::begin(kRowStatePictures), std::end(kRowStatePictures),
+                                 [&](const RowStatePicture& picture) { return picture.kind == kind; });
+    return it == std::end(kRowStatePictures) ? -1 : static_cast<int>(it - std::begin(kRowStatePictures));
+}
+
+}  // namespace
 
 ResultListView::ResultListView(wxWindow* parent, int id, const wxRect& rect, long border, const DirPairTable& pairs,
                                const DiffTable& diffs)
@@ -11,6 +40,11 @@ ResultListView::ResultListView(wxWindow* parent, int id, const wxRect& rect, lon
       m_pairs(pairs),
       m_diffs(diffs) {
     RowWindow()->Bind(wxEVT_MOTION, &ResultListView::OnMotion, this);
+    auto images = std::make_unique<wxImageList>();
+    if (images->Create(16, 16, true, static_cast<int>(std::size(kRowStatePictures)))) {
+        for (const RowStatePicture& picture : kRowStatePictures) images->Add(LoadIconResource(picture.icon));
+    }
+    AssignImageList(images.release(), wxIMAGE_LIST_SMALL);
 }
 
 void ResultListView::ShowRows(int count) {
@@ -28,15 +62,15 @@ wxString ResultListView::OnGetItemText(long item, long column) const {
     const DiffEntry& e = m_diffs.entries[item];
     switch (column) {
         case 0: return ToWx(e.name);
-        case 1: return KindOf(e) != IMAGE_ONLY_B ? ToWx(FormatDateText(e.timeA)) : wxString();
-        case 2: return KindOf(e) != IMAGE_ONLY_A ? ToWx(FormatDateText(e.timeB)) : wxString();
+        case 1: return KindOf(e) != DiffKind::OnlyInB ? ToWx(FormatDateText(e.timeA)) : wxString();
+        case 2: return KindOf(e) != DiffKind::OnlyInA ? ToWx(FormatDateText(e.timeB)) : wxString();
         default: return wxString();
     }
 }
 
 int ResultListView::OnGetItemImage(long item) const {
     if (item < 0 || item >= m_diffs.count) return -1;
-    return KindOf(m_diffs.entries[item]);
+    return ImageOf(KindOf(m_diffs.entries[item]));
 }
 
 std::string ResultListView::RowPaths(long row, bool twoLines) const {

@@ -1,6 +1,7 @@
 // The results list: a virtual report list that reads its rows straight from
 // the result table, so that filling it costs nothing per row. Row i shows
-// entry i; the texts are formatted only for the rows that are painted.
+// entry i; the texts are formatted only for the rows that are painted. Each
+// row shows the picture of its kind.
 #pragma once
 
 #include <wx/listctrl.h>

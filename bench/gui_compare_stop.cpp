@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     wxEventLoopActivator active(&loop);
     SlowListing fs;
     auto dlg = std::make_unique<BenchDialog>(fs);
-    dlg->SetSettingsStore({settings});
+    dlg->SetSettingsStore({settings, &RealFileSystem()});
     dlg->Create(nullptr, true);
     wxListCtrl* list = dlg->ResultList();
     double refreshedAtMs = -1, paintedAtMs = -1;

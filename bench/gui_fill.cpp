@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     wxGUIEventLoop loop;
     wxEventLoopActivator active(&loop);
     auto dlg = std::make_unique<CDirCompareDlg>(RealFileSystem());
-    dlg->SetSettingsStore({settings});
+    dlg->SetSettingsStore({settings, &RealFileSystem()});
     dlg->Create(nullptr, true);
     Pump();
     wxListCtrl* list = dlg->ResultList();

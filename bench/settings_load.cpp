@@ -95,7 +95,7 @@ int main() {
         std::perror("mkdtemp");
         return 1;
     }
-    const SettingsStore store{dir + "/zoruna.INI"};
+    const SettingsStore store{dir + "/zoruna.INI", &RealFileSystem()};
     const auto pairs = std::make_unique<DirPairTable>();
     ColumnWidths widths;
     WindowSize size;

@@ -39,8 +39,8 @@ int PrintReport(const DirPairTable& pairs, FileSystem& fs, std::FILE* out, std::
     for (int i = 0; i < diffs->count; ++i) {
         const DiffEntry& e = diffs->entries[i];
         const DiffKind kind = KindOf(e);
-        const std::string dateA = kind == IMAGE_ONLY_B ? "" : FormatDateText(e.timeA);
-        const std::string dateB = kind == IMAGE_ONLY_A ? "" : FormatDateText(e.timeB);
+        const std::string dateA = kind == DiffKind::OnlyInB ? "" : FormatDateText(e.timeA);
+        const std::string dateB = kind == DiffKind::OnlyInA ? "" : FormatDateText(e.timeB);
         std::fprintf(out, "%d\t%s\t%s\t%s\t%s\n", e.pairIndex + 1, KindName(e),
                      EscapeField(FieldText(e.name)).c_str(), dateA.c_str(), dateB.c_str());
     }

@@ -38,11 +38,11 @@ void ListingFailurePrinter::OnListingFailure(const ListingFailure& failure) {
 
 const char* KindName(const DiffEntry& e) {
     switch (KindOf(e)) {
-        case IMAGE_ONLY_A: return "ONLY_A";
-        case IMAGE_ONLY_B: return "ONLY_B";
-        case IMAGE_A_NEWER: return "A_NEWER";
-        case IMAGE_B_NEWER: return "B_NEWER";
-        case IMAGE_UNDECIDED: return "UNDECIDED";
+        case DiffKind::OnlyInA: return "ONLY_A";
+        case DiffKind::OnlyInB: return "ONLY_B";
+        case DiffKind::ANewer: return "A_NEWER";
+        case DiffKind::BNewer: return "B_NEWER";
+        case DiffKind::Undecided: return "UNDECIDED";
     }
     return "";
 }
@@ -54,10 +54,12 @@ std::string UnreadableReason(const SettingsStore& store, SettingsRead read, int 
     FileStatus st;
     switch (read) {
         case SettingsRead::Missing:
-            if (store.fs->GetLinkStatus(store.path, st) && st.isLink) return Text(TextId::ReasonDanglingLink);
+            if (store.HasFile() && store.fs->GetLinkStatus(store.path, st) && st.isLink)
+                return Text(TextId::ReasonDanglingLink);
             return Text(TextId::ReasonMissing);
         case SettingsRead::NotAFile:
-            if (store.fs->GetStatus(store.path, st) && st.isDirectory) return Text(TextId::ReasonDirectory);
+            if (store.HasFile() && store.fs->GetStatus(store.path, st) && st.isDirectory)
+                return Text(TextId::ReasonDirectory);
             return Text(TextId::ReasonNotAFile);
         case SettingsRead::Unreadable: return error ? std::strerror(error) : Text(TextId::ReasonUnreadable);
         case SettingsRead::Read: break;

@@ -31,5 +31,5 @@ add_custom_command(
   COMMENT "Embedding the window icons"
   VERBATIM)
 
-target_sources(zoruna_ui PRIVATE ${ZORUNA_APP_ICON_HEADER})
-target_include_directories(zoruna_ui PRIVATE ${ZORUNA_GENERATED_DIR})
+target_sources(zoruna_res PRIVATE ${ZORUNA_APP_ICON_HEADER})
+target_include_directories(zoruna_res PRIVATE ${ZORUNA_GENERATED_DIR})

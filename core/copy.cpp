@@ -37,7 +37,7 @@ CopyPlan PlanCopy(const DirPair& pair, const DiffEntry& entry) {
     r.destinationTop = plan.toDir;
     std::tie(r.destinationRel, r.destinationName) = SplitRelative(plan.destinationName);
     r.destinationDir = r.destinationRel.empty() ? r.destinationTop
-                                                : DirectoryGuard::JoinRelative(r.destinationTop, r.destinationRel);
+                                                : ReachedDirectory::JoinRelative(r.destinationTop, r.destinationRel);
     r.destinationExisted = aToB ? entry.inB : entry.inA;
     r.comparedDestinationTime = aToB ? entry.timeB : entry.timeA;
     r.comparedSource = aToB ? entry.stampA : entry.stampB;
@@ -87,7 +87,7 @@ std::vector<std::uint64_t> PlannedSizes(const DirPairTable& pairs, const DiffTab
 class CopyRun {
 public:
     CopyRun(FileSystem& fs, RunObserver& observer, const CopyOptions& options)
-        : m_fs(fs), m_observer(observer), m_options(options), m_copier(fs, options.durability) {}
+        : m_fs(fs), m_observer(observer), m_options(options), m_copier(fs, m_creationMask, options.durability) {}
 
     // Copies one row's file to its temporary name; false when the observer
     // asked to stop.
@@ -212,8 +212,9 @@ private:
     FileSystem& m_fs;
     RunObserver& m_observer;
     const CopyOptions& m_options;
+    CreationMaskCache m_creationMask{m_fs};  // one read of the umask for files and folders
     FileCopier m_copier;
-    DirectoryMaker m_dirs{m_fs};
+    DirectoryMaker m_dirs{m_fs, m_creationMask};
     std::vector<Pending> m_batch;
     std::uint64_t m_batchBytes = 0;
     CopyRunSummary m_summary;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "core/directory_guard.h"
+#include "core/reached_directory.h"
 
 namespace {
 
@@ -20,10 +20,10 @@ int DestinationError(int error) { return error == ELOOP || error == ENOTDIR ? EE
 int DirectoryMaker::Ensure(const std::string& fromDir, std::string_view relFrom, const std::string& toDir,
                            std::string_view relTo) {
     if (relTo.empty() || m_known.count({toDir, std::string(relTo)})) return 0;
-    const DirectoryGuard to(m_fs, toDir);
-    const DirectoryGuard from(m_fs, fromDir);
+    const ReachedDirectory to(m_fs, toDir);
+    const ReachedDirectory from(m_fs, fromDir);
     // The folder that holds the next component, once it is needed.
-    std::unique_ptr<DirectoryGuard> parent;
+    std::unique_ptr<ReachedDirectory> parent;
     std::size_t fromEnd = 0, toEnd = 0;
     for (std::size_t fromStart = 0, toStart = 0; toStart < relTo.size(); fromStart = fromEnd + 1, toStart = toEnd + 1) {
         fromEnd = ComponentEnd(relFrom, fromStart);
@@ -33,7 +33,9 @@ int DirectoryMaker::Ensure(const std::string& fromDir, std::string_view relFrom,
             parent.reset();
             continue;
         }
-        if (!parent) parent = std::make_unique<DirectoryGuard>(m_fs, to, std::string(relTo.substr(0, toStart ? toStart - 1 : 0)));
+        if (!parent)
+            parent =
+                std::make_unique<ReachedDirectory>(m_fs, to, std::string(relTo.substr(0, toStart ? toStart - 1 : 0)));
         if (parent->error() != 0) return DestinationError(parent->error());
         const std::string name(relTo.substr(toStart, toEnd - toStart));
 
@@ -43,19 +45,18 @@ int DirectoryMaker::Ensure(const std::string& fromDir, std::string_view relFrom,
         } else {
             if (errno != ENOENT) return errno != 0 ? errno : EIO;
             const std::string sourceRel(relFrom.substr(0, fromEnd));
-            const DirectoryGuard source(m_fs, from, sourceRel);
+            const ReachedDirectory source(m_fs, from, sourceRel);
             FileStatus sourceStatus;
             if (source.error() != 0) return source.error();
             if (!m_fs.GetDirectoryStatus(source.handle(), source.path(), sourceStatus))
                 return errno != 0 ? errno : ENOENT;
-            if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
-            const unsigned mode = sourceStatus.mode & 0777 & ~static_cast<unsigned>(m_creationMask);
+            const unsigned mode = sourceStatus.mode & 0777 & ~m_creationMask.Get();
             if (!m_fs.CreateDirectoryAt(parent->handle(), parent->path(), name, mode | kOwnerAccess))
                 return errno != 0 ? errno : EIO;
             m_newEntries.insert(parent->path());
             // The folder just made, by a handle: had it been swapped for a
             // link meanwhile, nothing goes into it.
-            auto made = std::make_unique<DirectoryGuard>(m_fs, *parent, name);
+            auto made = std::make_unique<ReachedDirectory>(m_fs, *parent, name);
             if (made->error() != 0) return DestinationError(made->error());
             FileStatus madeStatus;
             m_fs.GetDirectoryStatus(made->handle(), made->path(), madeStatus);
@@ -65,21 +66,21 @@ int DirectoryMaker::Ensure(const std::string& fromDir, std::string_view relFrom,
             continue;
         }
         m_known.insert({toDir, rel});
-        parent = std::make_unique<DirectoryGuard>(m_fs, *parent, name);
+        parent = std::make_unique<ReachedDirectory>(m_fs, *parent, name);
     }
     return 0;
 }
 
 void DirectoryMaker::Finish() {
     for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
-        const DirectoryGuard top(m_fs, it->toDir);
-        const DirectoryGuard dir(m_fs, top, it->rel);
+        const ReachedDirectory top(m_fs, it->toDir);
+        const ReachedDirectory dir(m_fs, top, it->rel);
         FileStatus now;
         if (dir.error() != 0 || !m_fs.GetDirectoryStatus(dir.handle(), dir.path(), now)) continue;
         // Moved away and replaced by another folder: that one is not ours.
         if (now.device != it->device || now.inode != it->inode) continue;
-        const DirectoryGuard sourceTop(m_fs, it->fromDir);
-        const DirectoryGuard source(m_fs, sourceTop, it->sourceRel);
+        const ReachedDirectory sourceTop(m_fs, it->fromDir);
+        const ReachedDirectory source(m_fs, sourceTop, it->sourceRel);
         FileStatus times = now;
         if (source.error() == 0) m_fs.GetDirectoryStatus(source.handle(), source.path(), times);
         m_fs.SetDirectoryTimesAndMode(dir.handle(), dir.path(), times.atime, times.atimeNsec, times.mtime,

@@ -12,11 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/creation_mask.h"
 #include "core/filesystem.h"
 
 class DirectoryMaker {
 public:
-    explicit DirectoryMaker(FileSystem& fs) : m_fs(fs) {}
+    DirectoryMaker(FileSystem& fs, CreationMaskCache& creationMask) : m_fs(fs), m_creationMask(creationMask) {}
 
     // Makes sure that every directory of the relative path relTo below
     // toDir exists as a directory of its own (not a link to one, which would
@@ -50,8 +51,8 @@ private:
     };
 
     FileSystem& m_fs;
+    CreationMaskCache& m_creationMask;
     std::set<std::pair<std::string, std::string>> m_known;  // (toDir, rel) found or made this run
     std::vector<Created> m_created;
     std::set<std::string> m_newEntries;
-    int m_creationMask = -1;
 };

@@ -61,7 +61,7 @@ bool IsKeptAttribute(const std::string& name) { return name == kAccessAcl || nam
 
 // The kept attributes of name in dir. False (errno set) when they cannot all
 // be read; one that vanished between listing and reading is not missed.
-bool ReadKeptAttributes(FileSystem& fs, const DirectoryGuard& dir, const std::string& name,
+bool ReadKeptAttributes(FileSystem& fs, const ReachedDirectory& dir, const std::string& name,
                         std::vector<Attribute>& kept) {
     std::vector<std::string> names;
     if (!fs.ListAttributesAt(dir.handle(), dir.path(), name, names)) return false;
@@ -116,7 +116,7 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
         return FileCopyResult::SourceChanged;
 
     out.destinationDir = m_dirs.Get(request.destinationTop, request.destinationRel);
-    const DirectoryGuard& destination = *out.destinationDir;
+    const ReachedDirectory& destination = *out.destinationDir;
     if (destination.error() != 0) return FolderFailure(destination.error(), FileCopyResult::WriteFailed);
     const FileCopyResult check = CheckDestination(destination, request, out.destination, out.destinationExists);
     if (check != FileCopyResult::Copied) return check;
@@ -196,7 +196,7 @@ FileCopyResult FileCopier::SetOwnerAndMode(FileHandle out, const PreparedCopy& p
     // A replaced file keeps its own bits and, where this process may decide
     // it (root), its owner and group; a new one gets the source's bits less
     // the umask, as any program's new copy would.
-    unsigned mode = (prepared.source.mode & 0777) & ~CreationMask();
+    unsigned mode = (prepared.source.mode & 0777) & ~m_creationMask.Get();
     if (prepared.destinationExists) {
         mode = prepared.destination.mode & 07777;
         // Before the mode: a change of owner clears the set-id bits.
@@ -208,7 +208,7 @@ FileCopyResult FileCopier::SetOwnerAndMode(FileHandle out, const PreparedCopy& p
     return FileCopyResult::Copied;
 }
 
-FileCopyResult FileCopier::CheckFolderFlags(const DirectoryGuard& dir) {
+FileCopyResult FileCopier::CheckFolderFlags(const ReachedDirectory& dir) {
     // An append-only or immutable folder would take the temporary file but
     // let it neither replace the destination nor go away again: every run
     // would leave another hidden copy there.
@@ -220,7 +220,7 @@ FileCopyResult FileCopier::CheckFolderFlags(const DirectoryGuard& dir) {
 FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
     m_error = 0;
     const FileCopyRequest& request = prepared.request;
-    const DirectoryGuard& dir = *prepared.destinationDir;
+    const ReachedDirectory& dir = *prepared.destinationDir;
     // Narrow the window in which a change at the destination would be
     // overwritten unseen: look once more right before replacing it. The
     // entry itself counts, so a link that appeared meanwhile is not replaced.
@@ -246,7 +246,7 @@ FileCopyResult FileCopier::Commit(PreparedCopy& prepared) {
 }
 
 bool FileCopier::TimeKept(const PreparedCopy& prepared) {
-    const DirectoryGuard& dir = *prepared.destinationDir;
+    const ReachedDirectory& dir = *prepared.destinationDir;
     FileStatus placed;
     if (!m_fs.GetStatusAt(dir.handle(), dir.path(), prepared.request.destinationName, placed)) return false;
     // Kept when the next comparison will take the two for the same time, by
@@ -254,7 +254,7 @@ bool FileCopier::TimeKept(const PreparedCopy& prepared) {
     return SameModTime(placed.mtime, prepared.source.mtime, m_fs.TimeGranularity(prepared.request.destinationDir));
 }
 
-FileCopyResult FileCopier::CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request,
+FileCopyResult FileCopier::CheckDestination(const ReachedDirectory& dir, const FileCopyRequest& request,
                                             FileStatus& seen, bool& exists) {
     exists = m_fs.GetLinkStatusAt(dir.handle(), dir.path(), request.destinationName, seen);
     if (exists != request.destinationExisted) {
@@ -276,7 +276,7 @@ FileCopyResult FileCopier::CheckDestination(const DirectoryGuard& dir, const Fil
     return FileCopyResult::Copied;
 }
 
-FileHandle FileCopier::CreateTemporary(const DirectoryGuard& dir, std::string& tempName, FileHandle& lock) {
+FileHandle FileCopier::CreateTemporary(const ReachedDirectory& dir, std::string& tempName, FileHandle& lock) {
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         tempName = MakeCopyTempName();
         const FileHandle h = m_fs.CreateAt(dir.handle(), dir.path(), tempName, true, kTemporaryMode);
@@ -410,9 +410,4 @@ FileCopyResult FileCopier::CopyByReadWrite(FileHandle in, FileHandle out, std::u
         if (onBytes && !onBytes(copied)) return FileCopyResult::Stopped;
     }
     return FileCopyResult::Copied;
-}
-
-unsigned FileCopier::CreationMask() {
-    if (m_creationMask < 0) m_creationMask = static_cast<int>(m_fs.CreationMask() & 0777);
-    return static_cast<unsigned>(m_creationMask);
 }

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "core/copy_guards.h"
+#include "core/creation_mask.h"
 #include "core/filesystem.h"
 #include "core/records.h"
 
@@ -102,8 +103,8 @@ public:
     // The buffer of the read/write loop, used where the kernel cannot copy.
     static constexpr std::size_t kBufferBytes = 1u << 20;
 
-    explicit FileCopier(FileSystem& fs, Durability durability = Durability::EachFile)
-        : m_fs(fs), m_durability(durability), m_dirs(fs) {}
+    FileCopier(FileSystem& fs, CreationMaskCache& creationMask, Durability durability = Durability::EachFile)
+        : m_fs(fs), m_creationMask(creationMask), m_durability(durability), m_dirs(fs) {}
 
     // Both steps for one file, the directory flushed afterwards.
     FileCopyResult Copy(const FileCopyRequest& request, const FileBytesHandler& onBytes = {});
@@ -130,9 +131,9 @@ private:
     }
     // The result for a folder of the request that could not be reached.
     FileCopyResult FolderFailure(int error, FileCopyResult otherwise);
-    FileCopyResult CheckDestination(const DirectoryGuard& dir, const FileCopyRequest& request, FileStatus& seen,
+    FileCopyResult CheckDestination(const ReachedDirectory& dir, const FileCopyRequest& request, FileStatus& seen,
                                     bool& exists);
-    FileHandle CreateTemporary(const DirectoryGuard& dir, std::string& tempName, FileHandle& lock);
+    FileHandle CreateTemporary(const ReachedDirectory& dir, std::string& tempName, FileHandle& lock);
     FileCopyResult FinishTemporary(FileHandle out, const PreparedCopy& prepared);
     FileCopyResult CopyContent(FileHandle in, FileHandle out, const PreparedCopy& prepared,
                                const FileBytesHandler& onBytes, std::uint64_t& copied);
@@ -144,18 +145,17 @@ private:
     FileCopyResult CopyByReadWrite(FileHandle in, FileHandle out, std::uint64_t limit,
                                    const FileBytesHandler& onBytes, std::uint64_t& copied);
     FileCopyResult SetOwnerAndMode(FileHandle out, const PreparedCopy& prepared);
-    FileCopyResult CheckFolderFlags(const DirectoryGuard& dir);
+    FileCopyResult CheckFolderFlags(const ReachedDirectory& dir);
     // Whether the destination carries the source's time, within the steps
     // in which its file system keeps times.
     bool TimeKept(const PreparedCopy& prepared);
-    unsigned CreationMask();
 
     FileSystem& m_fs;
+    CreationMaskCache& m_creationMask;
     Durability m_durability;
     DirectoryCache m_dirs;
     std::unique_ptr<char[]> m_buffer;
     int m_error = 0;
-    int m_creationMask = -1;  // read once per run
     // Where cloning was refused in this run, so that it is not tried for
     // every file: file systems that cannot clone (by a source's device),
     // and destination folders on another file system or mount than a

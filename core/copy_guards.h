@@ -11,31 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/directory_guard.h"
 #include "core/filesystem.h"
+#include "core/handle_guard.h"
+#include "core/reached_directory.h"
 
-class HandleGuard {
-public:
-    HandleGuard(FileSystem& fs, FileHandle h) : m_fs(&fs), m_handle(h) {}
-    HandleGuard(HandleGuard&& other) noexcept
-        : m_fs(other.m_fs), m_handle(std::exchange(other.m_handle, kInvalidHandle)) {}
-    HandleGuard& operator=(HandleGuard&&) = delete;
-    HandleGuard(const HandleGuard&) = delete;
-    ~HandleGuard() {
-        if (m_handle != kInvalidHandle) m_fs->Close(m_handle);
-    }
-
-    FileHandle get() const { return m_handle; }
-    bool valid() const { return m_handle != kInvalidHandle; }
-    // Closes now; false when closing reported an error (errno tells which).
-    bool Close() { return m_fs->Close(std::exchange(m_handle, kInvalidHandle)); }
-
-private:
-    FileSystem* m_fs;
-    FileHandle m_handle;
-};
-
-using SharedDirectory = std::shared_ptr<const DirectoryGuard>;
+using SharedDirectory = std::shared_ptr<const ReachedDirectory>;
 
 // The directories of a run, each opened once and shared by the files copied
 // in it. The last few used stay open for the files that follow; one that
@@ -55,10 +35,10 @@ public:
         }
         SharedDirectory dir;
         if (rel.empty()) {
-            dir = std::make_shared<const DirectoryGuard>(m_fs, top);
+            dir = std::make_shared<const ReachedDirectory>(m_fs, top);
         } else {
             const SharedDirectory base = Get(top);
-            dir = std::make_shared<const DirectoryGuard>(m_fs, *base, rel);
+            dir = std::make_shared<const ReachedDirectory>(m_fs, *base, rel);
         }
         if (m_recent.size() >= kKept) m_recent.erase(m_recent.begin());
         m_recent.push_back({top, rel, dir});

@@ -56,11 +56,11 @@ bool FileSystem::ListFilesAndSubdirs(const std::string& dir, FileListing& files,
     return ListByPath(*this, dir, files, &subdirs);
 }
 
-bool FileSystem::OpenDirectoryBelow(DirectoryHandle /*base*/, const std::string& basePath, const std::string& rel,
-                                    DirectoryHandle& out) {
+bool FileSystem::OpenDirectoryBelow(const DirectoryHandle& /*base*/, const std::string& basePath,
+                                    const std::string& rel, DirectoryHandle& out) {
     // Without handles each name is asked for by path: a link or a non-directory on
     // the way is refused just the same, though the path is walked again later.
-    out = kNoDirectory;
+    out = DirectoryHandle();
     std::string path = basePath;
     for (std::size_t start = 0; start < rel.size();) {
         const std::size_t end = ComponentEnd(rel, start);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/records.h"
@@ -115,18 +116,63 @@ inline bool MatchesStamp(const FileStatus& st, const FileStamp& stamp) {
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidHandle = -1;
 
-// A directory opened for reaching the names in it (OpenDirectory).
-using DirectoryHandle = std::intptr_t;
-inline constexpr DirectoryHandle kNoDirectory = -1;
+class FileSystem;
+
+// A directory that a FileSystem opened for reaching the names in it
+// (OpenDirectory, OpenDirectoryBelow). It owns what that layer opened and
+// hands it back to the same layer to close when it goes; a move passes the
+// ownership on. An empty handle (the layer keeps none, or the directory
+// could not be opened) makes the calls on names go by path.
+class DirectoryHandle {
+public:
+    // What the layer keeps for an open directory: a descriptor here, a
+    // HANDLE on Windows.
+    using Native = std::intptr_t;
+    static constexpr Native kNone = -1;
+
+    DirectoryHandle() = default;
+    DirectoryHandle(DirectoryHandle&& other) noexcept
+        : m_fs(std::exchange(other.m_fs, nullptr)), m_native(std::exchange(other.m_native, kNone)) {}
+    DirectoryHandle& operator=(DirectoryHandle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            m_fs = std::exchange(other.m_fs, nullptr);
+            m_native = std::exchange(other.m_native, kNone);
+        }
+        return *this;
+    }
+    DirectoryHandle(const DirectoryHandle&) = delete;
+    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
+    ~DirectoryHandle() { Close(); }
+
+    explicit operator bool() const { return m_native != kNone; }
+    // For the layer that opened it.
+    Native native() const { return m_native; }
+
+private:
+    friend class FileSystem;
+    DirectoryHandle(FileSystem& fs, Native native) : m_fs(&fs), m_native(native) {}
+    inline void Close();
+
+    FileSystem* m_fs = nullptr;
+    Native m_native = kNone;
+};
 
 // Result of CopyChunk when the kernel cannot copy between these two files;
 // the caller then falls back to Read/Write.
 inline constexpr long long kCopyUnsupported = -2;
 
 // A call that fails leaves the reason in errno (the POSIX layer gets it from
-// the system; fakes set it themselves). The comparison lists directories from
-// several threads at once: ListDirectory, GetStatus, ListFilesWithTimes and
-// TimeGranularity must allow that.
+// the system; fakes set it themselves).
+//
+// The comparison lists the sides of its pairs on several threads at once, so
+// these calls must allow being made concurrently (on different directories
+// and files): OpenDirectory, OpenDirectoryBelow, the closing of a
+// DirectoryHandle, ListFilesIn, OpenExistingAt, HasCopyMark,
+// IsLockedElsewhere, Close, RealPath and TimeGranularity, and what the
+// default versions of these call here: ListFilesWithTimes,
+// ListFilesAndSubdirs, ListDirectory, GetStatus, GetLinkStatus, OpenReadAt
+// and OpenRead. Every other call comes from one thread at a time.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -246,13 +292,13 @@ public:
     // itself, a link not followed, reached through the open directory
     // (without a handle: JoinPath(dirPath, name)). A file system that keeps
     // none lists none. GetAttributeAt fails with ENODATA for a name it lacks.
-    virtual bool ListAttributesAt(DirectoryHandle /*dir*/, const std::string& /*dirPath*/,
+    virtual bool ListAttributesAt(const DirectoryHandle& /*dir*/, const std::string& /*dirPath*/,
                                   const std::string& /*name*/, std::vector<std::string>& names) {
         names.clear();
         return true;
     }
-    virtual bool GetAttributeAt(DirectoryHandle /*dir*/, const std::string& /*dirPath*/, const std::string& /*name*/,
-                                const std::string& /*attribute*/, std::string& /*value*/) {
+    virtual bool GetAttributeAt(const DirectoryHandle& /*dir*/, const std::string& /*dirPath*/,
+                                const std::string& /*name*/, const std::string& /*attribute*/, std::string& /*value*/) {
         errno = ENODATA;
         return false;
     }
@@ -264,10 +310,11 @@ public:
     // Whether a directory lets no entry be removed or renamed (append-only or
     // immutable): a file created in it could never replace another nor go
     // away again. False where this layer cannot tell.
-    virtual bool IsLockedDirectory(DirectoryHandle /*dir*/, const std::string& /*dirPath*/) { return false; }
+    virtual bool IsLockedDirectory(const DirectoryHandle& /*dir*/, const std::string& /*dirPath*/) { return false; }
     // Cuts the file name in dir to length 0 without following a link (for a
     // temporary file that could not be removed).
-    virtual bool EmptyFileAt(DirectoryHandle /*dir*/, const std::string& /*dirPath*/, const std::string& /*name*/) {
+    virtual bool EmptyFileAt(const DirectoryHandle& /*dir*/, const std::string& /*dirPath*/,
+                             const std::string& /*name*/) {
         errno = ENOSYS;
         return false;
     }
@@ -288,39 +335,38 @@ public:
     // calls below reach the names in it without walking its path again, and
     // always on the directory that was opened even if its path meanwhile
     // leads elsewhere. A name is relative and may hold separators
-    // ("sub/file.txt"). Each call takes the directory's path too: without a
-    // handle (kNoDirectory: this layer keeps none, or the directory could not
-    // be opened) it is the path call above on JoinPath(dirPath, name), so a
+    // ("sub/file.txt"). Each call takes the directory's path too: with an
+    // empty handle (this layer keeps none, or the directory could not be
+    // opened) it is the path call above on JoinPath(dirPath, name), so a
     // layer that overrides only the path calls still sees every call.
-    virtual DirectoryHandle OpenDirectory(const std::string& /*dir*/) { return kNoDirectory; }
-    virtual void CloseDirectory(DirectoryHandle /*dir*/) {}
-    virtual bool GetStatusAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+    virtual DirectoryHandle OpenDirectory(const std::string& /*dir*/) { return {}; }
+    virtual bool GetStatusAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name,
                              FileStatus& st) {
         return GetStatus(JoinPath(dirPath, name), st);
     }
-    virtual bool GetLinkStatusAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+    virtual bool GetLinkStatusAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name,
                                  FileStatus& st) {
         return GetLinkStatus(JoinPath(dirPath, name), st);
     }
-    virtual bool IsWritableAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name) {
+    virtual bool IsWritableAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name) {
         return IsWritable(JoinPath(dirPath, name));
     }
-    virtual FileHandle OpenReadAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name) {
+    virtual FileHandle OpenReadAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name) {
         return OpenRead(JoinPath(dirPath, name));
     }
-    virtual FileHandle CreateAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+    virtual FileHandle CreateAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name,
                                 bool exclusive, unsigned mode) {
         return Create(JoinPath(dirPath, name), exclusive, mode);
     }
     // Both names in the same directory.
-    virtual bool RenameAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& from,
+    virtual bool RenameAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& from,
                           const std::string& to) {
         return Rename(JoinPath(dirPath, from), JoinPath(dirPath, to));
     }
-    virtual bool RemoveAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name) {
+    virtual bool RemoveAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name) {
         return Remove(JoinPath(dirPath, name));
     }
-    virtual bool SetTimesOfAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+    virtual bool SetTimesOfAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name,
                               FileTime atime, std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) {
         return SetTimesOf(JoinPath(dirPath, name), atime, atimeNsec, mtime, mtimeNsec);
     }
@@ -329,19 +375,19 @@ public:
     // reached one name at a time relative to the directory before it, never
     // through a link: a name that is a link or not a directory fails (ELOOP,
     // ENOTDIR), so nothing below a pair's directory can lead out of it. An
-    // empty rel opens base once more. base may be kNoDirectory: basePath is
-    // then opened first. On success out is the new handle; a layer without
-    // handles gives kNoDirectory after checking each name by path.
-    virtual bool OpenDirectoryBelow(DirectoryHandle base, const std::string& basePath, const std::string& rel,
+    // empty rel opens base once more. base may be empty: basePath is then
+    // opened first. On success out is the new handle; a layer without
+    // handles leaves it empty after checking each name by path.
+    virtual bool OpenDirectoryBelow(const DirectoryHandle& base, const std::string& basePath, const std::string& rel,
                                     DirectoryHandle& out);
     // The directory that an open handle stands for, itself.
-    virtual bool GetDirectoryStatus(DirectoryHandle /*dir*/, const std::string& dirPath, FileStatus& st) {
+    virtual bool GetDirectoryStatus(const DirectoryHandle& /*dir*/, const std::string& dirPath, FileStatus& st) {
         return GetLinkStatus(dirPath, st);
     }
     // ListFilesWithTimes (subdirs null) or ListFilesAndSubdirs on an open
     // directory: what is listed is the directory that was opened. Once *stop
     // (when given) is true the listing ends, failing with ECANCELED.
-    virtual bool ListFilesIn(DirectoryHandle /*dir*/, const std::string& dirPath, FileListing& files,
+    virtual bool ListFilesIn(const DirectoryHandle& /*dir*/, const std::string& dirPath, FileListing& files,
                              FileListing* subdirs, const std::atomic<bool>* stop) {
         if (stop && stop->load()) {
             errno = ECANCELED;
@@ -350,13 +396,13 @@ public:
         return subdirs ? ListFilesAndSubdirs(dirPath, files, *subdirs) : ListFilesWithTimes(dirPath, files);
     }
     // CreateDirectory for a name in an open directory.
-    virtual bool CreateDirectoryAt(DirectoryHandle /*dir*/, const std::string& dirPath, const std::string& name,
+    virtual bool CreateDirectoryAt(const DirectoryHandle& /*dir*/, const std::string& dirPath, const std::string& name,
                                    unsigned mode) {
         return CreateDirectory(JoinPath(dirPath, name), mode);
     }
     // Both times, then the permission bits, of an open directory itself
     // (times first: the bits may take away the access needed to set them).
-    virtual bool SetDirectoryTimesAndMode(DirectoryHandle /*dir*/, const std::string& dirPath, FileTime atime,
+    virtual bool SetDirectoryTimesAndMode(const DirectoryHandle& /*dir*/, const std::string& dirPath, FileTime atime,
                                           std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec,
                                           unsigned mode) {
         const bool times = SetTimesOf(dirPath, atime, atimeNsec, mtime, mtimeNsec);
@@ -371,7 +417,7 @@ public:
     }
     // Opens an existing file in an open directory without following a link
     // and without changing it, for reading or for reading and writing.
-    virtual FileHandle OpenExistingAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    virtual FileHandle OpenExistingAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                                       bool forWriting) {
         if (forWriting) {
             errno = ENOSYS;
@@ -396,7 +442,24 @@ public:
     virtual bool LockFile(FileHandle /*h*/) { return true; }
     // Whether another process holds the lock on the file.
     virtual bool IsLockedElsewhere(FileHandle /*h*/) { return false; }
+
+protected:
+    // The handle on a directory this layer opened (kNone: an empty one).
+    DirectoryHandle AdoptDirectory(DirectoryHandle::Native native) {
+        return native == DirectoryHandle::kNone ? DirectoryHandle() : DirectoryHandle(*this, native);
+    }
+
+private:
+    friend class DirectoryHandle;
+    // Closes what this layer opened for a DirectoryHandle, which alone calls it.
+    virtual void CloseDirectory(DirectoryHandle::Native /*native*/) {}
 };
+
+void DirectoryHandle::Close() {
+    if (m_fs && m_native != kNone) m_fs->CloseDirectory(m_native);
+    m_fs = nullptr;
+    m_native = kNone;
+}
 
 FileSystem& RealFileSystem();
 

@@ -6,10 +6,8 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <linux/fs.h>
@@ -34,6 +32,7 @@
 namespace {
 
 int Fd(std::intptr_t h) { return static_cast<int>(h); }
+int Fd(const DirectoryHandle& dir) { return Fd(dir.native()); }
 
 // O_NONBLOCK keeps a FIFO that slipped in from blocking the open (a read of
 // it then fails instead of waiting); on regular files it has no effect, so it
@@ -104,50 +103,6 @@ int Retrying(F f) {
     }
 }
 
-constexpr unsigned long kMsdosMagic = 0x4d44;
-constexpr unsigned long kExfatMagic = 0x2011BAB0;
-constexpr unsigned long kFuseMagic = 0x65735546;
-
-bool IsTwoSecondFsType(unsigned long type) { return type == kMsdosMagic || type == kExfatMagic; }
-
-}  // namespace
-
-bool IsTwoSecondFuseType(std::string_view type) {
-    static constexpr std::string_view kTypes[] = {"fuseblk",         "fuse.fusefat", "fuse.exfat",
-                                                  "fuse.exfat-fuse", "fuse.vfat",    "fuse.msdos"};
-    for (const std::string_view t : kTypes)
-        if (type == t) return true;
-    return false;
-}
-
-std::string MountTypeOfDevice(unsigned devMajor, unsigned devMinor, const char* mountInfoPath) {
-    std::FILE* f = std::fopen(mountInfoPath, "re");
-    if (!f) return {};
-    const std::string device = std::to_string(devMajor) + ":" + std::to_string(devMinor);
-    std::string type;
-    char* line = nullptr;
-    std::size_t capacity = 0;
-    // "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw,errors=continue":
-    // the third field is the device, the first after " - " the file system type.
-    while (getline(&line, &capacity, f) > 0) {
-        const std::string_view l(line);
-        const std::size_t f1 = l.find(' ');
-        const std::size_t f2 = f1 == std::string_view::npos ? f1 : l.find(' ', f1 + 1);
-        const std::size_t f3 = f2 == std::string_view::npos ? f2 : l.find(' ', f2 + 1);
-        if (f3 == std::string_view::npos || l.substr(f2 + 1, f3 - f2 - 1) != device) continue;
-        const std::size_t dash = l.find(" - ", f3);
-        if (dash == std::string_view::npos) continue;
-        const std::string_view rest = l.substr(dash + 3);
-        type = std::string(rest.substr(0, rest.find(' ')));
-        break;
-    }
-    std::free(line);
-    std::fclose(f);
-    return type;
-}
-
-namespace {
-
 class PosixFileSystem final : public FileSystem {
 public:
     bool ListDirectory(const std::string& dir, std::vector<DirEntry>& out) override {
@@ -180,11 +135,11 @@ public:
     }
 
     bool ListFilesWithTimes(const std::string& dir, FileListing& out) override {
-        return ListLevel(DirHandle(dir.c_str()), out, nullptr, nullptr);
+        return ListLevel(DirStream(dir.c_str()), out, nullptr, nullptr);
     }
 
     bool ListFilesAndSubdirs(const std::string& dir, FileListing& files, FileListing& subdirs) override {
-        return ListLevel(DirHandle(dir.c_str()), files, &subdirs, nullptr);
+        return ListLevel(DirStream(dir.c_str()), files, &subdirs, nullptr);
     }
 
     bool GetStatus(const std::string& path, FileStatus& st) override {
@@ -253,16 +208,7 @@ public:
 
     bool IsWritable(const std::string& path) override { return access(path.c_str(), W_OK) == 0; }
 
-    int TimeGranularity(const std::string& dir) override {
-        struct statfs fsInfo;
-        if (statfs(dir.c_str(), &fsInfo) != 0) return 1;
-        if (IsTwoSecondFsType(static_cast<unsigned long>(fsInfo.f_type))) return 2;
-        if (static_cast<unsigned long>(fsInfo.f_type) != kFuseMagic) return 1;
-        // A FUSE mount tells its file system only in the mount table.
-        struct stat s;
-        if (stat(dir.c_str(), &s) != 0) return 1;
-        return IsTwoSecondFuseType(MountTypeOfDevice(major(s.st_dev), minor(s.st_dev))) ? 2 : 1;
-    }
+    int TimeGranularity(const std::string& dir) override { return TimeGranularityOfMount(dir); }
 
     bool GetLinkStatus(const std::string& path, FileStatus& st) override {
         return StatusAt(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, st);
@@ -348,7 +294,7 @@ public:
     }
 
 #ifdef __linux__
-    bool ListAttributesAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool ListAttributesAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                           std::vector<std::string>& names) override {
         names.clear();
         const std::string path = NameInDirectory(dir, dirPath, name);
@@ -364,7 +310,7 @@ public:
         return true;
     }
 
-    bool GetAttributeAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool GetAttributeAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                         const std::string& attribute, std::string& value) override {
         const std::string path = NameInDirectory(dir, dirPath, name);
         return ReadSized(value, [&](char* buf, std::size_t n) {
@@ -377,11 +323,11 @@ public:
     }
 #endif
 
-    bool IsLockedDirectory(DirectoryHandle dir, const std::string& dirPath) override {
+    bool IsLockedDirectory(const DirectoryHandle& dir, const std::string& dirPath) override {
 #if defined(FS_IOC_GETFLAGS) && defined(FS_APPEND_FL) && defined(FS_IMMUTABLE_FL)
         // An O_PATH descriptor takes no ioctl: open the folder itself.
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
-        const int fd = dir == kNoDirectory ? open(dirPath.c_str(), kFlags) : openat(Fd(dir), ".", kFlags);
+        const int fd = !dir ? open(dirPath.c_str(), kFlags) : openat(Fd(dir), ".", kFlags);
         if (fd < 0) return false;
         int flags = 0;  // the kernel reads and writes an int, whatever the request's type says
         const bool locked = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL));
@@ -392,8 +338,8 @@ public:
 #endif
     }
 
-    bool EmptyFileAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
-        const bool byPath = dir == kNoDirectory;
+    bool EmptyFileAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name) override {
+        const bool byPath = !dir;
         const std::string path = byPath ? JoinPath(dirPath, name) : name;
         const int fd = openat(byPath ? AT_FDCWD : Fd(dir), path.c_str(),
                               O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -407,9 +353,10 @@ private:
     // have no *at form (and an O_PATH descriptor takes no f*xattr call):
     // /proc/self/fd/N stands for the directory opened, not its path now.
     // Without /proc the path is walked again.
-    static std::string NameInDirectory(DirectoryHandle dir, const std::string& dirPath, const std::string& name) {
+    static std::string NameInDirectory(const DirectoryHandle& dir, const std::string& dirPath,
+                                       const std::string& name) {
         static const bool procFds = access("/proc/self/fd", X_OK) == 0;
-        if (dir == kNoDirectory || !procFds) return JoinPath(dirPath, name);
+        if (!dir || !procFds) return JoinPath(dirPath, name);
         return "/proc/self/fd/" + std::to_string(Fd(dir)) + "/" + name;
     }
 
@@ -450,104 +397,98 @@ public:
 
     DirectoryHandle OpenDirectory(const std::string& dir) override {
         const int fd = open(dir.c_str(), kWalkFlags);
-        return fd < 0 ? kNoDirectory : fd;
+        return AdoptDirectory(fd < 0 ? DirectoryHandle::kNone : fd);
     }
 
-    void CloseDirectory(DirectoryHandle dir) override {
-        if (dir != kNoDirectory) close(Fd(dir));
-    }
-
-    bool GetStatusAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool GetStatusAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                      FileStatus& st) override {
-        if (dir == kNoDirectory) return FileSystem::GetStatusAt(dir, dirPath, name, st);
+        if (!dir) return FileSystem::GetStatusAt(dir, dirPath, name, st);
         return StatusAt(Fd(dir), name.c_str(), 0, st);
     }
 
-    bool GetLinkStatusAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool GetLinkStatusAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                          FileStatus& st) override {
-        if (dir == kNoDirectory) return FileSystem::GetLinkStatusAt(dir, dirPath, name, st);
+        if (!dir) return FileSystem::GetLinkStatusAt(dir, dirPath, name, st);
         return StatusAt(Fd(dir), name.c_str(), AT_SYMLINK_NOFOLLOW, st);
     }
 
-    bool IsWritableAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
-        if (dir == kNoDirectory) return FileSystem::IsWritableAt(dir, dirPath, name);
+    bool IsWritableAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name) override {
+        if (!dir) return FileSystem::IsWritableAt(dir, dirPath, name);
         return faccessat(Fd(dir), name.c_str(), W_OK, 0) == 0;
     }
 
-    FileHandle OpenReadAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
-        if (dir == kNoDirectory) return FileSystem::OpenReadAt(dir, dirPath, name);
+    FileHandle OpenReadAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name) override {
+        if (!dir) return FileSystem::OpenReadAt(dir, dirPath, name);
         const int fd = openat(Fd(dir), name.c_str(), kReadFlags);
         return fd < 0 ? kInvalidHandle : fd;
     }
 
-    FileHandle CreateAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name, bool exclusive,
+    FileHandle CreateAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name, bool exclusive,
                         unsigned mode) override {
-        if (dir == kNoDirectory) return FileSystem::CreateAt(dir, dirPath, name, exclusive, mode);
+        if (!dir) return FileSystem::CreateAt(dir, dirPath, name, exclusive, mode);
         const int fd = openat(Fd(dir), name.c_str(), CreateFlags(exclusive), static_cast<mode_t>(mode));
         return fd < 0 ? kInvalidHandle : fd;
     }
 
-    bool RenameAt(DirectoryHandle dir, const std::string& dirPath, const std::string& from,
+    bool RenameAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& from,
                   const std::string& to) override {
-        if (dir == kNoDirectory) return FileSystem::RenameAt(dir, dirPath, from, to);
+        if (!dir) return FileSystem::RenameAt(dir, dirPath, from, to);
         return renameat(Fd(dir), from.c_str(), Fd(dir), to.c_str()) == 0;
     }
 
-    bool RemoveAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
-        if (dir == kNoDirectory) return FileSystem::RemoveAt(dir, dirPath, name);
+    bool RemoveAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name) override {
+        if (!dir) return FileSystem::RemoveAt(dir, dirPath, name);
         return unlinkat(Fd(dir), name.c_str(), 0) == 0;
     }
 
-    bool SetTimesOfAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name, FileTime atime,
+    bool SetTimesOfAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name, FileTime atime,
                       std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) override {
-        if (dir == kNoDirectory)
-            return FileSystem::SetTimesOfAt(dir, dirPath, name, atime, atimeNsec, mtime, mtimeNsec);
+        if (!dir) return FileSystem::SetTimesOfAt(dir, dirPath, name, atime, atimeNsec, mtime, mtimeNsec);
         return utimensat(Fd(dir), name.c_str(), Times(atime, atimeNsec, mtime, mtimeNsec).data(),
                          AT_SYMLINK_NOFOLLOW) == 0;
     }
 
-    bool OpenDirectoryBelow(DirectoryHandle base, const std::string& basePath, const std::string& rel,
+    bool OpenDirectoryBelow(const DirectoryHandle& base, const std::string& basePath, const std::string& rel,
                             DirectoryHandle& out) override {
-        out = kNoDirectory;
+        out = DirectoryHandle();
         int baseFd = Fd(base);
-        if (base == kNoDirectory) {
+        if (!base) {
             baseFd = open(basePath.c_str(), kWalkFlags);
             if (baseFd < 0) return false;
         }
         const int fd = rel.empty() ? openat(baseFd, ".", kWalkFlags) : OpenBelow(baseFd, rel);
         const int error = errno;
-        if (base == kNoDirectory) close(baseFd);
+        if (!base) close(baseFd);
         errno = error;
         if (fd < 0) return false;
-        out = fd;
+        out = AdoptDirectory(fd);
         return true;
     }
 
-    bool GetDirectoryStatus(DirectoryHandle dir, const std::string& dirPath, FileStatus& st) override {
-        if (dir == kNoDirectory) return FileSystem::GetDirectoryStatus(dir, dirPath, st);
+    bool GetDirectoryStatus(const DirectoryHandle& dir, const std::string& dirPath, FileStatus& st) override {
+        if (!dir) return FileSystem::GetDirectoryStatus(dir, dirPath, st);
         struct stat s;
         if (fstat(Fd(dir), &s) != 0) return false;
         FillStatus(s, st);
         return true;
     }
 
-    bool ListFilesIn(DirectoryHandle dir, const std::string& dirPath, FileListing& files, FileListing* subdirs,
+    bool ListFilesIn(const DirectoryHandle& dir, const std::string& dirPath, FileListing& files, FileListing* subdirs,
                      const std::atomic<bool>* stop) override {
-        if (dir == kNoDirectory) return FileSystem::ListFilesIn(dir, dirPath, files, subdirs, stop);
-        return ListLevel(DirHandle(Reopen(dir, O_RDONLY)), files, subdirs, stop);
+        if (!dir) return FileSystem::ListFilesIn(dir, dirPath, files, subdirs, stop);
+        return ListLevel(DirStream(Reopen(dir, O_RDONLY)), files, subdirs, stop);
     }
 
-    bool CreateDirectoryAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool CreateDirectoryAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                            unsigned mode) override {
-        if (dir == kNoDirectory) return FileSystem::CreateDirectoryAt(dir, dirPath, name, mode);
+        if (!dir) return FileSystem::CreateDirectoryAt(dir, dirPath, name, mode);
         return mkdirat(Fd(dir), name.c_str(), static_cast<mode_t>(mode)) == 0;
     }
 
-    bool SetDirectoryTimesAndMode(DirectoryHandle dir, const std::string& dirPath, FileTime atime,
+    bool SetDirectoryTimesAndMode(const DirectoryHandle& dir, const std::string& dirPath, FileTime atime,
                                   std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec,
                                   unsigned mode) override {
-        if (dir == kNoDirectory)
-            return FileSystem::SetDirectoryTimesAndMode(dir, dirPath, atime, atimeNsec, mtime, mtimeNsec, mode);
+        if (!dir) return FileSystem::SetDirectoryTimesAndMode(dir, dirPath, atime, atimeNsec, mtime, mtimeNsec, mode);
         const int fd = Reopen(dir, O_RDONLY);
         if (fd < 0) return false;
         const bool times = futimens(fd, Times(atime, atimeNsec, mtime, mtimeNsec).data()) == 0;
@@ -565,11 +506,10 @@ public:
         return true;
     }
 
-    FileHandle OpenExistingAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    FileHandle OpenExistingAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                               bool forWriting) override {
         const int flags = (forWriting ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-        const int fd = dir == kNoDirectory ? open(JoinPath(dirPath, name).c_str(), flags)
-                                           : openat(Fd(dir), name.c_str(), flags);
+        const int fd = !dir ? open(JoinPath(dirPath, name).c_str(), flags) : openat(Fd(dir), name.c_str(), flags);
         return fd < 0 ? kInvalidHandle : fd;
     }
 
@@ -603,11 +543,12 @@ public:
     }
 
 private:
+    void CloseDirectory(DirectoryHandle::Native dir) override { close(Fd(dir)); }
+
     // The files of the open directory d with their stamps and, unless
     // subdirs is null, its subdirectories. Each status is asked relative to
     // the open directory: the path is not walked again for every file.
-    static bool ListLevel(const DirHandle& d, FileListing& files, FileListing* subdirs,
-                          const std::atomic<bool>* stop) {
+    static bool ListLevel(const DirStream& d, FileListing& files, FileListing* subdirs, const std::atomic<bool>* stop) {
         files.Clear();
         if (subdirs) subdirs->Clear();
         const int error = WalkDirectory(d, [&](int dfd, const dirent& e) {
@@ -646,7 +587,7 @@ private:
 
     // A new descriptor for reading the open directory dir itself: O_PATH
     // handles take no listing, ioctl or change of their own.
-    static int Reopen(DirectoryHandle dir, int flags) {
+    static int Reopen(const DirectoryHandle& dir, int flags) {
         return openat(Fd(dir), ".", flags | O_DIRECTORY | O_CLOEXEC);
     }
 

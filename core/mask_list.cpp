@@ -4,18 +4,6 @@
 
 #include "core/mbtext.h"
 
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-}  // namespace
-
 std::string JoinMaskList(const char (&masks)[MAX_MASKS][MASK_LEN]) {
     std::string text;
     for (int i = 0; i < MAX_MASKS && masks[i][0] != 0; ++i) {
@@ -30,7 +18,7 @@ int ParseMaskList(std::string_view text, char (&masks)[MAX_MASKS][MASK_LEN]) {
     int cut = 0;
     for (int i = 0; i < MAX_MASKS; ++i) {
         const std::size_t comma = text.find(',');
-        const std::string_view item = Trim(text.substr(0, comma));
+        const std::string_view item = TrimBlanks(text.substr(0, comma));
         if (item.empty()) break;
         if (!CopyText(masks[i], MASK_LEN, item)) ++cut;
         if (comma == std::string_view::npos) break;

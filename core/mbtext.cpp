@@ -167,3 +167,14 @@ bool EndsWithUpper(std::string_view s, std::string_view upperEnding, CodePage cp
         if (AsciiUpper(tail[i]) != upperEnding[i]) return false;
     return true;
 }
+
+std::string_view TrimLeadingBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    return s;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    s = TrimLeadingBlanks(s);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}

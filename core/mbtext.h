@@ -36,6 +36,15 @@ std::size_t CutLength(std::string_view s, std::size_t maxBytes, CodePage cp = Sy
 // had to be cut.
 bool CopyText(char* dst, std::size_t dstSize, std::string_view src, CodePage cp = SystemCodePage());
 
+// The white space that every text the program trims loses: C's isspace in
+// the "C" locale. No byte of it is part of a multibyte character in either
+// code page, so trimming never splits one.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+// s without the blanks at its start.
+std::string_view TrimLeadingBlanks(std::string_view s);
+// s without the blanks at either end.
+std::string_view TrimBlanks(std::string_view s);
+
 // True when src (plus terminator) fits in a field of fieldSize bytes.
 inline bool FitsField(std::string_view src, std::size_t fieldSize) { return src.size() < fieldSize; }
 

@@ -1,4 +1,5 @@
-// What the system's mount table says about a file system.
+// What the system's mount table and file-system types say about a mounted
+// file system (POSIX; core/mount_info.cpp).
 #pragma once
 
 #include <string>
@@ -14,3 +15,8 @@ std::string MountTypeOfDevice(unsigned devMajor, unsigned devMinor,
 // "fuseblk" is what exfat-fuse mounts show; ntfs-3g shows it too, and there the
 // wider tolerance only makes files edited within 2 seconds compare as equal.
 bool IsTwoSecondFuseType(std::string_view type);
+
+// Steps, in seconds, in which the file system holding dir keeps modification
+// times: 2 on FAT and exFAT (the kernel's or a FUSE form), 1 elsewhere and
+// where it cannot be told.
+int TimeGranularityOfMount(const std::string& dir);

@@ -62,9 +62,25 @@ void RemovePairs(DirPairTable& table, const int* indices, int n) {
     }
 }
 
+DirInputProblem CheckDirText(std::string_view text) {
+    if (text.find_first_of("\r\n") != std::string_view::npos) return DirInputProblem::LineBreak;
+    if (!FitsField(text, MAX_PATH)) return DirInputProblem::TooLong;
+    return DirInputProblem::None;
+}
+
 DirInputCheck CheckDirInput(std::string_view textA, std::string_view textB) {
-    if (textA.empty()) return DirInputCheck::AMissing;
-    if (textB.empty()) return DirInputCheck::BMissing;
-    if (textA == textB) return DirInputCheck::Same;
-    return DirInputCheck::Accept;
+    DirInputCheck check{DirInputProblem::None, false, TrimLeadingBlanks(textA), TrimLeadingBlanks(textB)};
+    const auto refuse = [&](DirInputProblem problem, bool inB) {
+        check.problem = problem;
+        check.inB = inB;
+        return check;
+    };
+    if (check.dirA.empty()) return refuse(DirInputProblem::Missing, false);
+    if (check.dirB.empty()) return refuse(DirInputProblem::Missing, true);
+    if (check.dirA == check.dirB) return refuse(DirInputProblem::Same, true);
+    if (const DirInputProblem problem = CheckDirText(check.dirA); problem != DirInputProblem::None)
+        return refuse(problem, false);
+    if (const DirInputProblem problem = CheckDirText(check.dirB); problem != DirInputProblem::None)
+        return refuse(problem, true);
+    return check;
 }

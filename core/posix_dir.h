@@ -10,22 +10,22 @@
 #include <type_traits>
 
 // Owns an open directory stream and closes it on every way out.
-class DirHandle {
+class DirStream {
 public:
-    explicit DirHandle(const char* path) : m_dir(opendir(path)) {}
+    explicit DirStream(const char* path) : m_dir(opendir(path)) {}
     // Takes over fd, an open directory (closed here even when this fails).
-    explicit DirHandle(int fd) : m_dir(fd < 0 ? nullptr : fdopendir(fd)) {
+    explicit DirStream(int fd) : m_dir(fd < 0 ? nullptr : fdopendir(fd)) {
         if (fd >= 0 && !m_dir) {
             const int error = errno;
             close(fd);
             errno = error;
         }
     }
-    ~DirHandle() {
+    ~DirStream() {
         if (m_dir) closedir(m_dir);
     }
-    DirHandle(const DirHandle&) = delete;
-    DirHandle& operator=(const DirHandle&) = delete;
+    DirStream(const DirStream&) = delete;
+    DirStream& operator=(const DirStream&) = delete;
 
     explicit operator bool() const { return m_dir != nullptr; }
     DIR* get() const { return m_dir; }
@@ -66,7 +66,7 @@ bool ReadEntries(DIR* dir, OnEntry&& onEntry, ReadDirFunction next = ::readdir) 
 // Returns 0 when the whole directory was read, otherwise the errno of the
 // failure, taken before closing the handle can change it.
 template <class OnEntry>
-int WalkDirectory(const DirHandle& d, OnEntry&& onEntry) {
+int WalkDirectory(const DirStream& d, OnEntry&& onEntry) {
     if (!d) return errno != 0 ? errno : EIO;
     const int fd = d.fd();
     if (ReadEntries(d.get(), [&](const dirent& e) { return onEntry(fd, e); })) return 0;
@@ -76,7 +76,7 @@ int WalkDirectory(const DirHandle& d, OnEntry&& onEntry) {
 // Opens path and calls onEntry(dirFd, const dirent&) for each of its entries.
 template <class OnEntry>
 int WalkDirectory(const char* path, OnEntry&& onEntry) {
-    return WalkDirectory(DirHandle(path), onEntry);
+    return WalkDirectory(DirStream(path), onEntry);
 }
 
 #endif  // !_WIN32

@@ -87,32 +87,33 @@ struct DiffTable {
     DiffEntry entries[MAX_DIFFS];
 };
 
-// The kind of an entry, derived from its sides and times (never stored). The values
-// are also the row-state image indices of the results list.
-enum DiffKind : int {
-    IMAGE_ONLY_A = 0,
-    IMAGE_ONLY_B = 1,
-    IMAGE_A_NEWER = 2,
-    IMAGE_B_NEWER = 3,
-    IMAGE_UNDECIDED = 4,
+// What an entry tells of its file, derived from its sides and times (never
+// stored).
+enum class DiffKind {
+    OnlyInA,
+    OnlyInB,
+    ANewer,
+    BNewer,
+    // In both with the same time but not the same size: no side is newer.
+    Undecided,
 };
 
 inline DiffKind KindOf(const DiffEntry& e) {
-    if (!e.inA) return IMAGE_ONLY_B;
-    if (!e.inB) return IMAGE_ONLY_A;
-    if (e.undecided) return IMAGE_UNDECIDED;
+    if (!e.inA) return DiffKind::OnlyInB;
+    if (!e.inB) return DiffKind::OnlyInA;
+    if (e.undecided) return DiffKind::Undecided;
     // Within the same second the comparison has told the sides apart by
     // their fractions of a second.
     if (e.timeB == e.timeA && e.stampA.seen && e.stampB.seen)
-        return e.stampB.mtimeNsec >= e.stampA.mtimeNsec ? IMAGE_B_NEWER : IMAGE_A_NEWER;
-    return e.timeB >= e.timeA ? IMAGE_B_NEWER : IMAGE_A_NEWER;
+        return e.stampB.mtimeNsec >= e.stampA.mtimeNsec ? DiffKind::BNewer : DiffKind::ANewer;
+    return e.timeB >= e.timeA ? DiffKind::BNewer : DiffKind::ANewer;
 }
 
 // The copy goes from A to B exactly when B is absent or B is the older side.
 // An undecided entry has no direction; the copy refuses it.
 inline bool CopiesAToB(const DiffEntry& e) {
     const DiffKind kind = KindOf(e);
-    return kind == IMAGE_ONLY_A || kind == IMAGE_A_NEWER;
+    return kind == DiffKind::OnlyInA || kind == DiffKind::ANewer;
 }
 
 // Name of the entry's file in directory B.

@@ -4,8 +4,9 @@
 #include <cerrno>
 #include <charconv>
 
-#include "core/directory_guard.h"
 #include "core/filesystem.h"
+#include "core/handle_guard.h"
+#include "core/reached_directory.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -72,31 +73,9 @@ bool ParseCopyTempName(std::string_view name, std::string& host, long& pid) {
     return true;
 }
 
-namespace {
-
-// An open handle on a file of dir that is closed on every way out.
-class OpenFile {
-public:
-    OpenFile(FileSystem& fs, const DirectoryGuard& dir, const std::string& name, bool forWriting)
-        : m_fs(fs), m_handle(fs.OpenExistingAt(dir.handle(), dir.path(), name, forWriting)) {}
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    ~OpenFile() {
-        if (m_handle != kInvalidHandle) m_fs.Close(m_handle);
-    }
-    FileHandle get() const { return m_handle; }
-    bool valid() const { return m_handle != kInvalidHandle; }
-
-private:
-    FileSystem& m_fs;
-    FileHandle m_handle;
-};
-
-}  // namespace
-
-CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std::string& name) {
+CopyTempState ProbeCopyTemp(FileSystem& fs, const ReachedDirectory& dir, const std::string& name) {
     if (dir.error() != 0) return CopyTempState::NotOurs;
-    const OpenFile file(fs, dir, name, false);
+    const HandleGuard file(fs, fs.OpenExistingAt(dir.handle(), dir.path(), name, false));
     if (!file.valid()) return CopyTempState::NotOurs;
     // The copy locks its file before it marks it: locked is in use, whether
     // or not the mark is there yet.
@@ -104,10 +83,10 @@ CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std
     return fs.HasCopyMark(file.get()) ? CopyTempState::Leftover : CopyTempState::NotOurs;
 }
 
-bool RemoveCopyLeftover(FileSystem& fs, const DirectoryGuard& dir, const std::string& name) {
+bool RemoveCopyLeftover(FileSystem& fs, const ReachedDirectory& dir, const std::string& name) {
     if (dir.error() != 0) return false;
-    const OpenFile writable(fs, dir, name, true);
-    const OpenFile readable(fs, dir, name, false);
+    const HandleGuard writable(fs, fs.OpenExistingAt(dir.handle(), dir.path(), name, true));
+    const HandleGuard readable(fs, fs.OpenExistingAt(dir.handle(), dir.path(), name, false));
     const FileHandle h = writable.valid() ? writable.get() : readable.get();
     if (h == kInvalidHandle || !fs.HasCopyMark(h)) return false;
     // Holding the lock keeps a copy that is just starting from taking the

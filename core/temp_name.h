@@ -28,7 +28,7 @@ std::string MakeCopyTempName();
 // any other name (those of older versions included).
 bool ParseCopyTempName(std::string_view name, std::string& host, long& pid);
 
-class DirectoryGuard;
+class ReachedDirectory;
 
 enum class CopyTempState {
     NotOurs,   // an ordinary file that only looks like one
@@ -37,8 +37,8 @@ enum class CopyTempState {
 };
 
 // What the file name (a name of the temporary form) in dir is.
-CopyTempState ProbeCopyTemp(FileSystem& fs, const DirectoryGuard& dir, const std::string& name);
+CopyTempState ProbeCopyTemp(FileSystem& fs, const ReachedDirectory& dir, const std::string& name);
 
 // Removes dir/name when it is a leftover, holding its lock meanwhile so that
 // no copy can take it up. True when it was removed.
-bool RemoveCopyLeftover(FileSystem& fs, const DirectoryGuard& dir, const std::string& name);
+bool RemoveCopyLeftover(FileSystem& fs, const ReachedDirectory& dir, const std::string& name);

@@ -35,16 +35,16 @@ std::string RelativePath(std::string_view rel, std::string_view name) {
     return path;
 }
 
-void Level::Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs,
+void Level::Load(FileSystem& fs, const ReachedDirectory& top, const std::vector<std::string>& masks, bool withSubdirs,
                  ListingState& state) {
     if (state.Stopped()) {
         error = ECANCELED;
         return;
     }
     errno = 0;
-    std::unique_ptr<DirectoryGuard> below;
-    if (!rel.empty()) below = std::make_unique<DirectoryGuard>(fs, top, rel);
-    const DirectoryGuard& dir = below ? *below : top;
+    std::unique_ptr<ReachedDirectory> below;
+    if (!rel.empty()) below = std::make_unique<ReachedDirectory>(fs, top, rel);
+    const ReachedDirectory& dir = below ? *below : top;
     if (dir.error() != 0) {
         error = dir.error();
         return;
@@ -155,7 +155,7 @@ void TreeLoader::Run(std::unique_lock<std::mutex>& lock, const Task& task) {
     try {
         // The side's directory is opened once, by its first task, and every
         // folder below is reached from it.
-        if (isTop) state.top = std::make_unique<DirectoryGuard>(m_fs, side.dir);
+        if (isTop) state.top = std::make_unique<ReachedDirectory>(m_fs, side.dir);
         level.Load(m_fs, *state.top, m_pairs[task.side / 2].masks, side.tree, m_state);
         if (isTop && level.error == 0) {
             side.granularity = m_fs.TimeGranularity(side.dir);

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/directory_guard.h"
+#include "core/reached_directory.h"
 #include "core/filesystem.h"
 #include "core/run_observer.h"
 
@@ -110,7 +110,7 @@ struct Level {
     // that end in one of the masks are dropped, and so are the folders that
     // end in one (with everything below them). After a stop nothing is
     // listed and error is ECANCELED.
-    void Load(FileSystem& fs, const DirectoryGuard& top, const std::vector<std::string>& masks, bool withSubdirs,
+    void Load(FileSystem& fs, const ReachedDirectory& top, const std::vector<std::string>& masks, bool withSubdirs,
               ListingState& state);
 };
 
@@ -159,7 +159,7 @@ private:
         Level* level;
     };
     struct SideState {
-        std::unique_ptr<DirectoryGuard> top;  // open while its folders are listed
+        std::unique_ptr<ReachedDirectory> top;  // open while its folders are listed
         std::string nested;                   // the other directory's path where it lies in this tree
         std::vector<Level*> pending;
         std::size_t outstanding = 0;  // folders pending or being listed

@@ -17,14 +17,17 @@
 
 namespace {
 
-std::string DirTooLongText() { return FormatText(TextId::DirTooLong, {MAX_DIR_BYTES}); }
-
 constexpr long kInputMessageStyle = wxOK | wxICON_QUESTION;
 
-std::string TrimLeadingBlanks(std::string text) {
-    const std::size_t first = text.find_first_not_of(" \t\r\n\v\f");
-    text.erase(0, first == std::string::npos ? text.size() : first);
-    return text;
+std::string RefusalText(DirInputProblem problem) {
+    switch (problem) {
+        case DirInputProblem::Missing: return Text(TextId::DirMissing);
+        case DirInputProblem::Same: return Text(TextId::DirSame);
+        case DirInputProblem::LineBreak: return Text(TextId::DirLineBreak);
+        case DirInputProblem::TooLong: return FormatText(TextId::DirTooLong, {MAX_DIR_BYTES});
+        case DirInputProblem::None: break;
+    }
+    return {};
 }
 
 }  // namespace
@@ -50,7 +53,7 @@ bool CDirInputDlg::OnInitDialog() {
 }
 
 wxString CDirInputDlg::ChooserStartFolder(const wxString& editText) {
-    const wxString folder = editText.Strip(wxString::both);
+    const wxString folder = ToWx(TrimBlanks(FromWx(editText)));
     return !folder.empty() && wxDirExists(folder) ? folder : wxGetHomeDir();
 }
 
@@ -60,8 +63,8 @@ bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& 
     if (chooser.ShowModal() != wxID_OK) return false;
     const std::string path = FromWx(chooser.GetPath());
     if (path.empty()) return false;
-    if (!FitsField(path, MAX_PATH)) {
-        ShowMessage(GetWindow(), DirTooLongText(), kInputMessageStyle);
+    if (const DirInputProblem problem = CheckDirText(path); problem != DirInputProblem::None) {
+        ShowMessage(GetWindow(), RefusalText(problem), kInputMessageStyle);
         return false;
     }
     CopyText(buffer, MAX_PATH, path);
@@ -84,48 +87,21 @@ void CDirInputDlg::OnMask(wxCommandEvent&) {
     ParseMaskList(m_dlgMask.m_strMasks, m_dlgMask.m_masks);
 }
 
-bool CDirInputDlg::CheckStorable(const std::string& text, wxTextCtrl* edit) {
-    // A line break would break the settings file's line format, and a cut
-    // path would name another directory: both are refused, not altered.
-    std::string problem;
-    if (text.find_first_of("\r\n") != std::string::npos)
-        problem = Text(TextId::DirLineBreak);
-    else if (!FitsField(text, MAX_PATH))
-        problem = DirTooLongText();
-    if (problem.empty()) return true;
-    ShowMessage(GetWindow(), problem, kInputMessageStyle);
-    GotoDlgCtrl(edit);
-    return false;
-}
-
 void CDirInputDlg::OnOK() {
-    // Leading white space is dropped; trailing white space is part of the name.
-    const std::string textA = TrimLeadingBlanks(FromWx(m_editDirA->GetValue()));
-    const std::string textB = TrimLeadingBlanks(FromWx(m_editDirB->GetValue()));
-
-    switch (CheckDirInput(textA, textB)) {
-        case DirInputCheck::AMissing:
-            ShowMessage(GetWindow(), Text(TextId::DirMissing), kInputMessageStyle);
-            GotoDlgCtrl(m_editDirA);
-            return;
-        case DirInputCheck::BMissing:
-            ShowMessage(GetWindow(), Text(TextId::DirMissing), kInputMessageStyle);
-            GotoDlgCtrl(m_editDirB);
-            return;
-        case DirInputCheck::Same:
-            ShowMessage(GetWindow(), Text(TextId::DirSame), kInputMessageStyle);
-            GotoDlgCtrl(m_editDirB);
-            return;
-        case DirInputCheck::Accept:
-            break;
+    const std::string typedA = FromWx(m_editDirA->GetValue());
+    const std::string typedB = FromWx(m_editDirB->GetValue());
+    const DirInputCheck check = CheckDirInput(typedA, typedB);
+    if (check.problem != DirInputProblem::None) {
+        ShowMessage(GetWindow(), RefusalText(check.problem), kInputMessageStyle);
+        GotoDlgCtrl(check.inB ? m_editDirB : m_editDirA);
+        return;
     }
-    if (!CheckStorable(textA, m_editDirA) || !CheckStorable(textB, m_editDirB)) return;
     if (!m_pPair) {
         EndDialog(wxID_CANCEL);
         return;
     }
-    CopyText(m_pPair->dirA, MAX_PATH, textA);
-    CopyText(m_pPair->dirB, MAX_PATH, textB);
+    CopyText(m_pPair->dirA, MAX_PATH, check.dirA);
+    CopyText(m_pPair->dirB, MAX_PATH, check.dirB);
     m_pPair->subdirs = m_checkSubdirs->GetValue();
     std::memcpy(m_pPair->masks, m_dlgMask.m_masks, sizeof m_pPair->masks);
     EndDialog(wxID_OK);

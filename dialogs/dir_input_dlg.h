@@ -20,7 +20,8 @@ public:
 
     // Runs the folder chooser (existing folders only), opened at
     // ChooserStartFolder(startDir). True when a folder was chosen; its path is
-    // then in buffer. Cancelling writes nothing.
+    // then in buffer. Cancelling writes nothing; a folder that a pair cannot
+    // hold (CheckDirText) is refused with a message.
     bool BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& startDir = wxString());
     // The folder in an edit's text (blanks around it ignored) when it exists,
     // else the user's home.
@@ -36,9 +37,6 @@ private:
     void OnBrowseB(wxCommandEvent& event);
     void OnMask(wxCommandEvent& event);
     void BrowseInto(wxTextCtrl* edit);
-    // Refuses (with a message, focus on edit) a text that the pair and the
-    // settings file cannot hold as it is.
-    bool CheckStorable(const std::string& text, wxTextCtrl* edit);
 
     DirPair* m_pPair = nullptr;
     CMaskDlg m_dlgMask;

@@ -21,9 +21,12 @@ build_shot_program() {
   local root
   root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
   # shellcheck disable=SC2046
-  c++ -std=c++20 -O1 -I"$root" "$1" -o "$3" \
-    "$2/libzoruna_ui.a" "$2/libzoruna_headless.a" "$2/libzoruna_texts.a" "$2/libzoruna_core.a" \
-    $(wx-config --cxxflags --libs net,core,base) \
+  local layer libs=()
+  for layer in app dialogs ui res cli texts settings core; do
+    [ -f "$2/libzoruna_$layer.a" ] && libs+=("$2/libzoruna_$layer.a")
+  done
+  c++ -std=c++20 -O1 -I"$root" -I"$2/generated" "$1" -o "$3" \
+    "${libs[@]}" $(wx-config --cxxflags --libs net,core,base) \
     $(pkg-config --cflags --libs gtk+-3.0)
 }
 

@@ -3,7 +3,7 @@
 # three pairs (a Japanese path among them) and the pair input dialog, on a
 # virtual display with a window manager so that the title bars show.
 #   scripts/screenshot-pair-dialogs.sh [build-dir] [output-dir]
-# The build directory must hold libzoruna_ui.a and libzoruna_core.a (build the
+# The build directory must hold the libzoruna_*.a of every layer (build the
 # zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
 set -euo pipefail
 . "$(dirname "$0")/screenshot-lib.sh"

@@ -20,7 +20,7 @@ inline void ActivateByClick(const wxWindow* window) {
 // Opens the main dialog without a modal loop on the settings file, at the
 // top left of the screen.
 inline void OpenMainDialog(CDirCompareDlg& dlg, const wxString& settingsFile) {
-    dlg.SetSettingsStore({std::string(settingsFile.utf8_str())});
+    dlg.SetSettingsStore({std::string(settingsFile.utf8_str()), &RealFileSystem()});
     dlg.Create(nullptr, true);
     dlg.GetWindow()->Move(40, 40);
 }

@@ -9,9 +9,12 @@
 
 struct SettingsStore {
     // The settings file, looked up in the current directory unless it holds a
-    // directory part. Empty: there is no settings file at all.
+    // directory part. Empty, or no file system: there is no settings file at
+    // all (it reads as missing and is never written).
     std::string path;
-    FileSystem* fs = &RealFileSystem();
+    FileSystem* fs = nullptr;
+
+    bool HasFile() const { return !path.empty() && fs; }
 
     // "$$" + file name + "$$", in the same directory as the settings file.
     std::string TempPath() const;

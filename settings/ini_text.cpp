@@ -3,6 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "core/mbtext.h"
+
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -26,8 +28,6 @@ std::string HeaderText(std::string_view section) {
     header.push_back(']');
     return header;
 }
-
-bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // Hands out the lines of a text one by one: a line ends at an LF, one CR
 // before it is dropped, a last line without an LF is still a line.
@@ -125,7 +125,7 @@ std::optional<std::string_view> FindIniValue(std::string_view text, std::string_
 std::int32_t IniValueToInt(std::string_view value) {
     value = value.substr(0, kIntValueBytes);
     std::size_t i = 0;
-    while (i < value.size() && IsCSpace(value[i])) ++i;
+    while (i < value.size() && IsBlank(value[i])) ++i;
     bool negative = false;
     if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
@@ -306,10 +306,4 @@ private:
 std::string ApplyIniWrites(std::string_view text, const std::vector<IniSectionWrite>& writes,
                            bool removeStale) {
     return IniRewriter(writes, removeStale).Run(text);
-}
-
-std::string ApplyIniWrite(std::string_view text, std::string_view section, std::string_view key,
-                          std::string_view value) {
-    const IniSectionWrite write{std::string(section), {IniKeyWrite{std::string(key), std::string(value)}}};
-    return ApplyIniWrites(text, {write}, false);
 }

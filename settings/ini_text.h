@@ -77,7 +77,3 @@ bool IsWritableIni(std::string_view section, std::string_view key, std::string_v
 // go whatever removeStale says.
 std::string ApplyIniWrites(std::string_view text, const std::vector<IniSectionWrite>& writes,
                            bool removeStale);
-
-// One key: ApplyIniWrites without removing anything.
-std::string ApplyIniWrite(std::string_view text, std::string_view section, std::string_view key,
-                          std::string_view value);

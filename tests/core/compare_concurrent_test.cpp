@@ -187,7 +187,7 @@ TEST(CompareConcurrent, FullTableCountsTheSameLeftOvers) {
 // their own.
 class ShufflingFileSystem : public HandleForwardingFileSystem {
 public:
-    bool ListFilesIn(DirectoryHandle dir, const std::string& path, FileListing& files, FileListing* subdirs,
+    bool ListFilesIn(const DirectoryHandle& dir, const std::string& path, FileListing& files, FileListing* subdirs,
                      const std::atomic<bool>* stop) override {
         for (std::size_t i = std::hash<std::string>{}(path) % 7; i > 0; --i) std::this_thread::yield();
         if (path.substr(path.rfind('/') + 1).starts_with("locked")) {
@@ -203,7 +203,7 @@ bool MakeLeftover(const std::string& dir) {
     const std::string name = MakeCopyTempName();
     WriteFile(dir + "/" + name, "partial");
     FileSystem& fs = RealFileSystem();
-    const FileHandle h = fs.OpenExistingAt(kNoDirectory, dir, name, true);
+    const FileHandle h = fs.OpenExistingAt(DirectoryHandle(), dir, name, true);
     const bool marked = h != kInvalidHandle && fs.SetCopyMark(h);
     if (h != kInvalidHandle) fs.Close(h);
     return marked;
@@ -281,7 +281,7 @@ class StopAfterFolders : public ShufflingFileSystem {
 public:
     explicit StopAfterFolders(int folders) : m_folders(folders) {}
 
-    bool ListFilesIn(DirectoryHandle dir, const std::string& path, FileListing& files, FileListing* subdirs,
+    bool ListFilesIn(const DirectoryHandle& dir, const std::string& path, FileListing& files, FileListing* subdirs,
                      const std::atomic<bool>* stop) override {
         if (stopRequested) ++listedAfterStop;
         const bool listed = ShufflingFileSystem::ListFilesIn(dir, path, files, subdirs, stop);

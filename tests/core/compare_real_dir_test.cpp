@@ -188,7 +188,7 @@ TEST_P(EarlyTimeRealDirTest, IsReportedOnItsSideAndCopied) {
     EXPECT_EQ(e.inA, c.inA);
     EXPECT_EQ(e.inB, !c.inA);
     EXPECT_EQ(c.inA ? e.timeA : e.timeB, c.time);
-    EXPECT_EQ(KindOf(e), c.inA ? IMAGE_ONLY_A : IMAGE_ONLY_B);
+    EXPECT_EQ(KindOf(e), c.inA ? DiffKind::OnlyInA : DiffKind::OnlyInB);
 
     RunObserver quiet;
     const CopyRunSummary copy =

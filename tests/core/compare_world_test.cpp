@@ -10,13 +10,14 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/headless_common.h"
 #include "copy_test_helpers.h"
 #include "core/compare.h"
-#include "core/directory_guard.h"
+#include "core/reached_directory.h"
 #include "support/handle_forwarding_fs.h"
 #include "support/run_observers.h"
 
@@ -78,7 +79,7 @@ struct SameTimeCase {
     long nsecA, nsecB;  // within the same second
     int sizeA, sizeB;
     int granularity;    // 2: a FAT-like file system, B one second later
-    int kind;           // -1: in step
+    std::optional<DiffKind> kind;  // nullopt: in step
 };
 
 void PrintTo(const SameTimeCase& c, std::ostream* os) { *os << c.label; }
@@ -105,13 +106,13 @@ TEST_P(SameTime, AnotherSizeIsADifferenceAndTheNewerSideIsNeverGuessed) {
 
     p.Compare(fs);
 
-    if (c.kind < 0) {
+    if (!c.kind) {
         EXPECT_EQ(p.tables.diffs->count, 0);
         return;
     }
     ASSERT_EQ(p.tables.diffs->count, 1);
-    EXPECT_EQ(KindOf(p.Entry(0)), c.kind);
-    if (c.kind != IMAGE_UNDECIDED) return;
+    EXPECT_EQ(KindOf(p.Entry(0)), *c.kind);
+    if (*c.kind != DiffKind::Undecided) return;
     EXPECT_STREQ(KindName(p.Entry(0)), "UNDECIDED");
     // The copy refuses it and touches neither side.
     RecordingObserver obs;
@@ -123,14 +124,14 @@ TEST_P(SameTime, AnotherSizeIsADifferenceAndTheNewerSideIsNeverGuessed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SameTime,
-    testing::Values(SameTimeCase{"same_size_is_in_step_whatever_the_fractions", 100, 900, 5, 5, 1, -1},
-                    SameTimeCase{"fractions_tell_b_is_newer", 100, 900, 5, 7, 1, IMAGE_B_NEWER},
-                    SameTimeCase{"fractions_tell_a_is_newer", 900, 100, 7, 5, 1, IMAGE_A_NEWER},
-                    SameTimeCase{"whole_seconds_on_both_cannot_tell", 0, 0, 5, 7, 1, IMAGE_UNDECIDED},
-                    SameTimeCase{"whole_seconds_on_one_cannot_tell", 0, 900, 5, 7, 1, IMAGE_UNDECIDED},
-                    SameTimeCase{"equal_fractions_cannot_tell", 500, 500, 5, 7, 1, IMAGE_UNDECIDED},
-                    SameTimeCase{"two_second_steps_same_size_in_step", 0, 0, 5, 5, 2, -1},
-                    SameTimeCase{"two_second_steps_another_size_cannot_tell", 0, 0, 5, 7, 2, IMAGE_UNDECIDED}),
+    testing::Values(SameTimeCase{"same_size_is_in_step_whatever_the_fractions", 100, 900, 5, 5, 1, std::nullopt},
+                    SameTimeCase{"fractions_tell_b_is_newer", 100, 900, 5, 7, 1, DiffKind::BNewer},
+                    SameTimeCase{"fractions_tell_a_is_newer", 900, 100, 7, 5, 1, DiffKind::ANewer},
+                    SameTimeCase{"whole_seconds_on_both_cannot_tell", 0, 0, 5, 7, 1, DiffKind::Undecided},
+                    SameTimeCase{"whole_seconds_on_one_cannot_tell", 0, 900, 5, 7, 1, DiffKind::Undecided},
+                    SameTimeCase{"equal_fractions_cannot_tell", 500, 500, 5, 7, 1, DiffKind::Undecided},
+                    SameTimeCase{"two_second_steps_same_size_in_step", 0, 0, 5, 5, 2, std::nullopt},
+                    SameTimeCase{"two_second_steps_another_size_cannot_tell", 0, 0, 5, 7, 2, DiffKind::Undecided}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Creates the chain of folders `names` below dir and a file at its end,
@@ -231,7 +232,7 @@ TEST_P(TempNamed, OnlyAMarkedFileNobodyHoldsIsALeftoverAndOnlyACopyRemovesIt) {
     const std::string path = p.b + "/" + name;
     WriteFile(path, "partial");
     FileSystem& fs = RealFileSystem();
-    const FileHandle h = fs.OpenExistingAt(kNoDirectory, p.b, name, true);
+    const FileHandle h = fs.OpenExistingAt(DirectoryHandle(), p.b, name, true);
     ASSERT_NE(h, kInvalidHandle);
     if (c.marked && !fs.SetCopyMark(h)) {
         fs.Close(h);

@@ -148,7 +148,7 @@ public:
     AttributeFaultFileSystem(std::string prefix, bool onRead, int error)
         : m_prefix(std::move(prefix)), m_onRead(onRead), m_error(error) {}
 
-    bool GetAttributeAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool GetAttributeAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                         const std::string& attribute, std::string& value) override {
         if (m_onRead && Fails(attribute)) return false;
         return m_target.GetAttributeAt(dir, dirPath, name, attribute, value);

@@ -72,8 +72,7 @@ TEST_F(CopyIntoTree, MissingFoldersAreMadeOnEitherSide) {
     EXPECT_EQ(ReadFile(m_b + "/m/newer_in_a"), "content of a/m/newer_in_a");
     // The folder made carries its source's bits (less the umask) and times,
     // set after the files went in.
-    const mode_t mask = umask(022);
-    umask(mask);
+    const unsigned mask = RealFileSystem().CreationMask();
     EXPECT_EQ(StatOf(m_b + "/p/q").st_mode & 0777, 0750u & ~mask);
     EXPECT_EQ(StatOf(m_b + "/p/q").st_mtim.tv_sec, 2222);
     EXPECT_EQ(StatOf(m_b + "/p").st_mtim.tv_sec, StatOf(m_a + "/p").st_mtim.tv_sec);

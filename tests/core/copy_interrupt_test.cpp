@@ -14,7 +14,7 @@
 #include "cli/headless.h"
 #include "copy_test_helpers.h"
 #include "core/compare.h"
-#include "settings/ini_file.h"
+#include "settings/ini_store.h"
 #include "support/test_text.h"
 
 namespace {

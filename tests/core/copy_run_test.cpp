@@ -297,18 +297,15 @@ public:
     DirectoryHandle OpenDirectory(const std::string& dir) override {
         opened += (opened.empty() ? "" : " ") + dir.substr(dir.rfind('/') + 1);
         m_open[m_next] = dir;
-        return m_next++;
-    }
-    void CloseDirectory(DirectoryHandle dir) override {
-        if (m_open.erase(dir) == 0) ++badUses;
+        return AdoptDirectory(m_next++);
     }
     // The calls that put a prepared file in place, after other files'
     // directories may have been opened and dropped.
-    bool GetLinkStatusAt(DirectoryHandle dir, const std::string& path, const std::string& name,
+    bool GetLinkStatusAt(const DirectoryHandle& dir, const std::string& path, const std::string& name,
                          FileStatus& st) override {
         return Use(dir, path) && FileSystem::GetLinkStatusAt(dir, path, name, st);
     }
-    bool RenameAt(DirectoryHandle dir, const std::string& path, const std::string& from,
+    bool RenameAt(const DirectoryHandle& dir, const std::string& path, const std::string& from,
                   const std::string& to) override {
         return Use(dir, path) && FileSystem::RenameAt(dir, path, from, to);
     }
@@ -318,15 +315,18 @@ public:
     int badUses = 0;     // calls with a closed or a foreign handle, closes of unknown ones
 
 private:
-    bool Use(DirectoryHandle dir, const std::string& path) {
-        const auto it = m_open.find(dir);
+    void CloseDirectory(DirectoryHandle::Native dir) override {
+        if (m_open.erase(dir) == 0) ++badUses;
+    }
+    bool Use(const DirectoryHandle& dir, const std::string& path) {
+        const auto it = m_open.find(dir.native());
         if (it != m_open.end() && it->second == path) return true;
         ++badUses;
         return false;
     }
 
-    std::map<DirectoryHandle, std::string> m_open;
-    DirectoryHandle m_next = 100;
+    std::map<DirectoryHandle::Native, std::string> m_open;
+    DirectoryHandle::Native m_next = 100;
 };
 
 struct DirectoryCase {

@@ -39,7 +39,7 @@ protected:
         DirPairTable pairs;
         ColumnWidths widths;
         WindowSize size;
-        LoadSettings({m_dir / "zoruna.INI"}, pairs, widths, size);
+        LoadSettings({m_dir / "zoruna.INI", &RealFileSystem()}, pairs, widths, size);
         const int status = RunSync(pairs, RealFileSystem(), out, err);
         return {status, DrainStream(out), DrainStream(err)};
     }
@@ -141,7 +141,7 @@ TEST_F(SyncTest, CtrlCDuringTheComparisonStopsItAndEndsTheRun) {
     DirPairTable pairs;
     ColumnWidths widths;
     WindowSize size;
-    LoadSettings({m_dir / "zoruna.INI"}, pairs, widths, size);
+    LoadSettings({m_dir / "zoruna.INI", &RealFileSystem()}, pairs, widths, size);
     InterruptedListing fs;
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();

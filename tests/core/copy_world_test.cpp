@@ -168,7 +168,7 @@ TEST_P(ChangedSinceTheComparison, OnlyTheFileTheUserWasShownIsCopied) {
     WriteFile(w.b + "/doc", "2024", kOld);
     w.Compare();
     ASSERT_EQ(w.tables.diffs->count, 1);
-    ASSERT_EQ(KindOf(w.tables.diffs->entries[0]), IMAGE_A_NEWER);
+    ASSERT_EQ(KindOf(w.tables.diffs->entries[0]), DiffKind::ANewer);
     c.change(w);
 
     RecordingObserver obs;

@@ -10,14 +10,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/copy_guards.h"
 #include "core/mount_info.h"
 #include "core/posix_dir.h"
+#include "support/memory_fs.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -123,12 +124,8 @@ TEST_P(NameInDirectory, StatusAndWritabilityOfTheName) {
     ASSERT_EQ(symlink("sub", (t / "dirlink").c_str()), 0);
     ASSERT_EQ(symlink("nowhere", (t / "dangling").c_str()), 0);
     FileSystem& fs = RealFileSystem();
-    std::optional<DirectoryGuard> guard;
-    if (opened) {
-        guard.emplace(fs, t.path());
-        ASSERT_NE(guard->handle(), kNoDirectory);
-    }
-    const DirectoryHandle dir = guard ? guard->handle() : kNoDirectory;
+    const DirectoryHandle dir = opened ? fs.OpenDirectory(t.path()) : DirectoryHandle();
+    if (opened) ASSERT_TRUE(dir);
 
     FileStatus st;
     errno = 0;
@@ -269,6 +266,40 @@ TEST(MountInfo, TypeOfTheDevicesMount) {
     EXPECT_TRUE(IsTwoSecondFuseType("fuseblk"));
     EXPECT_FALSE(IsTwoSecondFuseType("fuse.sshfs"));
     EXPECT_FALSE(IsTwoSecondFuseType("fuse"));
+}
+
+// Hands out numbered directory handles and records which it was asked to close.
+class CountingDirectories : public MemoryFileSystem {
+public:
+    std::vector<DirectoryHandle::Native> closed;
+
+    DirectoryHandle OpenDirectory(const std::string& dir) override {
+        return AdoptDirectory(dir.empty() ? DirectoryHandle::kNone : m_next++);
+    }
+
+private:
+    void CloseDirectory(DirectoryHandle::Native dir) override { closed.push_back(dir); }
+    DirectoryHandle::Native m_next = 7;
+};
+
+// Every directory opened is closed once, by whoever owns it last; an empty
+// handle and one moved away close nothing.
+TEST(DirectoryHandle, ClosesEachDirectoryOnceThroughItsLayer) {
+    CountingDirectories fs;
+    {
+        DirectoryHandle first = fs.OpenDirectory("a");
+        const DirectoryHandle none = fs.OpenDirectory("");
+        EXPECT_FALSE(none);
+        DirectoryHandle owner = std::move(first);
+        EXPECT_FALSE(first);  // NOLINT(bugprone-use-after-move): moved from, it is empty
+        ASSERT_TRUE(owner);
+        EXPECT_EQ(owner.native(), 7);
+        EXPECT_TRUE(fs.closed.empty());
+        owner = fs.OpenDirectory("b");  // the first one goes now
+        EXPECT_EQ(fs.closed, std::vector<DirectoryHandle::Native>{7});
+        EXPECT_EQ(owner.native(), 8);
+    }
+    EXPECT_EQ(fs.closed, (std::vector<DirectoryHandle::Native>{7, 8}));
 }
 
 TEST(JoinPath, KeepsADoubledSeparator) {

@@ -106,7 +106,7 @@ protected:
         std::FILE* err = std::tmpfile();
         Result r;
         r.status =
-            RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI"}, RealFileSystem(), out, err);
+            RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI", &RealFileSystem()}, RealFileSystem(), out, err);
         r.out = DrainStream(out);
         r.err = DrainStream(err);
         return r;

@@ -1,4 +1,5 @@
-#include "settings/ini_file.h"
+#include "settings/ini_store.h"
+#include "settings/ini_text.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,6 +18,7 @@
 #include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
 #include "support/test_name.h"
+#include "support/test_text.h"
 
 namespace {
 
@@ -24,10 +26,17 @@ class IniFileTest : public ::testing::Test {
 protected:
     TempDir m_dir;
     std::string m_ini = m_dir / "zoruna.INI";
-    SettingsStore m_store{m_ini};
+    SettingsStore m_store{m_ini, &RealFileSystem()};
+
+    // The settings file's text, empty when it cannot be read.
+    std::string StoredText() const {
+        std::string text;
+        ReadSettingsText(m_store, text);
+        return text;
+    }
 };
 
-// --- reading --------------------------------------------------------------
+// --- reading (the block rules on a text in memory) -------------------------
 
 struct ReadCase {
     const char* name;
@@ -37,18 +46,13 @@ struct ReadCase {
     std::optional<std::string> value;  // nullopt: not found
 };
 
-class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<ReadCase> {};
+class IniReadTest : public ::testing::TestWithParam<ReadCase> {};
 
+// One search and the index of the whole text find the same.
 TEST_P(IniReadTest, FindsValueByBlockRules) {
     const ReadCase& c = GetParam();
-    WriteFile(m_ini, c.file);
-    EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, c.section, c.key), c.value.value_or(""));
-    // A key that is present reads as a number, never as the default.
-    if (!c.value) {
-        EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, c.section, c.key, -7), -7);
-    } else if (c.value->empty()) {
-        EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, c.section, c.key, -7), 0);
-    }
+    EXPECT_EQ(FindIniValue(c.file, c.section, c.key), c.value);
+    EXPECT_EQ(IniIndex(c.file).Find(c.section, c.key), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,15 +92,14 @@ struct IntCase {
     std::int32_t number;
 };
 
-class IniReadIntTest : public IniFileTest, public ::testing::WithParamInterface<IntCase> {};
+class IniValueToIntTest : public ::testing::TestWithParam<IntCase> {};
 
-TEST_P(IniReadIntTest, ConvertsLikeAtoi) {
-    WriteFile(m_ini, "[SIZE]\r\nFNAME=" + GetParam().value + "\r\n");
-    EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147), GetParam().number) << GetParam().value;
+TEST_P(IniValueToIntTest, ConvertsLikeAtoi) {
+    EXPECT_EQ(IniValueToInt(GetParam().value), GetParam().number) << GetParam().value;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, IniReadIntTest,
+    Cases, IniValueToIntTest,
     ::testing::Values(IntCase{"  42abc", 42}, IntCase{"", 0}, IntCase{"abc", 0}, IntCase{"\t-17", -17},
                       IntCase{"+5", 5}, IntCase{"- 5", 0}, IntCase{"99999999999", INT_MAX},
                       IntCase{"-99999999999", INT_MIN},
@@ -107,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntCase{std::string(255, ' ') + "42", 0}),
     [](const auto& info) { return NameFromText(info.param.value); });
 
-// --- writing --------------------------------------------------------------
+// --- writing (the block rules on a text in memory) -------------------------
 
 struct WriteCase {
     const char* name;
@@ -118,14 +121,14 @@ struct WriteCase {
     std::string after;
 };
 
-class IniWriteTest : public IniFileTest, public ::testing::WithParamInterface<WriteCase> {};
+class IniWriteTest : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(IniWriteTest, RewritesByBlockRules) {
     const WriteCase& c = GetParam();
-    WriteFile(m_ini, c.before);
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, c.section, c.key, c.value), 0);
-    EXPECT_EQ(ReadFile(m_ini), c.after);
-    EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
+    ASSERT_TRUE(IsWritableIni(c.section, c.key, c.value));
+    const std::string after = ApplyIniWrite(c.before, c.section, c.key, c.value);
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(FindIniValue(after, c.section, c.key), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,48 +173,69 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"value_unchanged", "", "DIR0", "DIRA", " C:\\A=B ", "[DIR0]\r\nDIRA= C:\\A=B \r\n\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(IniFileTest, RepeatedWritesOfAMissingKeyDoNotGrowTheFile) {
-    WriteFile(m_ini, "[S]\r\nA=1\r\n\r\n");
+TEST(IniWrite, RepeatedWritesOfAMissingKeyDoNotGrowTheText) {
+    std::string text = "[S]\r\nA=1\r\n\r\n";
     for (const char* v : {"x", "y", "z", "a\rb"}) {
-        ASSERT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", v), 0);
-        EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, "S", "K"), v);
+        text = ApplyIniWrite(text, "S", "K", v);
+        EXPECT_EQ(FindIniValue(text, "S", "K"), v);
     }
-    EXPECT_EQ(ReadFile(m_ini), "[S]\r\nA=1\r\nK=a\rb\r\n\r\n");
+    EXPECT_EQ(text, "[S]\r\nA=1\r\nK=a\rb\r\n\r\n");
 }
 
 // --- refusals and the missing file ---------------------------------------
 
-TEST_F(IniFileTest, LineBreaksAndOtherModesAreRefused) {
-    const std::string before = "[S]\r\nK=1\r\n\r\n";
-    WriteFile(m_ini, before);
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", "a\nb"), 1);
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", "\n"), 1);
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", ""), 1);  // "K=" would end a block
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S\n", "K", "a"), 1);
-    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K\r\n", 1), 1);
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "S", "K", nullptr), 1);
-    for (std::uint8_t mode : {INI_MODE_PROFILE, std::uint8_t{7}}) {
-        EXPECT_EQ(IniWriteInt(m_store, mode, "S", "K", 2), 1);
-        EXPECT_EQ(IniWriteString(m_store, mode, "S", "K", "2"), 1);
-        EXPECT_EQ(IniReadInt(m_store, mode, "S", "K", 5), 0);
-        EXPECT_EQ(IniReadString(m_store, mode, "S", "K", "def"), "");
-    }
-    EXPECT_EQ(ReadFile(m_ini), before);
-    EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
+struct WritableCase {
+    const char* name;
+    const char* section;
+    const char* key;
+    const char* value;
+    bool writable;
+};
+
+void PrintTo(const WritableCase& c, std::ostream* os) { *os << c.name; }
+
+class IsWritableIniTest : public ::testing::TestWithParam<WritableCase> {};
+
+TEST_P(IsWritableIniTest, RefusesWhatWouldNotReadBack) {
+    const WritableCase& c = GetParam();
+    EXPECT_EQ(IsWritableIni(c.section, c.key, c.value), c.writable);
 }
 
-TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsNeverCreated) {
-    EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147), 147);
-    EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, "DIR0", "DIRA", "x"), "");
-    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 1), 1);
-    EXPECT_EQ(IniWriteString(m_store, INI_MODE_FILE, "DIR0", "DIRA", "x"), 1);
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IsWritableIniTest,
+    ::testing::Values(WritableCase{"plain", "S", "K", "1", true},
+                      WritableCase{"carriage_returns_read_back", "S", "K", "a\rb\r", true},
+                      WritableCase{"line_feed_in_value", "S", "K", "a\nb", false},
+                      WritableCase{"line_feed_alone", "S", "K", "\n", false},
+                      WritableCase{"line_that_would_end_a_block", "S", "K", "", false},
+                      WritableCase{"line_break_in_section", "S\n", "K", "a", false},
+                      WritableCase{"line_break_in_key", "S", "K\r\n", "1", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniFileTest, MissingFileIsNeverCreated) {
+    std::string text = "stale";
+    EXPECT_EQ(ReadSettingsText(m_store, text), SettingsRead::Missing);
+    EXPECT_EQ(text, "");
+    EXPECT_FALSE(ReplaceSettingsText(m_store, "[SIZE]\r\nFNAME=1\r\n\r\n"));
     EXPECT_EQ(ListNames(m_dir.path()), "");
 }
 
 TEST_F(IniFileTest, ADirectoryInPlaceOfTheFileIsNotRead) {
     m_dir.MakeDir("zoruna.INI");
-    EXPECT_EQ(IniReadInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147), 147);
-    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 1), 1);
+    std::string text;
+    EXPECT_EQ(ReadSettingsText(m_store, text), SettingsRead::NotAFile);
+    EXPECT_FALSE(ReplaceSettingsText(m_store, "[SIZE]\r\nFNAME=1\r\n\r\n"));
+}
+
+TEST_F(IniFileTest, NoStoreAtAllReadsAsMissing) {
+    for (const SettingsStore& store : {SettingsStore{}, SettingsStore{m_ini, nullptr}}) {
+        WriteFile(m_ini, "[S]\r\nK=1\r\n\r\n");
+        std::string text;
+        EXPECT_EQ(ReadSettingsText(store, text), SettingsRead::Missing);
+        EXPECT_FALSE(ReplaceSettingsText(store, "new"));
+        EXPECT_FALSE(CreateSettingsFile(store));
+        EXPECT_EQ(ReadFile(m_ini), "[S]\r\nK=1\r\n\r\n");
+    }
 }
 
 // --- the temporary file and the replacement ------------------------------
@@ -249,7 +273,7 @@ TEST_F(IniFileTest, KeepsPermissionBits) {
     for (mode_t mode : {0600, 0664}) {
         WriteFile(m_ini, "");
         ASSERT_EQ(chmod(m_ini.c_str(), mode), 0);
-        ASSERT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 1), 0);
+        ASSERT_TRUE(ReplaceSettingsText(m_store, "[S]\r\nK=1\r\n\r\n"));
         struct stat st;
         ASSERT_EQ(stat(m_ini.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, mode);
@@ -261,7 +285,7 @@ TEST_F(IniFileTest, LeftoverTemporaryLinkIsNotFollowed) {
     WriteFile(other, "keep");
     WriteFile(m_ini, "");
     ASSERT_EQ(symlink(other.c_str(), m_store.TempPath().c_str()), 0);
-    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 1), 0);
+    EXPECT_TRUE(ReplaceSettingsText(m_store, "[S]\r\nK=1\r\n\r\n"));
     EXPECT_EQ(ReadFile(other), "keep");
     EXPECT_EQ(ReadFile(m_ini), "[S]\r\nK=1\r\n\r\n");
     EXPECT_EQ(ListNames(m_dir.path()), "other zoruna.INI");
@@ -271,7 +295,7 @@ TEST_F(IniFileTest, TemporaryFileThatCannotBeCreated) {
     const std::string before = "[S]\r\nK=1\r\n\r\n";
     WriteFile(m_ini, before);
     m_dir.MakeDir("$$zoruna.INI$$");
-    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 2), 1);
+    EXPECT_FALSE(ReplaceSettingsText(m_store, "[S]\r\nK=2\r\n\r\n"));
     EXPECT_EQ(ReadFile(m_ini), before);
 }
 
@@ -326,7 +350,10 @@ TEST_P(IniFailureTest, SettingsFileStaysAsItWas) {
     const std::string before = "[SIZE]\r\nFNAME=147\r\nTIMEA=110\r\n\r\n";
     WriteFile(m_ini, before);
     const bool succeeds = GetParam() == Fault::None || GetParam() == Fault::ShortWrites;
-    EXPECT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "TIMEA", 99), succeeds ? 0 : 1);
+    // A save: the file is read, its text changed and written back.
+    std::string text;
+    const bool read = ReadSettingsText(m_store, text) == SettingsRead::Read;
+    EXPECT_EQ(read && ReplaceSettingsText(m_store, ApplyIniWrite(text, "SIZE", "TIMEA", "99")), succeeds);
     EXPECT_EQ(ReadFile(m_ini), succeeds ? "[SIZE]\r\nFNAME=147\r\nTIMEA=99\r\n\r\n" : before);
     EXPECT_EQ(ListNames(m_dir.path()), "zoruna.INI");
 }
@@ -363,8 +390,8 @@ TEST_F(IniFileTest, NewTextIsOnTheMediumBeforeAndAfterTheRename) {
     WriteFile(m_ini, "");
     RecordingFs recording;
     m_store.fs = &recording;
-    ASSERT_EQ(IniWriteInt(m_store, INI_MODE_FILE, "S", "K", 1), 0);
-    const std::vector<std::string> expected{"close", "sync file", "close", "rename", "sync " + m_dir.path()};
+    ASSERT_TRUE(ReplaceSettingsText(m_store, "[S]\r\nK=1\r\n\r\n"));
+    const std::vector<std::string> expected{"sync file", "close", "rename", "sync " + m_dir.path()};
     EXPECT_EQ(recording.calls, expected);
 }
 
@@ -470,7 +497,7 @@ TEST_P(LinkedSettingsTest, SaveReplacesTheFileAtTheEndOfTheLinks) {
         return;
     }
     EXPECT_EQ(ReadFile(m_dir / c.target), "new");
-    EXPECT_EQ(IniReadString(m_store, INI_MODE_FILE, "S", "K"), "");  // read through the links
+    EXPECT_EQ(StoredText(), "new");  // read through the links
     const std::string folder = m_realDir + "/dotfiles";
     const std::string temp = folder + "/$$settings.ini$$";
     const std::vector<std::string> expected{"remove " + temp, "create " + temp,

@@ -129,7 +129,10 @@ struct CheckCase {
     const char* name;
     std::string a;
     std::string b;
-    DirInputCheck result;
+    DirInputProblem problem;
+    bool inB;
+    std::string storedA;  // what the pair keeps, when accepted
+    std::string storedB;
 };
 
 void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
@@ -137,16 +140,40 @@ void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 class CheckDirInputTest : public ::testing::TestWithParam<CheckCase> {};
 
 TEST_P(CheckDirInputTest, Classifies) {
-    EXPECT_EQ(CheckDirInput(GetParam().a, GetParam().b), GetParam().result);
+    const CheckCase& c = GetParam();
+    const DirInputCheck check = CheckDirInput(c.a, c.b);
+    EXPECT_EQ(check.problem, c.problem);
+    if (c.problem == DirInputProblem::None) {
+        EXPECT_EQ(check.dirA, c.storedA);
+        EXPECT_EQ(check.dirB, c.storedB);
+    } else {
+        EXPECT_EQ(check.inB, c.inB);
+    }
 }
+
+const std::string kLongest = "/" + std::string(MAX_DIR_BYTES - 1, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CheckDirInputTest,
-    ::testing::Values(CheckCase{"both_empty", "", "", DirInputCheck::AMissing},
-                      CheckCase{"b_empty", "/a", "", DirInputCheck::BMissing},
-                      CheckCase{"identical", "/x", "/x", DirInputCheck::Same},
-                      CheckCase{"differ_in_case", "/X", "/x", DirInputCheck::Accept},
-                      CheckCase{"trailing_blank_differs", "/x", "/x ", DirInputCheck::Accept}),
+    ::testing::Values(
+        CheckCase{"both_empty", "", "", DirInputProblem::Missing, false, "", ""},
+        CheckCase{"b_empty", "/a", "", DirInputProblem::Missing, true, "", ""},
+        CheckCase{"a_only_blanks", " \t\v\f", "/b", DirInputProblem::Missing, false, "", ""},
+        CheckCase{"b_only_line_breaks_is_missing", "/a", "\r\n", DirInputProblem::Missing, true, "", ""},
+        CheckCase{"identical", "/x", "/x", DirInputProblem::Same, true, "", ""},
+        CheckCase{"identical_after_leading_blanks", "  /x", "\t/x", DirInputProblem::Same, true, "", ""},
+        CheckCase{"differ_in_case", "/X", "/x", DirInputProblem::None, false, "/X", "/x"},
+        CheckCase{"trailing_blank_differs", "/x", "/x ", DirInputProblem::None, false, "/x", "/x "},
+        CheckCase{"leading_blanks_dropped", " \t/a", "\n/b", DirInputProblem::None, false, "/a", "/b"},
+        CheckCase{"line_break_in_a", "/a\nb", "/b", DirInputProblem::LineBreak, false, "", ""},
+        CheckCase{"carriage_return_ending_b", "/a", "/b\r", DirInputProblem::LineBreak, true, "", ""},
+        CheckCase{"a_checked_before_b", "/a\n", "/" + std::string(MAX_DIR_BYTES, 'y'), DirInputProblem::LineBreak,
+                  false, "", ""},
+        CheckCase{"longest_kept", kLongest, "/b", DirInputProblem::None, false, kLongest, "/b"},
+        CheckCase{"one_byte_more_refused", "/a", kLongest + "z", DirInputProblem::TooLong, true, "", ""},
+        // The length counts what is stored, not the blanks dropped before it.
+        CheckCase{"blanks_before_longest_do_not_count", "   " + kLongest, "/b", DirInputProblem::None, false,
+                  kLongest, "/b"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "settings/ini_file.h"
 #include "settings/ini_text.h"
 #include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
@@ -111,7 +110,7 @@ protected:
 
     TempDir m_dir;
     std::string m_ini = m_dir / "zoruna.INI";
-    SettingsStore m_store{m_ini};
+    SettingsStore m_store{m_ini, &RealFileSystem()};
     ColumnWidths m_widths;
     WindowSize m_size;
     const DirPairTable m_example = MakeTable({{"C:\\WORK", "D:\\BACKUP\\WORK", {"OBJ", "BAK"}}});
@@ -420,20 +419,24 @@ TEST_F(SettingsTest, GrownFilesLoadTheirNewestValues) {
     EXPECT_EQ(m_widths, kExample.widths);
 }
 
-// Single accessor writes insert each missing key at the end of its section's
-// first block: 33 of them on an empty file give the same layout as a save.
-TEST_F(SettingsTest, AccessorWritesBuildTheSameLayout) {
-    WriteFile(m_ini, "");
-    IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "FNAME", 147);
-    IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "TIMEA", 110);
-    IniWriteInt(m_store, INI_MODE_FILE, "SIZE", "TIMEB", 110);
+// Key-by-key writes insert each missing key at the end of its section's
+// first block: 33 of them on an empty file give the same layout as a save
+// (the empty values, which would end a block, are not written).
+TEST(SettingsLayout, KeyByKeyWritesBuildTheSameLayout) {
+    std::string text;
+    const auto write = [&](const std::string& section, const char* key, const std::string& value) {
+        if (IsWritableIni(section, key, value)) text = ApplyIniWrite(text, section, key, value);
+    };
+    write("SIZE", "FNAME", "147");
+    write("SIZE", "TIMEA", "110");
+    write("SIZE", "TIMEB", "110");
     for (int i = 0; i < MAX_DIR_PAIRS; ++i) {
         const std::string section = "DIR" + std::to_string(i);
-        IniWriteString(m_store, INI_MODE_FILE, section.c_str(), "DIRA", i == 0 ? "C:\\WORK" : "");
-        IniWriteString(m_store, INI_MODE_FILE, section.c_str(), "DIRB", i == 0 ? "D:\\BACKUP\\WORK" : "");
-        IniWriteString(m_store, INI_MODE_FILE, section.c_str(), "MASK", i == 0 ? "OBJ,BAK" : "");
+        write(section, "DIRA", i == 0 ? "C:\\WORK" : "");
+        write(section, "DIRB", i == 0 ? "D:\\BACKUP\\WORK" : "");
+        write(section, "MASK", i == 0 ? "OBJ,BAK" : "");
     }
-    EXPECT_EQ(ReadFile(m_ini), OneBlockFile(kExample));
+    EXPECT_EQ(text, OneBlockFile(kExample));
 }
 
 TEST_F(SettingsTest, LaterSaveIsWhatLoads) {

@@ -120,8 +120,7 @@ TEST_P(CreateQuestion, CreatesTheFileOnlyOnYes) {
                                PairSection(0, "/one/A", "/one/B", "obj");
         for (int i = 1; i < MAX_DIR_PAIRS; ++i) expected += PairSection(i, "", "");
         EXPECT_EQ(ReadFile(settingsPath), expected);
-        const mode_t mask = umask(0);
-        umask(mask);
+        const unsigned mask = RealFileSystem().CreationMask();
         struct stat st;
         ASSERT_EQ(stat(settingsPath.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);

@@ -72,7 +72,7 @@ inline std::string SettingsText(const std::vector<std::pair<std::string, std::st
 struct MainWindowFixture : ::testing::Test {
     TempDir tmp;
     std::string settingsPath = tmp / "zoruna.INI";
-    SettingsStore store{settingsPath};
+    SettingsStore store{settingsPath, &RealFileSystem()};
 
     void WriteSettings(const std::string& text) { WriteFile(settingsPath, text); }
 

@@ -146,7 +146,7 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
     const std::string a0 = "/home/user/作業", b0 = "/mnt/backup/作業";
 
     auto main = std::make_unique<CDirCompareDlg>(RealFileSystem());
-    main->SetSettingsStore({ini});
+    main->SetSettingsStore({ini, &RealFileSystem()});
     main->Create(nullptr, true);
     RunDirectories(*main, [&](wxDialog* list) {
         Register(list, a0, b0, "OBJ, BAK");
@@ -167,7 +167,7 @@ TEST(DirectoriesEndToEnd, PairsEnteredThroughTheDialogsAreSavedAtExit) {
 
     // The next start shows the same pairs.
     auto next = std::make_unique<CDirCompareDlg>(RealFileSystem());
-    next->SetSettingsStore({ini});
+    next->SetSettingsStore({ini, &RealFileSystem()});
     next->Create(nullptr, false);
     EXPECT_EQ(next->Pairs().count, 2);
     EXPECT_EQ(std::string(next->Pairs().pairs[0].dirA), a0);

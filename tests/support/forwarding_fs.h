@@ -56,21 +56,21 @@ public:
     bool Seek(FileHandle h, std::uint64_t offset) override { return m_target.Seek(h, offset); }
     bool SetSize(FileHandle h, std::uint64_t size) override { return m_target.SetSize(h, size); }
     bool CloneFile(FileHandle in, FileHandle out) override { return m_target.CloneFile(in, out); }
-    bool ListAttributesAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool ListAttributesAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                           std::vector<std::string>& names) override {
         return m_target.ListAttributesAt(dir, dirPath, name, names);
     }
-    bool GetAttributeAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name,
+    bool GetAttributeAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name,
                         const std::string& attribute, std::string& value) override {
         return m_target.GetAttributeAt(dir, dirPath, name, attribute, value);
     }
     bool SetAttribute(FileHandle h, const std::string& attribute, const std::string& value) override {
         return m_target.SetAttribute(h, attribute, value);
     }
-    bool IsLockedDirectory(DirectoryHandle dir, const std::string& dirPath) override {
+    bool IsLockedDirectory(const DirectoryHandle& dir, const std::string& dirPath) override {
         return m_target.IsLockedDirectory(dir, dirPath);
     }
-    bool EmptyFileAt(DirectoryHandle dir, const std::string& dirPath, const std::string& name) override {
+    bool EmptyFileAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name) override {
         return m_target.EmptyFileAt(dir, dirPath, name);
     }
     bool CreateDirectory(const std::string& path, unsigned mode) override {

@@ -17,58 +17,58 @@ public:
     std::function<void(const std::string& rel)> beforeOpenBelow;
 
     DirectoryHandle OpenDirectory(const std::string& dir) override { return m_target.OpenDirectory(dir); }
-    void CloseDirectory(DirectoryHandle dir) override { m_target.CloseDirectory(dir); }
-    bool OpenDirectoryBelow(DirectoryHandle base, const std::string& basePath, const std::string& rel,
+    bool OpenDirectoryBelow(const DirectoryHandle& base, const std::string& basePath, const std::string& rel,
                             DirectoryHandle& out) override {
         if (beforeOpenBelow) beforeOpenBelow(rel);
         return m_target.OpenDirectoryBelow(base, basePath, rel, out);
     }
-    bool GetDirectoryStatus(DirectoryHandle dir, const std::string& path, FileStatus& st) override {
+    bool GetDirectoryStatus(const DirectoryHandle& dir, const std::string& path, FileStatus& st) override {
         return m_target.GetDirectoryStatus(dir, path, st);
     }
-    bool ListFilesIn(DirectoryHandle dir, const std::string& path, FileListing& files, FileListing* subdirs,
+    bool ListFilesIn(const DirectoryHandle& dir, const std::string& path, FileListing& files, FileListing* subdirs,
                      const std::atomic<bool>* stop) override {
         return m_target.ListFilesIn(dir, path, files, subdirs, stop);
     }
-    bool GetStatusAt(DirectoryHandle dir, const std::string& path, const std::string& name, FileStatus& st) override {
+    bool GetStatusAt(const DirectoryHandle& dir, const std::string& path, const std::string& name,
+                     FileStatus& st) override {
         return m_target.GetStatusAt(dir, path, name, st);
     }
-    bool GetLinkStatusAt(DirectoryHandle dir, const std::string& path, const std::string& name,
+    bool GetLinkStatusAt(const DirectoryHandle& dir, const std::string& path, const std::string& name,
                          FileStatus& st) override {
         return m_target.GetLinkStatusAt(dir, path, name, st);
     }
-    bool IsWritableAt(DirectoryHandle dir, const std::string& path, const std::string& name) override {
+    bool IsWritableAt(const DirectoryHandle& dir, const std::string& path, const std::string& name) override {
         return m_target.IsWritableAt(dir, path, name);
     }
-    FileHandle OpenReadAt(DirectoryHandle dir, const std::string& path, const std::string& name) override {
+    FileHandle OpenReadAt(const DirectoryHandle& dir, const std::string& path, const std::string& name) override {
         return m_target.OpenReadAt(dir, path, name);
     }
-    FileHandle CreateAt(DirectoryHandle dir, const std::string& path, const std::string& name, bool exclusive,
+    FileHandle CreateAt(const DirectoryHandle& dir, const std::string& path, const std::string& name, bool exclusive,
                         unsigned mode) override {
         return m_target.CreateAt(dir, path, name, exclusive, mode);
     }
-    bool RenameAt(DirectoryHandle dir, const std::string& path, const std::string& from,
+    bool RenameAt(const DirectoryHandle& dir, const std::string& path, const std::string& from,
                   const std::string& to) override {
         return m_target.RenameAt(dir, path, from, to);
     }
-    bool RemoveAt(DirectoryHandle dir, const std::string& path, const std::string& name) override {
+    bool RemoveAt(const DirectoryHandle& dir, const std::string& path, const std::string& name) override {
         return m_target.RemoveAt(dir, path, name);
     }
-    bool SetTimesOfAt(DirectoryHandle dir, const std::string& path, const std::string& name, FileTime atime,
+    bool SetTimesOfAt(const DirectoryHandle& dir, const std::string& path, const std::string& name, FileTime atime,
                       std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) override {
         return m_target.SetTimesOfAt(dir, path, name, atime, atimeNsec, mtime, mtimeNsec);
     }
-    bool CreateDirectoryAt(DirectoryHandle dir, const std::string& path, const std::string& name,
+    bool CreateDirectoryAt(const DirectoryHandle& dir, const std::string& path, const std::string& name,
                            unsigned mode) override {
         return m_target.CreateDirectoryAt(dir, path, name, mode);
     }
-    bool SetDirectoryTimesAndMode(DirectoryHandle dir, const std::string& path, FileTime atime,
+    bool SetDirectoryTimesAndMode(const DirectoryHandle& dir, const std::string& path, FileTime atime,
                                   std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec,
                                   unsigned mode) override {
         return m_target.SetDirectoryTimesAndMode(dir, path, atime, atimeNsec, mtime, mtimeNsec, mode);
     }
     bool GetHandleStatus(FileHandle h, FileStatus& st) override { return m_target.GetHandleStatus(h, st); }
-    FileHandle OpenExistingAt(DirectoryHandle dir, const std::string& path, const std::string& name,
+    FileHandle OpenExistingAt(const DirectoryHandle& dir, const std::string& path, const std::string& name,
                               bool forWriting) override {
         return m_target.OpenExistingAt(dir, path, name, forWriting);
     }

@@ -8,11 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "settings/ini_text.h"
+
 // One pair section with all its keys in one block, as a user would write it.
 inline std::string PairSection(int slot, const std::string& dirA, const std::string& dirB,
                                const std::string& masks = "") {
     return "[DIR" + std::to_string(slot) + "]\r\nDIRA=" + dirA + "\r\nDIRB=" + dirB + "\r\nMASK=" + masks +
            "\r\n\r\n";
+}
+
+// The text after writing one key, as the settings file's writer would,
+// removing nothing.
+inline std::string ApplyIniWrite(std::string_view text, const std::string& section, const std::string& key,
+                                 const std::string& value) {
+    return ApplyIniWrites(text, {IniSectionWrite{section, {IniKeyWrite{key, value}}}}, false);
 }
 
 // Everything written to a temporary stream; the stream is closed.

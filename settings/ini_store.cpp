@@ -1,11 +1,9 @@
-#include "settings/ini_file.h"
+#include "settings/ini_store.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 
-#include "settings/ini_store.h"
-#include "settings/ini_text.h"
+#include "core/handle_guard.h"
 
 namespace {
 
@@ -42,28 +40,6 @@ bool ReadAll(FileSystem& fs, FileHandle h, std::string& text, std::uint64_t size
     return true;
 }
 
-// A write is only made in file mode, with all texts present and a key line
-// that reads back the same.
-bool IsWritable(std::uint8_t mode, const char* section, const char* key, const char* value) {
-    return mode == INI_MODE_FILE && section && key && value && IsWritableIni(section, key, value);
-}
-
-std::optional<std::string> ReadValue(const SettingsStore& store, std::uint8_t mode, const char* section,
-                                     const char* key) {
-    if (mode != INI_MODE_FILE || !section || !key) return std::nullopt;
-    std::string text;
-    if (ReadSettingsText(store, text) != SettingsRead::Read) return std::nullopt;
-    const auto value = FindIniValue(text, section, key);
-    if (!value) return std::nullopt;
-    return std::string(*value);
-}
-
-std::int32_t WriteValue(const SettingsStore& store, const char* section, const char* key, const char* value) {
-    std::string text;
-    if (ReadSettingsText(store, text) != SettingsRead::Read) return 1;
-    return ReplaceSettingsText(store, ApplyIniWrite(text, section, key, value)) ? 0 : 1;
-}
-
 // The file a save replaces. A settings file that is a link (one kept in a
 // dotfiles repository) is followed to the file at the end of its chain of
 // links, so that the link stays a link and the file it leads to gets the new
@@ -95,20 +71,20 @@ std::string SettingsStore::Folder() const {
 
 SettingsRead ReadSettingsText(const SettingsStore& store, std::string& text) {
     text.clear();
-    FileSystem& fs = *store.fs;
     FileStatus st;
-    if (store.path.empty() || !fs.GetStatus(store.path, st)) return SettingsRead::Missing;
+    if (!store.HasFile() || !store.fs->GetStatus(store.path, st)) return SettingsRead::Missing;
     // Only a regular file is read: a FIFO of that name would block the open.
     if (!st.isFile) return SettingsRead::NotAFile;
-    const FileHandle h = fs.OpenRead(store.path);
-    if (h == kInvalidHandle) return SettingsRead::Unreadable;
-    const bool ok = ReadAll(fs, h, text, st.size);
-    fs.Close(h);
+    FileSystem& fs = *store.fs;
+    const HandleGuard file(fs, fs.OpenRead(store.path));
+    if (!file.valid()) return SettingsRead::Unreadable;
+    const bool ok = ReadAll(fs, file.get(), text, st.size);
     if (!ok) text.clear();
     return ok ? SettingsRead::Read : SettingsRead::Unreadable;
 }
 
 bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
+    if (!store.HasFile()) return false;
     FileSystem& fs = *store.fs;
     // The temporary file lies beside the file replaced, for the rename
     // cannot cross folders (nor, often, file systems).
@@ -122,15 +98,15 @@ bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
     // of that name cannot lead the write into another file.
     fs.Remove(tempName);
     const unsigned mode = st.mode & 0777;
-    const FileHandle h = fs.Create(tempName, true, mode);
-    if (h == kInvalidHandle) return false;
-    fs.SetMode(h, mode);  // the umask may have narrowed it; a failure only costs the bits
-    const bool written = WriteAll(fs, h, text.data(), text.size());
+    HandleGuard temp(fs, fs.Create(tempName, true, mode));
+    if (!temp.valid()) return false;
+    fs.SetMode(temp.get(), mode);  // the umask may have narrowed it; a failure only costs the bits
+    const bool written = WriteAll(fs, temp.get(), text.data(), text.size());
     // The data reaches the medium before the rename: a power cut then leaves
     // the old file or the new one, never an empty one. Close is checked: it
     // may be the first to report that the data did not fit.
-    const bool synced = written && fs.SyncData(h);
-    const bool closed = fs.Close(h);
+    const bool synced = written && fs.SyncData(temp.get());
+    const bool closed = temp.Close();
     if (!synced || !closed || !fs.Rename(tempName, fileName)) {
         fs.Remove(tempName);
         return false;
@@ -142,34 +118,8 @@ bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
 }
 
 bool CreateSettingsFile(const SettingsStore& store) {
-    if (store.path.empty()) return false;
+    if (!store.HasFile()) return false;
     // Exclusive: an existing file (or a link of that name) is never taken over.
-    const FileHandle h = store.fs->Create(store.path, true, 0666);
-    if (h == kInvalidHandle) return false;
-    return store.fs->Close(h);
-}
-
-std::int32_t IniReadInt(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
-                        std::int32_t def) {
-    if (mode != INI_MODE_FILE) return 0;
-    const auto value = ReadValue(store, mode, section, key);
-    return value ? IniValueToInt(*value) : def;
-}
-
-std::string IniReadString(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
-                          const char*) {
-    return ReadValue(store, mode, section, key).value_or(std::string());
-}
-
-std::int32_t IniWriteInt(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
-                         std::int32_t value) {
-    const std::string text = std::to_string(value);
-    if (!IsWritable(mode, section, key, text.c_str())) return 1;
-    return WriteValue(store, section, key, text.c_str());
-}
-
-std::int32_t IniWriteString(const SettingsStore& store, std::uint8_t mode, const char* section, const char* key,
-                            const char* value) {
-    if (!IsWritable(mode, section, key, value)) return 1;
-    return WriteValue(store, section, key, value);
+    HandleGuard file(*store.fs, store.fs->Create(store.path, true, 0666));
+    return file.valid() && file.Close();
 }

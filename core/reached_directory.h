@@ -1,4 +1,6 @@
-// A directory opened once for the names in it, closed on every way out.
+// A directory as the comparison and the copy work in it: its path, the
+// handle it was reached through (empty where the layer keeps none), or why
+// it could not be reached.
 #pragma once
 
 #include <cerrno>
@@ -7,34 +9,30 @@
 
 #include "core/filesystem.h"
 
-class DirectoryGuard {
+class ReachedDirectory {
 public:
     // The directory path itself, links on the way followed: a pair's own
     // directory is the user's choice. Where the layer keeps no handle or the
-    // directory cannot be opened, handle() is kNoDirectory and the calls on
-    // its names go by path (and fail there as they would have).
-    DirectoryGuard(FileSystem& fs, std::string path)
-        : m_fs(fs), m_path(std::move(path)), m_handle(fs.OpenDirectory(m_path)) {}
+    // directory cannot be opened, handle() is empty and the calls on its
+    // names go by path (and fail there as they would have).
+    ReachedDirectory(FileSystem& fs, std::string path) : m_path(std::move(path)), m_handle(fs.OpenDirectory(m_path)) {}
     // The directory rel ('/' between names) below base, never through a
     // link. When it cannot be reached, error() tells why; nothing may then
     // be done in it, not even by path.
-    DirectoryGuard(FileSystem& fs, const DirectoryGuard& base, const std::string& rel)
-        : m_fs(fs), m_path(rel.empty() ? base.path() : JoinRelative(base.path(), rel)) {
+    ReachedDirectory(FileSystem& fs, const ReachedDirectory& base, const std::string& rel)
+        : m_path(rel.empty() ? base.path() : JoinRelative(base.path(), rel)) {
         if (base.error() != 0) {
             m_error = base.error();
         } else if (!fs.OpenDirectoryBelow(base.handle(), base.path(), rel, m_handle)) {
             m_error = errno != 0 ? errno : EIO;
-            m_handle = kNoDirectory;
+            m_handle = DirectoryHandle();
         }
     }
-    DirectoryGuard(const DirectoryGuard&) = delete;
-    DirectoryGuard& operator=(const DirectoryGuard&) = delete;
-    ~DirectoryGuard() {
-        if (m_handle != kNoDirectory) m_fs.CloseDirectory(m_handle);
-    }
+    ReachedDirectory(const ReachedDirectory&) = delete;
+    ReachedDirectory& operator=(const ReachedDirectory&) = delete;
 
     const std::string& path() const { return m_path; }
-    DirectoryHandle handle() const { return m_handle; }
+    const DirectoryHandle& handle() const { return m_handle; }
     // 0, or the errno of the failure to reach the directory below its base.
     int error() const { return m_error; }
 
@@ -49,8 +47,7 @@ public:
     }
 
 private:
-    FileSystem& m_fs;
     std::string m_path;
-    DirectoryHandle m_handle = kNoDirectory;
+    DirectoryHandle m_handle;
     int m_error = 0;
 };
