@@ -4,7 +4,7 @@
 # listings slowed as on a slow network mount, on a virtual display with a
 # window manager.
 #   scripts/screenshot-compare-progress.sh [build-dir] [output.png]
-# The build directory must hold libzoruna_ui.a and libzoruna_core.a (build the
+# The build directory must hold the libzoruna_*.a of every layer (build the
 # zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
 set -euo pipefail
 . "$(dirname "$0")/screenshot-lib.sh"
