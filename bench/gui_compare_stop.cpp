@@ -26,6 +26,7 @@
 #include "dialogs/compare_progress_dlg.h"
 #include "res/resource.h"
 #include "support/bench_support.h"
+#include "support/gui_bench.h"
 
 namespace {
 
@@ -87,11 +88,7 @@ void Report(const char* what, const std::vector<double>& ms) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    wxApp::SetInstance(new wxApp());
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "no display: run under xvfb-run\n");
-        return 1;
-    }
+    if (!StartWindowSystem(argc, argv)) return 1;
 
     const BenchTempDir temp;
     const std::string& root = temp.path();

@@ -28,6 +28,7 @@
 #include "app/dir_compare_dlg.h"
 #include "res/resource.h"
 #include "support/bench_support.h"
+#include "support/gui_bench.h"
 
 namespace {
 
@@ -90,11 +91,7 @@ double PaintNow(wxEventLoopBase& loop, const int* paints) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    wxApp::SetInstance(new wxApp());
-    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "no display: run under xvfb-run\n");
-        return 1;
-    }
+    if (!StartWindowSystem(argc, argv)) return 1;
 
     const BenchTempDir temp;
     const std::string& root = temp.path();
