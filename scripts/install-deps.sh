@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Zoruna need.
+# With the argument "windows", also those of the Windows build and its tests
+# (cross-compiler, Wine, installer maker).
 # Only missing packages are installed; works as root, uses sudo otherwise.
 # Without either it lists what is missing, prints the command to run as root
 # and fails.
@@ -14,7 +16,14 @@ packages=(
   librsvg2-bin scdoc
   desktop-file-utils appstream man-db dpkg-dev file lintian
   fusefat dosfstools btrfs-progs
+  gettext
 )
+if [ "${1:-}" = windows ]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+    wine wine64 nsis zip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
