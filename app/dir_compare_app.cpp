@@ -9,6 +9,7 @@
 #include "app/dir_compare_dlg.h"
 #include "app/instance_link.h"
 #include "app/gui_main.h"
+#include "app/window_language.h"
 
 bool CDirCompareApp::OnInit() {
     // The window system is up: wx's own messages go to message boxes again.
@@ -23,6 +24,7 @@ bool CDirCompareApp::OnInit() {
     }
 
     wxUILocale::UseDefault();
+    UseWindowLanguage();
 
     // The dialog holds both tables by value (some megabytes): on the heap.
     auto dlg = std::make_unique<CDirCompareDlg>(m_fs);

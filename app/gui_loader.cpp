@@ -1,13 +1,13 @@
 #include "app/gui_loader.h"
 
 #include <dlfcn.h>
-#include <limits.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "app/gui_module.h"
+#include "cli/executable_dir.h"
 #include "texts/texts.h"
 
 #ifndef ZORUNA_GUI_MODULE_NAME
@@ -18,17 +18,6 @@
 #endif
 
 namespace {
-
-// The folder of the running executable with its links resolved, so that a
-// symbolic link to zoruna elsewhere still finds the module.
-std::string ExecutableDir() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    const std::string exe(path, static_cast<std::size_t>(n));
-    const auto slash = exe.rfind('/');
-    return slash == 0 ? "/" : exe.substr(0, slash);
-}
 
 std::string GuiModuleBesideExecutable(const std::string& exeDir) {
     return exeDir + "/" ZORUNA_GUI_MODULE_NAME;

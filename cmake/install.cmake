@@ -47,6 +47,11 @@ endforeach()
 install(FILES ${ZORUNA_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${ZORUNA_DIST_DIR}/${ZORUNA_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${ZORUNA_DIST_DIR}/zoruna.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The catalogs of po/, where the program looks for them: <bin>/../share/locale.
+foreach(language ${ZORUNA_LANGUAGES})
+  install(FILES ${ZORUNA_CATALOG_DIR}/${language}/LC_MESSAGES/zoruna.mo
+          DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${language}/LC_MESSAGES)
+endforeach()
 
 # The installed tree, checked with the desktop's own validators.
 add_test(NAME install_tree

@@ -2,9 +2,14 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
+#include <set>
+#include <utility>
 
 #include "texts/english.h"
 #include "texts/japanese.h"
+#include "texts/text_names.h"
+#include "texts/translation.h"
 
 namespace {
 
@@ -44,11 +49,64 @@ static_assert(EveryIdHasOneText(), "every TextId needs exactly one entry in one 
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The words of the translation in use, by id; nothing where the table's own
+// words stand.
+std::array<std::optional<std::string>, kIdCount> g_translated;
+
+// The placeholders of a pattern as (number, kind) pairs; nothing when a % in
+// it is neither a placeholder nor %%.
+std::optional<std::set<std::pair<std::size_t, char>>> PlaceholdersOf(std::string_view pattern) {
+    std::set<std::pair<std::size_t, char>> found;
+    for (std::size_t i = pattern.find('%'); i != std::string_view::npos; i = pattern.find('%', i)) {
+        ++i;
+        if (i < pattern.size() && pattern[i] == '%') {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        std::size_t n = 0;
+        while (end < pattern.size() && IsDigit(pattern[end]) && n < 1000) n = n * 10 + (pattern[end++] - '0');
+        if (end == i || n == 0 || end + 1 >= pattern.size() || pattern[end] != '$' ||
+            (pattern[end + 1] != 's' && pattern[end + 1] != 'd'))
+            return std::nullopt;
+        found.emplace(n, pattern[end + 1]);
+        i = end + 2;
+    }
+    return found;
+}
+
 }  // namespace
 
 const char* Text(TextId id) {
     const auto i = static_cast<std::size_t>(id);
-    return i < kIdCount ? kIndex[i] : "";
+    if (i >= kIdCount) return "";
+    return g_translated[i] ? g_translated[i]->c_str() : kIndex[i];
+}
+
+bool SamePlaceholders(std::string_view original, std::string_view translation) {
+    const auto expected = PlaceholdersOf(original);
+    return expected && PlaceholdersOf(translation) == expected;
+}
+
+int UseTranslation(const TranslationLookup& lookup) {
+    UseJapaneseTexts();
+    int count = 0;
+    for (const TextEntry& e : kJapaneseTexts) {
+        std::optional<std::string> words = lookup(TextIdName(e.id), e.text);
+        if (!words || words->empty() || !SamePlaceholders(e.text, *words)) continue;
+        g_translated[static_cast<std::size_t>(e.id)] = std::move(words);
+        ++count;
+    }
+    return count;
+}
+
+bool IsTranslated(TextId id) {
+    const auto i = static_cast<std::size_t>(id);
+    return i < kIdCount && g_translated[i].has_value();
+}
+
+void UseJapaneseTexts() {
+    for (auto& words : g_translated) words.reset();
 }
 
 std::string FormatText(TextId id, std::initializer_list<TextArg> args) { return FormatPattern(Text(id), args); }

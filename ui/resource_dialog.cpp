@@ -8,19 +8,71 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "ui/button_row.h"
 #include "ui/dialog_font.h"
 #include "ui/toggle_list.h"
 #include "ui/window_focus.h"
 #include "ui/wx_text.h"
 #include "res/resource.h"
 #include "texts/texts.h"
+#include "texts/translation.h"
 
 namespace {
 
 // Controls that the Tab key reaches; labels and pictures are skipped.
 bool IsTabStop(ControlKind kind) { return kind != ControlKind::Static && kind != ControlKind::Icon; }
+
+bool IsButton(ControlKind kind) { return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton; }
+
+// The width at which a button shows its whole caption. wx's best size of a
+// button is never below the platform's default button width, which would
+// widen every button of a layout.
+int CaptionWidth(wxWindow* button) {
+#ifdef __WXGTK__
+    int minimum = 0, natural = 0;
+    gtk_widget_get_preferred_width(button->GetHandle(), &minimum, &natural);
+    return natural;
+#else
+    return button->GetTextExtent(button->GetLabelText()).x + 2 * button->GetCharWidth();
+#endif
+}
+
+struct BuiltControl {
+    wxWindow* window;
+    const ControlTemplate* tmpl;
+};
+
+// Gives every button of a row whose translated caption does not fit the
+// width it needs (FitButtonRow); the rows are the controls of one top edge.
+// The layouts were drawn for the Japanese captions, which keep their sizes.
+void FitButtonRows(const std::vector<BuiltControl>& controls, int dialogWidth) {
+    std::map<int, std::vector<BuiltControl>> rows;
+    for (const BuiltControl& control : controls) rows[control.window->GetPosition().y].push_back(control);
+    for (const auto& [top, members] : rows) {
+        std::vector<RowControl> row;
+        bool tooNarrow = false;
+        for (const auto& [w, tmpl] : members) {
+            const int need = IsButton(tmpl->kind) && IsTranslated(tmpl->text) ? CaptionWidth(w) : 0;
+            tooNarrow = tooNarrow || need > w->GetSize().x;
+            row.push_back({w->GetPosition().x, w->GetSize().x, need});
+        }
+        if (!tooNarrow) continue;
+        const std::vector<RowControl> fitted = FitButtonRow(row, dialogWidth);
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            wxWindow* w = members[i].window;
+            w->SetSize(fitted[i].x, top, fitted[i].width, w->GetSize().y);
+        }
+    }
+}
 
 void PressButton(wxWindow* button) {
     wxCommandEvent click(wxEVT_BUTTON, button->GetId());
@@ -56,6 +108,7 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
     m_wnd->SetFont(font);
     m_wnd->SetClientSize(m_wnd->ConvertDialogToPixels(wxSize(m_tmpl.cx, m_tmpl.cy)));
 
+    std::vector<BuiltControl> built;
     for (const ControlTemplate& c : m_tmpl.controls) {
         const wxPoint pos = m_wnd->ConvertDialogToPixels(wxPoint(c.x, c.y));
         const wxSize size = m_wnd->ConvertDialogToPixels(wxSize(c.cx, c.cy));
@@ -101,7 +154,9 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
                 w = new wxStaticBitmap(m_wnd, id, wxNullBitmap, pos, size);
                 break;
         }
-        if (w) w->SetFont(font);
+        if (!w) continue;
+        w->SetFont(font);
+        built.push_back({w, &c});
         // A label laid out for the Windows face can be wider in the face that
         // stands in for it: it grows to the right, within the dialog, rather
         // than lose its end (TextId::DirALabel would lose its full-width A).
@@ -117,6 +172,7 @@ void ResourceDialog::BuildWindow(wxWindow* parent) {
             if (extra > 0) w->SetSize(pos.x, pos.y - extra / 2, w->GetSize().x, size.y + extra);
         }
     }
+    FitButtonRows(built, m_wnd->GetClientSize().x);
 
     m_wnd->Bind(wxEVT_BUTTON, &ResourceDialog::OnButtonOK, this, wxID_OK);
     m_wnd->Bind(wxEVT_BUTTON, &ResourceDialog::OnButtonCancel, this, wxID_CANCEL);

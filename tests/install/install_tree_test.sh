@@ -39,6 +39,7 @@ expected=(
     "share/metainfo/$appid.metainfo.xml f"
     "share/man/man1/zoruna.1 f"
     "share/icons/hicolor/scalable/apps/zoruna.svg f"
+    "share/locale/en/LC_MESSAGES/zoruna.mo f"
 )
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/zoruna.png png$size")
