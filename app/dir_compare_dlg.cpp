@@ -20,6 +20,7 @@
 #include "res/strings.h"
 #include "settings/settings.h"
 #include "texts/texts.h"
+#include "texts/translation.h"
 #include "ui/message_box.h"
 #include "ui/wx_text.h"
 
@@ -51,6 +52,8 @@ constexpr int kStatusLineGap = 2;
 void AppendAboutItem(wxMenu* menu, const char* mnemonic = nullptr) {
     std::string text = LoadResString(IDS_ABOUTBOX);
     if (!menu || text.empty()) return;
+    // A translation chose its access keys for the whole menu itself.
+    if (IsTranslated(TextId::AboutItem)) mnemonic = nullptr;
     if (const std::size_t at = text.find('&'); mnemonic && at != std::string::npos && at + 1 < text.size())
         text.replace(at + 1, 1, mnemonic);
     menu->AppendSeparator();

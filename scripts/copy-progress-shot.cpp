@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/dir_compare_dlg.h"
+#include "app/window_language.h"
 #include "shot_support.h"
 
 namespace {
@@ -51,6 +52,7 @@ class ShotApp : public wxApp {
 public:
     bool OnInit() override {
         if (argc != 3) return false;
+        UseWindowLanguage();
         OpenMainDialog(m_dlg, argv[1]);
         m_hook.out = argv[2];
         m_timer.Bind(wxEVT_TIMER, &ShotApp::OnTimer, this);

@@ -3,6 +3,7 @@
 # the middle of a copy (a read-only file in B stops it at a failure message,
 # which is not shown), on a virtual display with a window manager.
 #   scripts/screenshot-copy-progress.sh [build-dir] [output.png]
+# ZORUNA_SHOT_LANG=en_US.UTF-8 takes it in English (default C.UTF-8, Japanese).
 # The build directory must hold the libzoruna_*.a of every layer (build the
 # zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
 set -euo pipefail
@@ -16,6 +17,8 @@ on_virtual_display "$0" "$build" "$out"
 make_work_folder
 
 build_shot_program "$root/scripts/copy-progress-shot.cpp" "$build" "$work/shot"
+# The program looks for its catalogs beside itself, as zoruna does.
+ln -s "$build/locale" "$work/locale"
 
 # Files only in A or newer there; the copy in B of one of them is read-only, so that copy
 # fails and the picture is taken while its lines show.
@@ -35,5 +38,5 @@ printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$a" "$b" > "$work/zoruna
 start_window_manager "$work"
 wm=$wm_pid
 mkdir -p "$(dirname "$out")"
-(cd "$work" && HOME="$work" LC_ALL=C.UTF-8 timeout 60 ./shot "$work/zoruna.INI" "$out")
+(cd "$work" && HOME="$work" LANG="${ZORUNA_SHOT_LANG:-C.UTF-8}" LC_ALL= LANGUAGE= timeout 60 ./shot "$work/zoruna.INI" "$out")
 echo "wrote $out"
