@@ -265,6 +265,44 @@ INSTANTIATE_TEST_SUITE_P(Table, DashOption,
                                          OptionCase{"help", "--help", "Usage: zoruna [option]\n"}),
                          [](const testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
 
+struct LanguageCase {
+    const char* name;
+    const char* lang;  // LANG; LANGUAGE, LC_ALL and LC_MESSAGES unset
+    bool lone;         // a copy of zoruna without the catalogs of the build folder
+    const char* failureStart;
+};
+
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << c.name; }
+
+class DashOptionLanguage : public testing::TestWithParam<LanguageCase> {};
+
+// The window's failure texts that --report prints come in the locale's
+// language from the build folder's catalog; under C, Japanese, or without a
+// catalog, in the Japanese of the window.
+TEST_P(DashOptionLanguage, PrintsTheListingFailureInTheLocalesLanguage) {
+    const LanguageCase& c = GetParam();
+    const std::string built = ZorunaExecutable();
+    if (built.empty() || access(built.c_str(), X_OK) != 0) GTEST_SKIP() << "no zoruna executable at " << built;
+    const LoneCopy lone(built);
+    const std::string b = lone.dir.MakeDir("b");
+    WriteFile(lone.dir / "zoruna.INI",
+              "[DIR0]\r\nDIRA=" + (lone.dir / "missing") + "\r\nDIRB=" + b + "\r\nMASK=\r\n\r\n");
+    const std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=" + std::string(c.lang) + " '" +
+                                (c.lone ? lone.exe : built) + "'";
+    const ChildResult r = RunRedirected(lone.dir.path(), "sh", "-c \"" + command + " --report\"", "2>&1");
+    EXPECT_EQ(r.status, 2) << r.out;
+    EXPECT_EQ(r.out.rfind(c.failureStart, 0), 0u) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locales, DashOptionLanguage,
+    testing::Values(LanguageCase{"English", "en_US.UTF-8", false, "The directory \""},
+                    LanguageCase{"German", "de_DE.UTF-8", false, "The directory \""},
+                    LanguageCase{"C", "C", false, "ﾃﾞｨﾚｸﾄﾘ \""},
+                    LanguageCase{"Japanese", "ja_JP.UTF-8", false, "ﾃﾞｨﾚｸﾄﾘ \""},
+                    LanguageCase{"EnglishWithoutCatalog", "en_US.UTF-8", true, "ﾃﾞｨﾚｸﾄﾘ \""}),
+    [](const testing::TestParamInfo<LanguageCase>& info) { return std::string(info.param.name); });
+
 // Where the window module can lie relative to the executable that is run.
 enum class ModuleAt { Beside, Installed, BesideTheLinkTarget, Nowhere, Broken };
 

@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "texts/texts.h"
 #include "texts/translation.h"
+#include "ui/button_row.h"
 #include "ui/resource_dialog.h"
 
 namespace {
@@ -157,5 +158,37 @@ TEST_P(DialogLayout, JapaneseButtonsStayAsLaidOut) {
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogLayout, ::testing::ValuesIn(kLayouts),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct RowCase {
+    const char* name;
+    std::vector<RowControl> row;  // x, width, need (0: not a button)
+    std::vector<RowControl> fitted;
+};
+
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
+
+class ButtonRow : public ::testing::TestWithParam<RowCase> {};
+
+// Rows of a 200 pixel wide dialog.
+TEST_P(ButtonRow, MakesRoomTowardsTheMiddle) {
+    const std::vector<RowControl> fitted = FitButtonRow(GetParam().row, 200);
+    ASSERT_EQ(fitted.size(), GetParam().fitted.size());
+    for (std::size_t i = 0; i < fitted.size(); ++i) {
+        EXPECT_EQ(fitted[i].x, GetParam().fitted[i].x) << "control " << i;
+        EXPECT_EQ(fitted[i].width, GetParam().fitted[i].width) << "control " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ButtonRow,
+    ::testing::Values(
+        RowCase{"AllFit", {{10, 40, 30}, {150, 40, 40}}, {{10, 40, 30}, {150, 40, 40}}},
+        RowCase{"LeftButtonsPushEachOtherRight", {{10, 40, 60}, {55, 40, 50}}, {{10, 60, 60}, {75, 50, 50}}},
+        RowCase{"RightButtonsGrowLeft", {{110, 40, 50}, {155, 40, 45}}, {{95, 50, 50}, {150, 45, 45}}},
+        RowCase{"SidesApart", {{10, 40, 50}, {150, 40, 70}}, {{10, 50, 50}, {120, 70, 70}}},
+        RowCase{"EditGivesWayToTheButtonBesideIt", {{10, 140, 0}, {155, 40, 60}}, {{10, 120, 0}, {135, 60, 60}}},
+        RowCase{"EditKeepsAQuarter", {{10, 40, 0}, {55, 140, 300}}, {{10, 10, 0}, {-105, 300, 300}}},
+        RowCase{"UnorderedInput", {{155, 40, 45}, {110, 40, 50}}, {{150, 45, 45}, {95, 50, 50}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
