@@ -1,7 +1,7 @@
 # CPack (make deb) runs this between staging the installed files and building
 # the package from them (CPACK_PRE_BUILD_SCRIPTS): it gives the staged tree
 # what a Debian package has and `make install` does not need, namely the man
-# page compressed with gzip -9n, and /usr/share/doc/<package>/ with the
+# pages compressed with gzip -9n, and /usr/share/doc/<package>/ with the
 # copyright file (DEP-5) and a changelog.gz.
 set(root "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
 find_program(GZIP gzip REQUIRED)
@@ -16,11 +16,13 @@ function(zoruna_gzip file)
   file(CHMOD "${file}.gz" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 endfunction()
 
-set(man_page "${root}/${CPACK_ZORUNA_MAN_PAGE}")
-if(NOT EXISTS "${man_page}")
-  message(FATAL_ERROR "the man page ${man_page} was not staged")
-endif()
-zoruna_gzip("${man_page}")
+foreach(page ${CPACK_ZORUNA_MAN_PAGES})
+  set(man_page "${root}/${page}")
+  if(NOT EXISTS "${man_page}")
+    message(FATAL_ERROR "the man page ${man_page} was not staged")
+  endif()
+  zoruna_gzip("${man_page}")
+endforeach()
 
 set(doc "${root}/share/doc/${CPACK_PACKAGE_NAME}")
 file(MAKE_DIRECTORY "${doc}")

@@ -12,16 +12,21 @@ set(ZORUNA_MAINTAINER "Zoruna developers <zoruna@example.org>" CACHE STRING "Mai
 find_program(SCDOC scdoc REQUIRED)
 set(ZORUNA_DIST_DIR ${CMAKE_CURRENT_BINARY_DIR}/dist)
 
-# The man page, from its scdoc source.
-add_custom_command(
-  OUTPUT ${ZORUNA_DIST_DIR}/zoruna.1
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${ZORUNA_DIST_DIR}
-  COMMAND sh -c "\"$0\" < \"$1\" > \"$2\"" ${SCDOC} ${CMAKE_CURRENT_SOURCE_DIR}/dist/zoruna.1.scd
-          ${ZORUNA_DIST_DIR}/zoruna.1
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/dist/zoruna.1.scd
-  COMMENT "Writing the man page"
-  VERBATIM)
-add_custom_target(zoruna_desktop_files ALL DEPENDS ${ZORUNA_DIST_DIR}/zoruna.1 ${ZORUNA_ICON_PNGS})
+# The man pages, English and Japanese, from their scdoc sources.
+set(ZORUNA_MAN_PAGES)
+foreach(page zoruna.1 zoruna.ja.1)
+  string(REPLACE ".1" ".1.scd" source ${page})
+  add_custom_command(
+    OUTPUT ${ZORUNA_DIST_DIR}/${page}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ZORUNA_DIST_DIR}
+    COMMAND sh -c "\"$0\" < \"$1\" > \"$2\"" ${SCDOC} ${CMAKE_CURRENT_SOURCE_DIR}/dist/${source}
+            ${ZORUNA_DIST_DIR}/${page}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/dist/${source}
+    COMMENT "Writing the man page ${page}"
+    VERBATIM)
+  list(APPEND ZORUNA_MAN_PAGES ${ZORUNA_DIST_DIR}/${page})
+endforeach()
+add_custom_target(zoruna_desktop_files ALL DEPENDS ${ZORUNA_MAN_PAGES} ${ZORUNA_ICON_PNGS})
 
 # The menu's launcher finds the program relative to its own folder, so one
 # script serves every prefix.
@@ -47,6 +52,7 @@ endforeach()
 install(FILES ${ZORUNA_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${ZORUNA_DIST_DIR}/${ZORUNA_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${ZORUNA_DIST_DIR}/zoruna.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${ZORUNA_DIST_DIR}/zoruna.ja.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1 RENAME zoruna.1)
 # The catalogs of po/, where the program looks for them: <bin>/../share/locale.
 foreach(language ${ZORUNA_LANGUAGES})
   install(FILES ${ZORUNA_CATALOG_DIR}/${language}/LC_MESSAGES/zoruna.mo
@@ -71,7 +77,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 every file that exists on one side only or on both sides with different
 modification times; the selected files are copied from the newer side to
 the older one, fail-safe through a temporary file. The options --report and
---sync work without a window. The user interface is in Japanese.")
+--sync work without a window. The user interface is in Japanese, and in
+English under a non-Japanese locale.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZORUNA_HOMEPAGE_URL}")
@@ -86,7 +93,7 @@ set(CPACK_STRIP_FILES ON)
 # for the private window module (cmake/deb_finish.cmake).
 configure_file(dist/copyright.in ${ZORUNA_DIST_DIR}/copyright @ONLY)
 set(CPACK_ZORUNA_COPYRIGHT ${ZORUNA_DIST_DIR}/copyright)
-set(CPACK_ZORUNA_MAN_PAGE ${CMAKE_INSTALL_MANDIR}/man1/zoruna.1)
+set(CPACK_ZORUNA_MAN_PAGES ${CMAKE_INSTALL_MANDIR}/man1/zoruna.1 ${CMAKE_INSTALL_MANDIR}/ja/man1/zoruna.1)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/deb_stage.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/deb_finish.cmake)
 include(CPack)

@@ -38,6 +38,7 @@ expected=(
     "share/applications/zoruna.desktop f"
     "share/metainfo/$appid.metainfo.xml f"
     "share/man/man1/zoruna.1 f"
+    "share/man/ja/man1/zoruna.1 f"
     "share/icons/hicolor/scalable/apps/zoruna.svg f"
     "share/locale/en/LC_MESSAGES/zoruna.mo f"
 )
@@ -72,8 +73,10 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$tree/share/metainfo/$appid.metainfo.xml" || fail "appstreamcli validate"
 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree"
 
-warnings=$(MANWIDTH=80 man --warnings -l "$tree/share/man/man1/zoruna.1" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "man -l warns: $warnings"
+for page in man/man1 man/ja/man1; do
+    warnings=$(MANWIDTH=80 man --warnings -l "$tree/share/$page/zoruna.1" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man -l $page/zoruna.1 warns: $warnings"
+done
 
 # The entry starts the installed launcher, which lives under the real prefix.
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
