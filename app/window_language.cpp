@@ -9,6 +9,7 @@
 #include "cli/executable_dir.h"
 #include "texts/catalog_language.h"
 #include "texts/translation.h"
+#include "ui/wx_text.h"
 
 void UseWindowLanguage() {
     const std::vector<std::string> folders = CatalogFolders(ExecutableDir());
@@ -20,7 +21,8 @@ void UseWindowLanguage() {
     auto* translations = new wxTranslations;
     wxTranslations::Set(translations);  // owns it from here
     translations->SetLanguage(wxString::FromUTF8(language));
-    for (const std::string& folder : folders) wxFileTranslationsLoader::AddCatalogLookupPathPrefix(wxString::FromUTF8(folder));
+    // The folders are file names in the system's code page, as ToWx takes them.
+    for (const std::string& folder : folders) wxFileTranslationsLoader::AddCatalogLookupPathPrefix(ToWx(folder));
     // The Japanese table is the catalog's source language: no catalog is
     // loaded for Japanese itself.
     const wxString domain = wxString::FromUTF8(std::string(kCatalogDomain));
