@@ -104,6 +104,15 @@ for c in "${cases[@]}"; do
 done
 [ ! -e "$tmp/relative" ] || fail "a relative XDG_CONFIG_HOME was used"
 
+# The installed program finds its catalog in ../share/locale: a listing
+# failure comes in English under an English locale, in Japanese under C.
+printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$tmp/missing" "$home" >"$tmp/zoruna.INI"
+for c in "en_US.UTF-8|The directory" "C|$(printf '\357\276\203')"; do
+    IFS='|' read -r lang start <<<"$c"
+    out=$(cd "$tmp" && env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG="$lang" "$tree/bin/zoruna" --report 2>&1)
+    case $out in "$start"*) ;; *) fail "LANG=$lang: --report printed: $out" ;; esac
+done
+
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) failed; installed tree:"
     (cd "$root" && find . | sort)
