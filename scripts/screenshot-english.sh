@@ -46,19 +46,6 @@ wm=$wm_pid
 (cd "$work" && HOME="$work" LANG=en_US.UTF-8 LC_ALL= LANGUAGE= exec "$build/zoruna") >/dev/null 2>&1 &
 app=$!
 
-# The framed window whose title matches, after a bounded wait.
-framed_window() {
-  local id
-  for _ in $(seq 100); do
-    for id in $(xdotool search --name "$1" 2>/dev/null || true); do
-      if xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then echo "$id"; return; fi
-    done
-    sleep 0.1
-  done
-  echo "no window \"$1\" appeared" >&2
-  exit 1
-}
-
 # shot <name> <window...>: the screen cropped to the frames of the windows.
 shot() {
   local name=$1 id x y w h l r t b box=""

@@ -51,3 +51,16 @@ remove_work_folder() {
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
+
+# The framed window whose title matches, after a bounded wait.
+framed_window() {
+  local id
+  for _ in $(seq 100); do
+    for id in $(xdotool search --name "$1" 2>/dev/null || true); do
+      if xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then echo "$id"; return; fi
+    done
+    sleep 0.1
+  done
+  echo "no window \"$1\" appeared" >&2
+  exit 1
+}

@@ -50,18 +50,9 @@ pids+=("$wm_pid")
 (cd "$work" && HOME="$work" LC_ALL=C.UTF-8 exec "$exe" -d) >/dev/null 2>&1 &
 pids+=($!)
 
-# Bounded wait for the window and for it to be framed and drawn.
-win=""
-for _ in $(seq 100); do
-  # After -d the title carries the row count: "Zoruna - <n> 件". The one
-  # with a frame is the main window.
-  for id in $(xdotool search --name '^Zoruna' 2>/dev/null || true); do
-    if xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then win=$id; fi
-  done
-  [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "no Zoruna window appeared" >&2; exit 1; }
+# Bounded wait for the window to be framed. After -d the title carries the
+# row count: "Zoruna - <n> 件".
+win=$(framed_window '^Zoruna')
 sleep 1
 
 # Larger, then a click on the third row and the mouse on the fifth; the list
