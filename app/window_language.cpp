@@ -28,8 +28,8 @@ void UseWindowLanguage() {
     const wxString domain = wxString::FromUTF8(std::string(kCatalogDomain));
     if (!translations->AddCatalog(domain, wxLANGUAGE_JAPANESE)) return;
     UseTranslation([&](std::string_view name, const char* japanese) -> std::optional<std::string> {
-        const wxString* words = translations->GetTranslatedString(
-            wxString::FromUTF8(japanese), domain, wxString::FromUTF8(name.data(), name.size()));
+        const wxString* words = translations->GetTranslatedString(wxString::FromUTF8(japanese), domain,
+                                                                  wxString::FromUTF8(name.data(), name.size()));
         if (!words) return std::nullopt;
         return std::string(words->utf8_str());
     });

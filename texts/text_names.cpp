@@ -20,8 +20,9 @@ constexpr std::string_view SpelledName() {
     if (at == std::string_view::npos) return {};
     const std::size_t begin = at + marker.size();
     std::size_t end = begin;
-    while (end < pretty.size() && (pretty[end] == '_' || (pretty[end] >= 'a' && pretty[end] <= 'z') ||
-                                   (pretty[end] >= 'A' && pretty[end] <= 'Z') || (pretty[end] >= '0' && pretty[end] <= '9')))
+    while (end < pretty.size() &&
+           (pretty[end] == '_' || (pretty[end] >= 'a' && pretty[end] <= 'z') ||
+            (pretty[end] >= 'A' && pretty[end] <= 'Z') || (pretty[end] >= '0' && pretty[end] <= '9')))
         ++end;
     return pretty.substr(begin, end - begin);
 }
