@@ -15,6 +15,7 @@
 
 #include "../tests/support/forwarding_fs.h"
 #include "app/dir_compare_dlg.h"
+#include "app/window_language.h"
 #include "dialogs/compare_progress_dlg.h"
 #include "shot_support.h"
 
@@ -61,6 +62,7 @@ class ShotApp : public wxApp {
 public:
     bool OnInit() override {
         if (argc != 3) return false;
+        UseWindowLanguage();
         OpenMainDialog(m_dlg, argv[1]);
         m_dlg.out = argv[2];
         m_dlg.GetWindow()->SetSize(560, 360);

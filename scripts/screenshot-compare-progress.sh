@@ -4,6 +4,7 @@
 # listings slowed as on a slow network mount, on a virtual display with a
 # window manager.
 #   scripts/screenshot-compare-progress.sh [build-dir] [output.png]
+# ZORUNA_SHOT_LANG=en_US.UTF-8 takes it in English (default C.UTF-8, Japanese).
 # The build directory must hold the libzoruna_*.a of every layer (build the
 # zoruna target first). Needs xvfb-run, openbox, wx-config and ImageMagick.
 set -euo pipefail
@@ -17,6 +18,8 @@ on_virtual_display "$0" "$build" "$out"
 make_work_folder
 
 build_shot_program "$root/scripts/compare-progress-shot.cpp" "$build" "$work/shot"
+# The program looks for its catalogs beside itself, as zoruna does.
+ln -s "$build/locale" "$work/locale"
 
 # Two trees of 1,000 folders with 20 files each: with every listing slowed,
 # the comparison takes long enough for the progress window.
@@ -33,5 +36,5 @@ printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\nSUBDIRS=1\r\n\r\n' "$a" "$b" > 
 start_window_manager "$work"
 wm=$wm_pid
 mkdir -p "$(dirname "$out")"
-(cd "$work" && HOME="$work" LC_ALL=C.UTF-8 timeout 120 ./shot "$work/zoruna.INI" "$out")
+(cd "$work" && HOME="$work" LANG="${ZORUNA_SHOT_LANG:-C.UTF-8}" LC_ALL= LANGUAGE= timeout 120 ./shot "$work/zoruna.INI" "$out")
 echo "wrote $out"

@@ -3,7 +3,8 @@
 # through the whole flow with the keyboard under LANG=en_US.UTF-8: the pair
 # list, a new pair with its masks, the comparison, the copy confirmation, the
 # copy's failure message (a read-only file in B), the About box and a message
-# box; and the copy's progress through screenshot-copy-progress.sh. The zoruna of a build folder finds the English
+# box; and the progress windows through screenshot-copy-progress.sh and
+# screenshot-compare-progress.sh. The zoruna of a build folder finds the English
 # catalog in that folder (locale/).
 #   scripts/screenshot-english.sh [build-dir] [output-dir]
 # Needs xvfb-run, openbox, x11-utils (xwininfo, xprop), xdotool and ImageMagick.
@@ -144,3 +145,4 @@ keys alt+q
 wait "$app" || true
 
 ZORUNA_SHOT_LANG=en_US.UTF-8 bash "$root/scripts/screenshot-copy-progress.sh" "$build" "$outdir/copy-progress.png"
+ZORUNA_SHOT_LANG=en_US.UTF-8 bash "$root/scripts/screenshot-compare-progress.sh" "$build" "$outdir/compare-progress.png"
