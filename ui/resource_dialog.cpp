@@ -42,7 +42,7 @@ int CaptionWidth(wxWindow* button) {
     gtk_widget_get_preferred_width(button->GetHandle(), &minimum, &natural);
     return natural;
 #else
-    return button->GetTextExtent(button->GetLabelText()).x + 2 * button->GetCharWidth();
+    return button->GetTextExtent(wxControl::RemoveMnemonics(button->GetLabel())).x + 2 * button->GetCharWidth();
 #endif
 }
 
@@ -61,7 +61,9 @@ void FitButtonRows(const std::vector<BuiltControl>& controls, int dialogWidth) {
         std::vector<RowControl> row;
         bool tooNarrow = false;
         for (const auto& [w, tmpl] : members) {
-            const int need = IsButton(tmpl->kind) && IsTranslated(tmpl->text) ? CaptionWidth(w) : 0;
+            // A button with the Japanese caption moves along but keeps its width.
+            int need = 0;
+            if (IsButton(tmpl->kind)) need = IsTranslated(tmpl->text) ? CaptionWidth(w) : w->GetSize().x;
             tooNarrow = tooNarrow || need > w->GetSize().x;
             row.push_back({w->GetPosition().x, w->GetSize().x, need});
         }

@@ -156,6 +156,25 @@ TEST_P(DialogLayout, JapaneseButtonsStayAsLaidOut) {
     }
 }
 
+// A translation that leaves a button's Japanese caption: that button moves
+// aside for the grown one but keeps its layout's width.
+TEST(PartialTranslation, UntranslatedButtonMovesAlongAtItsWidth) {
+    ASSERT_EQ(UseTranslation([](std::string_view name, const char*) -> std::optional<std::string> {
+                  if (name == "RegisterButton") return "&Register these directories";
+                  return std::nullopt;
+              }),
+              1);
+    ResourceDialog dlg(kDirListDialog);
+    ASSERT_TRUE(dlg.Create(nullptr, false));
+    wxDialog* w = dlg.GetWindow();
+    const wxRect registerRect = dlg.GetDlgItem(IDOK)->GetRect();
+    const wxRect deleteRect = dlg.GetDlgItem(IDC_DELETE)->GetRect();
+    UseJapaneseTexts();
+    EXPECT_GT(registerRect.width, w->ConvertDialogToPixels(wxSize(30, 0)).x);
+    EXPECT_EQ(deleteRect.width, w->ConvertDialogToPixels(wxSize(30, 0)).x);
+    EXPECT_GT(deleteRect.x, registerRect.GetRight()) << "the Japanese button was not moved aside";
+}
+
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogLayout, ::testing::ValuesIn(kLayouts),
                          [](const auto& info) { return std::string(info.param.name); });
 
