@@ -1,5 +1,6 @@
 #include "cli/copy_figures_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "texts/texts.h"
@@ -67,4 +68,15 @@ std::vector<std::string> CopyPreviewLines(const CopyPreview& preview) {
     if (preview.refused > 0) lines.push_back(FormatText(TextId::ConfirmRefusedLine, {preview.refused}));
     lines.push_back(FormatText(TextId::ConfirmSizeLine, {FormatSize(preview.bytes)}));
     return lines;
+}
+
+std::vector<std::string> CopySummaryLines(const CopyRunSummary& summary) {
+    std::vector<std::string> lines = {FormatText(TextId::SummaryCountsLine, {summary.copied, summary.failed})};
+    const int leftAlone = summary.selected - summary.copied - summary.failed;
+    if (summary.stopped) lines.push_back(FormatText(TextId::SummaryStoppedLine, {std::max(leftAlone, 0)}));
+    return lines;
+}
+
+std::string FormatSummaryFailure(const char* name, const std::string& reason, const char* toDir) {
+    return FormatText(TextId::SummaryFailureLine, {name, reason, toDir});
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/copy.h"
 #include "core/copy_preview.h"
 
 // A size as a user reads it: bytes below 1000, else three significant digits
@@ -29,3 +30,9 @@ std::string FormatCopyRate(std::optional<double> bytesPerSecond, std::optional<s
 // (both lines always, so that files going back into A are never missed),
 // the files that are not copied (when there are any) and the total size.
 std::vector<std::string> CopyPreviewLines(const CopyPreview& preview);
+
+// The summary's lines of counts after a run: files copied and failed and,
+// after a stop, the selected files that were left alone.
+std::vector<std::string> CopySummaryLines(const CopyRunSummary& summary);
+// One failure of the summary's list: the file, why, and where it was to go.
+std::string FormatSummaryFailure(const char* name, const std::string& reason, const char* toDir);
