@@ -49,10 +49,7 @@ ResultListView::ResultListView(wxWindow* parent, int id, const wxRect& rect, lon
 
 void ResultListView::ShowRows(int count) {
     // A virtual list keeps selection and focus by row number: rows of an
-    // earlier result must not stay selected in the new one. After "select
-    // all" the generic list holds every row as selected by default, which
-    // emptying it keeps: that is dropped first.
-    SetItemState(-1, 0, wxLIST_STATE_SELECTED);
+    // earlier result must not stay selected in the new one.
     SetItemCount(0);
     SetItemCount(count);
     m_tipRow = -1;
