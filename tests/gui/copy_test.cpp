@@ -25,6 +25,7 @@
 #include "dialogs/copy_progress_dlg.h"
 #include "dialogs/run_texts.h"
 #include "gui/main_window_test_helpers.h"
+#include "gui/pair_test_helpers.h"
 #include "res/dialog_resources.h"
 #include "support/forwarding_fs.h"
 #include "support/gate.h"
@@ -104,10 +105,7 @@ int AnswerFailureBox(wxDialog* box, bool quiet) {
         click.SetInt(1);
         check->GetEventHandler()->ProcessEvent(click);
     }
-    wxWindow* ok = box->FindWindow(wxID_OK);
-    wxCommandEvent press(wxEVT_BUTTON, wxID_OK);
-    press.SetEventObject(ok);
-    ok->GetEventHandler()->ProcessEvent(press);
+    Press(box, IDOK);
     return box->GetReturnCode();
 }
 
@@ -132,10 +130,7 @@ void ExpectSummary(SummarySeen& seen) {
             seen.listReadOnly = !list->IsEditable() && list->IsMultiLine();
             seen.listTakesFocus = list->AcceptsFocusFromKeyboard();
         }
-        wxWindow* ok = dlg->FindWindow(wxID_OK);
-        wxCommandEvent press(wxEVT_BUTTON, wxID_OK);
-        press.SetEventObject(ok);
-        ok->GetEventHandler()->ProcessEvent(press);
+        Press(dlg, IDOK);
         return dlg->GetReturnCode();
     });
 }
