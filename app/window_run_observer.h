@@ -21,7 +21,7 @@ public:
         std::string file;  // "<name>を"
         std::string from;  // "<source directory>から"
         std::string to;    // "<destination directory>へ"
-        int number = 0;  // the file in progress, counted from 1 among the selected
+        int number = 0;    // the file in progress, counted from 1 among the selected
         std::uint64_t done = 0;
         std::uint64_t total = 0;
         bool operator==(const CopyState&) const = default;

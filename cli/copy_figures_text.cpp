@@ -7,8 +7,7 @@
 
 namespace {
 
-constexpr TextId kUnits[] = {TextId::SizeInKB, TextId::SizeInMB, TextId::SizeInGB, TextId::SizeInTB,
-                             TextId::SizeInPB};
+constexpr TextId kUnits[] = {TextId::SizeInKB, TextId::SizeInMB, TextId::SizeInGB, TextId::SizeInTB, TextId::SizeInPB};
 
 }  // namespace
 
@@ -51,8 +50,9 @@ std::string FormatTimeLeft(std::optional<std::chrono::seconds> left) {
 }
 
 std::string FormatCopyFigures(int number, int files, std::uint64_t done, std::uint64_t total) {
-    return FormatText(TextId::CopyFiguresLine, {FormatText(TextId::CopyCountLine, {number, files}),
-                                                FormatText(TextId::CopyBytesLine, {FormatSize(done), FormatSize(total)})});
+    return FormatText(TextId::CopyFiguresLine,
+                      {FormatText(TextId::CopyCountLine, {number, files}),
+                       FormatText(TextId::CopyBytesLine, {FormatSize(done), FormatSize(total)})});
 }
 
 std::string FormatCopyRate(std::optional<double> bytesPerSecond, std::optional<std::chrono::seconds> left) {

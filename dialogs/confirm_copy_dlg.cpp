@@ -15,8 +15,8 @@ bool CConfirmCopyDlg::OnInitDialog() {
     const int lineHeight = wnd->ConvertDialogToPixels(wxSize(0, kLineHeight)).y;
     int widest = 0;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        auto* line = new wxStaticText(wnd, wxID_ANY, wxString(),
-                                      wxPoint(origin.x, origin.y + static_cast<int>(i) * lineHeight));
+        auto* line =
+            new wxStaticText(wnd, wxID_ANY, wxString(), wxPoint(origin.x, origin.y + static_cast<int>(i) * lineHeight));
         line->SetFont(wnd->GetFont());
         line->SetLabelText(ToWx(m_lines[i]));
         line->SetSize(line->GetBestSize());
@@ -24,13 +24,12 @@ bool CConfirmCopyDlg::OnInitDialog() {
     }
     // Taller by the lines, wider only where a line needs it; the buttons keep
     // their place at the bottom right.
-    const int grownBy = static_cast<int>(m_lines.size()) * lineHeight +
-                        wnd->ConvertDialogToPixels(wxSize(0, kGapToButtons)).y;
+    const int grownBy =
+        static_cast<int>(m_lines.size()) * lineHeight + wnd->ConvertDialogToPixels(wxSize(0, kGapToButtons)).y;
     const int margin = origin.x;
     const int width = std::max(layout.x, origin.x + widest + margin);
     for (int id : {IDOK, IDCANCEL}) {
-        if (wxWindow* button = GetDlgItem(id))
-            button->Move(button->GetPosition() + wxPoint(width - layout.x, grownBy));
+        if (wxWindow* button = GetDlgItem(id)) button->Move(button->GetPosition() + wxPoint(width - layout.x, grownBy));
     }
     wnd->SetClientSize(width, layout.y + grownBy);
     if (wnd->GetParent()) wnd->CentreOnParent();

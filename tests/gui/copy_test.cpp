@@ -445,9 +445,10 @@ TEST_F(CopySelected, AFileRestoredFromABackupSinceTheComparisonIsNotCopied) {
     ExpectSummary(summary);
     ChooseCopy();
 
-    EXPECT_EQ(message, "doc.txtのコピーに失敗しました。\n"
-                       "ｺﾋﾟｰ元のﾌｧｲﾙが比較の後で変更されました。比較し直してください。\nｺﾋﾟｰ先: " +
-                           dirB);
+    EXPECT_EQ(message,
+              "doc.txtのコピーに失敗しました。\n"
+              "ｺﾋﾟｰ元のﾌｧｲﾙが比較の後で変更されました。比較し直してください。\nｺﾋﾟｰ先: " +
+                  dirB);
     EXPECT_EQ(summary.failures, std::vector<std::string>{"doc.txt: ｺﾋﾟｰ元のﾌｧｲﾙが比較の後で変更されました。"
                                                          "比較し直してください。（ｺﾋﾟｰ先: " +
                                                          dirB + "）"});
@@ -618,7 +619,8 @@ TEST_F(CopyFailures, TheSummaryListsEveryFailureWithItsReasonAndWhereItWasToGo) 
     SelectEveryRow();
 
     ExpectConfirmation(wxID_OK);
-    for (int i = 0; i < 2; ++i) ExpectModal([](wxDialog* box, const ModalSeen&) { return AnswerFailureBox(box, false); });
+    for (int i = 0; i < 2; ++i)
+        ExpectModal([](wxDialog* box, const ModalSeen&) { return AnswerFailureBox(box, false); });
     SummarySeen summary;
     ExpectSummary(summary);
     ChooseCopy();
@@ -746,8 +748,7 @@ TEST_P(StopCopy, AbandonsTheFileInProgressAndRefreshesTheList) {
     ChooseCopy();
 
     ASSERT_TRUE(stopped) << "the copy never reported progress within the file";
-    EXPECT_EQ(summary.texts, (std::vector<std::string>{"失敗したﾌｧｲﾙはありません。",
-                                                       "ｺﾋﾟｰしたﾌｧｲﾙ: 0 個   失敗: 0 個",
+    EXPECT_EQ(summary.texts, (std::vector<std::string>{"失敗したﾌｧｲﾙはありません。", "ｺﾋﾟｰしたﾌｧｲﾙ: 0 個   失敗: 0 個",
                                                        "中止したため、残りの 1 個はｺﾋﾟｰしていません。"}));
     EXPECT_EQ(fs.gate.Passed(), 1);
     EXPECT_EQ(TakeSnapshot(dirB), beforeB) << "destination untouched, no temporary file";

@@ -159,9 +159,9 @@ TEST(DialogStart, FocusIsOnTheFirstTabStop) {
         Dlg dialog;
         int focus;
     };
-    for (const Start& s : {Start{Dlg::List, IDCANCEL}, Start{Dlg::Input, IDC_DIR_A}, Start{Dlg::Mask, IDC_MASK_TEXT},
-                           Start{Dlg::Confirm, IDOK}, Start{Dlg::About, IDOK}, Start{Dlg::Failure, IDOK},
-                           Start{Dlg::Summary, IDOK}}) {
+    for (const Start& s :
+         {Start{Dlg::List, IDCANCEL}, Start{Dlg::Input, IDC_DIR_A}, Start{Dlg::Mask, IDC_MASK_TEXT},
+          Start{Dlg::Confirm, IDOK}, Start{Dlg::About, IDOK}, Start{Dlg::Failure, IDOK}, Start{Dlg::Summary, IDOK}}) {
         SCOPED_TRACE(static_cast<int>(s.dialog));
         RunDialog(s.dialog, [&s](wxDialog* d) {
             EXPECT_EQ(wxWindow::FindFocus(), Control(d, s.focus));
