@@ -62,8 +62,10 @@ std::string FormatCopyRate(std::optional<double> bytesPerSecond, std::optional<s
 
 std::vector<std::string> CopyPreviewLines(const CopyPreview& preview) {
     std::vector<std::string> lines = {
-        FormatText(TextId::ConfirmToBLine, {preview.toB.files, preview.toB.replacing}),
-        FormatText(TextId::ConfirmToALine, {preview.toA.files, preview.toA.replacing}),
+        FormatText(TextId::ConfirmToBLine,
+                   {preview.toB.files, preview.toB.files - preview.toB.replacing, preview.toB.replacing}),
+        FormatText(TextId::ConfirmToALine,
+                   {preview.toA.files, preview.toA.files - preview.toA.replacing, preview.toA.replacing}),
     };
     if (preview.refused > 0) lines.push_back(FormatText(TextId::ConfirmRefusedLine, {preview.refused}));
     lines.push_back(FormatText(TextId::ConfirmSizeLine, {FormatSize(preview.bytes)}));

@@ -64,8 +64,8 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::StoppedTitle, "%1$s (比較中止)"},
     {TextId::StoppedStatus, "比較を中止しました。一覧は中止までに見つかった違いだけです。"},
 
-    {TextId::ConfirmToBLine, "Ａ → Ｂ: %1$d 個のﾌｧｲﾙ（うち上書き %2$d 個）"},
-    {TextId::ConfirmToALine, "Ｂ → Ａ: %1$d 個のﾌｧｲﾙ（うち上書き %2$d 個）"},
+    {TextId::ConfirmToBLine, "Ａ → Ｂ: %1$d 個のﾌｧｲﾙ（新規 %2$d 個、上書き %3$d 個）"},
+    {TextId::ConfirmToALine, "Ｂ → Ａ: %1$d 個のﾌｧｲﾙ（新規 %2$d 個、上書き %3$d 個）"},
     {TextId::ConfirmRefusedLine, "どちらが新しいか分からないためｺﾋﾟｰしないﾌｧｲﾙ: %1$d 個"},
     {TextId::ConfirmSizeLine, "合計 %1$s"},
     {TextId::SizeInBytes, "%1$s ﾊﾞｲﾄ"},

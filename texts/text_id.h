@@ -69,8 +69,8 @@ enum class TextId : unsigned short {
     StoppedStatus,
 
     // What a copy will do, does and did (confirmation, progress, summary).
-    ConfirmToBLine,      // %1$d: files from A to B, %2$d: of them replacing a file in B
-    ConfirmToALine,      // %1$d: files from B to A, %2$d: of them replacing a file in A
+    ConfirmToBLine,      // %1$d: files from A to B, %2$d: of them new in B, %3$d: replacing a file in B
+    ConfirmToALine,      // %1$d: files from B to A, %2$d: of them new in A, %3$d: replacing a file in A
     ConfirmRefusedLine,  // %1$d: selected files that are not copied
     ConfirmSizeLine,     // %1$s: the total size (SizeIn...)
     SizeInBytes,         // %1$s: a number of bytes below 1000

@@ -60,8 +60,8 @@ TEST(CopyFiguresText, ThePreviewAlwaysNamesBothDirections) {
     CopyPreview p;
     p.toB = {2, 1};
     p.bytes = 3 * KB;
-    EXPECT_EQ(CopyPreviewLines(p), (std::vector<std::string>{"Ａ → Ｂ: 2 個のﾌｧｲﾙ（うち上書き 1 個）",
-                                                             "Ｂ → Ａ: 0 個のﾌｧｲﾙ（うち上書き 0 個）",
+    EXPECT_EQ(CopyPreviewLines(p), (std::vector<std::string>{"Ａ → Ｂ: 2 個のﾌｧｲﾙ（新規 1 個、上書き 1 個）",
+                                                             "Ｂ → Ａ: 0 個のﾌｧｲﾙ（新規 0 個、上書き 0 個）",
                                                              "合計 3.00 KB"}));
     p.refused = 4;
     EXPECT_EQ(CopyPreviewLines(p).at(2), FormatText(TextId::ConfirmRefusedLine, {4}));

@@ -397,8 +397,9 @@ TEST_F(CopySelected, CopiesSelectedRowsFromTheNewerSideAndComparesAgain) {
 
     // Four files go to B (one of them replaces B's), two come back into A
     // (one replaces A's); the sizes are those of the six sources.
-    EXPECT_EQ(confirmation, (std::vector<std::string>{"Ａ → Ｂ: 4 個のﾌｧｲﾙ（うち上書き 1 個）",
-                                                      "Ｂ → Ａ: 2 個のﾌｧｲﾙ（うち上書き 1 個）", "合計 31 ﾊﾞｲﾄ"}));
+    EXPECT_EQ(confirmation,
+              (std::vector<std::string>{"Ａ → Ｂ: 4 個のﾌｧｲﾙ（新規 3 個、上書き 1 個）",
+                                        "Ｂ → Ａ: 2 個のﾌｧｲﾙ（新規 1 個、上書き 1 個）", "合計 31 ﾊﾞｲﾄ"}));
     EXPECT_EQ(summary.owner, dlg->GetWindow());
     EXPECT_EQ(summary.texts,
               (std::vector<std::string>{"失敗したﾌｧｲﾙはありません。", "ｺﾋﾟｰしたﾌｧｲﾙ: 6 個   失敗: 0 個"}));
