@@ -16,7 +16,9 @@ struct ErrorWords {
 };
 constexpr ErrorWords kErrorsOfAnyStep[] = {
     {ENOSPC, TextId::CopyReasonDiskFull},
+#ifdef EDQUOT  // not in every C library's errno.h (Windows has no quota errno)
     {EDQUOT, TextId::CopyReasonQuota},
+#endif
     {EFBIG, TextId::CopyReasonTooLarge},
     {EROFS, TextId::CopyReasonReadOnlyFileSystem},
 };
