@@ -15,6 +15,7 @@
 
 #include "app/result_list_view.h"
 #include "core/compare.h"
+#include "core/copy.h"
 #include "core/filesystem.h"
 #include "core/records.h"
 #include "ui/resource_dialog.h"
@@ -105,6 +106,8 @@ private:
     void ShowResultMenuAtFocus();
     // Fills the list and says when the comparison had to leave differences out.
     void FillAndReport();
+    // The modal summary at the end of a copy, with the failures' lines.
+    void ShowCopySummary(const CopyRunSummary& summary, std::vector<std::string> failures);
     // Replaces the layout's plain list with the virtual one, adds the status
     // line and remembers where each control sits for resizing.
     void BuildResultArea();

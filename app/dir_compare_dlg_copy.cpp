@@ -2,29 +2,40 @@
 
 #include <wx/listctrl.h>
 
+#include <chrono>
 #include <exception>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/window_run_observer.h"
+#include "cli/copy_figures_text.h"
 #include "cli/failure_text.h"
 #include "core/copy.h"
+#include "core/copy_preview.h"
+#include "core/transfer_rate.h"
+#include "dialogs/copy_failure_dlg.h"
 #include "dialogs/copy_progress_dlg.h"
+#include "dialogs/copy_summary_dlg.h"
 #include "dialogs/run_texts.h"
 #include "texts/texts.h"
 #include "ui/message_box.h"
 
 namespace {
 
+// The folder a row's file was to go to; empty for an undecided row (it has
+// no direction) or one whose pair is gone.
+std::string TargetFolder(const DirPairTable& pairs, const DiffEntry& entry) {
+    if (entry.pairIndex >= pairs.count || entry.undecided) return {};
+    return PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir;
+}
 
-// The copy failure's text with the folder the file was to go to on a second
-// line (rows of different pairs may well have the same name).
-std::string CopyFailureText(const DirPairTable& pairs, const DiffEntry& entry) {
-    std::string text = FormatCopyFailure(entry.name);
-    // An undecided row has no direction, so no folder it was to go to.
-    if (entry.pairIndex < pairs.count && !entry.undecided)
-        text += FormatText(TextId::CopyFailureTarget, {PlanCopy(pairs.pairs[entry.pairIndex], entry).toDir});
+// The copy failure's text: the reason on the second line and the folder the
+// file was to go to on the third (rows of different pairs may well have the
+// same name).
+std::string CopyFailureText(const std::string& name, const std::string& reason, const std::string& toDir) {
+    std::string text = FormatCopyFailure(name.c_str()) + reason;
+    if (!toDir.empty()) text += "\n" + FormatText(TextId::CopyFailureTarget, {toDir});
     return text;
 }
 
@@ -47,17 +58,24 @@ bool ShowCopyState(CCopyProgressDlg& progress, const WindowRunObserver::CopyStat
 }  // namespace
 
 void CDirCompareDlg::CopySelectedFiles() {
-    if (!m_listResult || m_run || m_dlgConfirmCopy.DoModal(GetWindow()) != wxID_OK) return;
+    if (!m_listResult || m_run) return;
 
-    // The selection as it is now: the copy works on what the user chose.
+    // The selection as it is now: the question and the copy work on what
+    // the user chose.
     const int rows = m_listResult->GetItemCount();
     std::vector<bool> selected(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r)
         selected[static_cast<std::size_t>(r)] = m_listResult->GetItemState(r, wxLIST_STATE_SELECTED) != 0;
+    const RowSelectedFn isSelected = [&selected](int row) { return selected[static_cast<std::size_t>(row)]; };
+    const CopyPreview preview = PreviewCopy(m_pairs, m_diffs, rows, isSelected);
+    m_dlgConfirmCopy.SetLines(CopyPreviewLines(preview));
+    if (m_dlgConfirmCopy.DoModal(GetWindow()) != wxID_OK) return;
 
     wxDialog* wnd = GetWindow();
     // What the work failed with (empty when it ended normally).
     std::optional<std::string> error;
+    CopyRunSummary summary;
+    std::vector<std::string> failures;  // the summary's lines
     {
         WindowRunObserver observer(m_worker);
         CCopyProgressDlg progress;
@@ -68,18 +86,35 @@ void CDirCompareDlg::CopySelectedFiles() {
         progress.SetStopHandler([&observer] { observer.RequestStop(); });
 
         WindowRunObserver::CopyState shown;
-        // A failure is shown with the window as it stands at that file.
-        observer.SetCopyFailureHandler([&](const DiffEntry& entry) {
+        TransferRate rate;
+        const auto showFigures = [&] {
+            const WindowRunObserver::CopyState& now = shown;
+            rate.Add(TransferRate::Clock::now(), now.done);
+            progress.SetFigures(FormatCopyFigures(now.number, preview.selected(), now.done, now.total),
+                                FormatCopyRate(rate.BytesPerSecond(), rate.TimeLeft(now.total)));
+        };
+        // A failure is shown with the window as it stands at that file,
+        // until the user asks for no more boxes.
+        bool quiet = false;
+        observer.SetCopyFailureHandler([&](const DiffEntry& entry, FileCopyResult reason, int errorNumber) {
+            const std::string why = FormatCopyFailureReason(reason, errorNumber);
+            const std::string toDir = TargetFolder(m_pairs, entry);
+            failures.push_back(FormatSummaryFailure(entry.name, why, toDir.c_str()));
+            if (quiet) return;
             ShowCopyState(progress, observer.Copy(), shown);
-            ShowMessage(wnd, CopyFailureText(m_pairs, entry), wxOK | wxICON_EXCLAMATION);
+            showFigures();
+            CCopyFailureDlg box;
+            box.m_strText = CopyFailureText(entry.name, why, toDir);
+            box.DoModal(wnd);
+            quiet = box.m_bQuiet;
         });
         const auto onTick = [&] {
-            if (ShowCopyState(progress, observer.Copy(), shown)) OnCopyProgress(progress);
+            const bool changed = ShowCopyState(progress, observer.Copy(), shown);
+            showFigures();
+            if (changed) OnCopyProgress(progress);
         };
         const auto work = [&] {
-            ::CopySelectedFiles(
-                m_pairs, m_diffs, rows, [&selected](int row) { return selected[static_cast<std::size_t>(row)]; }, m_fs,
-                observer);
+            summary = ::CopySelectedFiles(m_pairs, m_diffs, rows, isSelected, m_fs, observer);
             // A copy is the one thing that clears what dead copies left behind.
             RemoveCopyLeftovers(m_pairs, m_lastCompare.leftovers, m_fs);
         };
@@ -91,6 +126,7 @@ void CDirCompareDlg::CopySelectedFiles() {
         progress.DestroyWindow();
     }
     if (error) ShowMessage(wnd, CopyErrorText(*error), wxOK | wxICON_EXCLAMATION);
+    if (!error && !ExitAfterRun()) ShowCopySummary(summary, failures);
     // The list shows a fresh comparison with no row selected, or, when that
     // failed, nothing (it said why).
     if (!ExitAfterRun() && CompareAll() && !ExitAfterRun()) FillAndReport();
@@ -99,4 +135,11 @@ void CDirCompareDlg::CopySelectedFiles() {
         return;
     }
     wnd->Raise();
+}
+
+void CDirCompareDlg::ShowCopySummary(const CopyRunSummary& summary, std::vector<std::string> failures) {
+    CCopySummaryDlg dlg;
+    dlg.m_counts = CopySummaryLines(summary);
+    dlg.m_failures = std::move(failures);
+    dlg.DoModal(GetWindow());
 }

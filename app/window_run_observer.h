@@ -21,12 +21,13 @@ public:
         std::string file;  // "<name>を"
         std::string from;  // "<source directory>から"
         std::string to;    // "<destination directory>へ"
+        int number = 0;    // the file in progress, counted from 1 among the selected
         std::uint64_t done = 0;
         std::uint64_t total = 0;
         bool operator==(const CopyState&) const = default;
     };
     using ListingFailureHandler = std::function<void(const ListingFailure&)>;
-    using CopyFailureHandler = std::function<void(const DiffEntry&)>;
+    using CopyFailureHandler = std::function<void(const DiffEntry&, FileCopyResult reason, int error)>;
 
     explicit WindowRunObserver(WorkerLoop& loop) : m_loop(loop) {}
 
@@ -56,5 +57,8 @@ private:
     mutable std::mutex m_mutex;  // guards the snapshot below
     ListingProgress m_listing;
     CopyState m_copy;
-    int m_startedRow = -1;  // worker thread only
+    // Worker thread only: the row started last, and the last row begun
+    // (started, or refused before it started).
+    int m_startedRow = -1;
+    int m_lastBegunRow = -1;
 };

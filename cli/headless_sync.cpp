@@ -81,9 +81,11 @@ public:
         std::fprintf(m_out, "%d\t%s\t%s\n", entry.pairIndex + 1, KindName(entry),
                      EscapeField(FieldText(entry.name)).c_str());
     }
-    void OnFailure(int, const DiffEntry& entry, FileCopyResult, int) override {
-        // The message with the name printed as a field, so that it stays one line.
+    void OnFailure(int, const DiffEntry& entry, FileCopyResult reason, int error) override {
+        // The message with the name printed as a field, so that it stays one
+        // line, and the reason on the next.
         std::fputs(FormatCopyFailure(EscapeField(FieldText(entry.name)).c_str()).c_str(), m_err);
+        std::fprintf(m_err, "%s\n", FormatCopyFailureReason(reason, error).c_str());
     }
     bool StopRequested() override { return StopSignals::received() != 0; }
 

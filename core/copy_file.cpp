@@ -109,7 +109,11 @@ FileCopyResult FileCopier::Prepare(const FileCopyRequest& request, const FileByt
     }
     if (!m_fs.GetStatusAt(source->handle(), source->path(), request.sourceName, out.source))
         return SystemFailure(FileCopyResult::SourceUnavailable);
-    if (!out.source.isFile) return FileCopyResult::SourceUnavailable;
+    if (!out.source.isFile) {
+        // What is there instead, so that the user can be told.
+        m_error = out.source.isDirectory ? EISDIR : EINVAL;
+        return FileCopyResult::SourceUnavailable;
+    }
     // Only the file that the user was shown is copied: one restored from a
     // backup since, or written to, is not that file.
     if (request.comparedSource.seen && !MatchesStamp(out.source, request.comparedSource))
@@ -260,20 +264,27 @@ FileCopyResult FileCopier::CheckDestination(const ReachedDirectory& dir, const F
     if (exists != request.destinationExisted) {
         // Replacing a link or a directory would be wrong whatever the
         // comparison saw; anything else is simply not what it saw.
-        if (exists && (seen.isLink || !seen.isFile)) return FileCopyResult::DestinationProtected;
+        if (exists && (seen.isLink || !seen.isFile)) return NotAFileInTheWay(seen);
         return FileCopyResult::DestinationChanged;
     }
     if (!exists) return FileCopyResult::Copied;
     // Replacing a link by a plain file would silently cut it from its target.
-    if (seen.isLink || !seen.isFile) return FileCopyResult::DestinationProtected;
+    if (seen.isLink || !seen.isFile) return NotAFileInTheWay(seen);
     if (request.comparedDestination.seen ? !MatchesStamp(seen, request.comparedDestination)
                                          : seen.mtime != request.comparedDestinationTime)
         return FileCopyResult::DestinationChanged;
     // The mode bits count as well as access(): running as root, access()
-    // grants writing to a file that its owner protected.
-    if (IsReadOnly(seen) || !m_fs.IsWritableAt(dir.handle(), dir.path(), request.destinationName))
-        return FileCopyResult::DestinationProtected;
+    // grants writing to a file that its owner protected. Read-only bits are
+    // reported with no error, a refused access with its errno.
+    if (IsReadOnly(seen)) return FileCopyResult::DestinationProtected;
+    if (!m_fs.IsWritableAt(dir.handle(), dir.path(), request.destinationName))
+        return SystemFailure(FileCopyResult::DestinationProtected);
     return FileCopyResult::Copied;
+}
+
+FileCopyResult FileCopier::NotAFileInTheWay(const FileStatus& seen) {
+    m_error = seen.isLink ? ELOOP : seen.isDirectory ? EISDIR : EEXIST;
+    return FileCopyResult::DestinationProtected;
 }
 
 FileHandle FileCopier::CreateTemporary(const ReachedDirectory& dir, std::string& tempName, FileHandle& lock) {

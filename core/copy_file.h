@@ -119,7 +119,10 @@ public:
     FileCopyResult Commit(PreparedCopy& prepared);
 
     // errno of the call that made the last Prepare, Commit or Copy fail; 0
-    // when none failed (e.g. a changed file).
+    // when none failed (e.g. a changed file, a read-only destination). A
+    // refusal that no call reported names what was found instead: EISDIR or
+    // EINVAL for a source that is no file, ELOOP, EISDIR or EEXIST for a
+    // link, a directory or another entry in the destination's place.
     int LastError() const { return m_error; }
     void ClearError() { m_error = 0; }
 
@@ -131,6 +134,9 @@ private:
     }
     // The result for a folder of the request that could not be reached.
     FileCopyResult FolderFailure(int error, FileCopyResult otherwise);
+    // A link, a directory or another kind of entry where the destination
+    // file is to go: protected, with ELOOP, EISDIR or EEXIST as its error.
+    FileCopyResult NotAFileInTheWay(const FileStatus& seen);
     FileCopyResult CheckDestination(const ReachedDirectory& dir, const FileCopyRequest& request, FileStatus& seen,
                                     bool& exists);
     FileHandle CreateTemporary(const ReachedDirectory& dir, std::string& tempName, FileHandle& lock);

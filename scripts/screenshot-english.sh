@@ -144,5 +144,5 @@ keys Return
 keys alt+q
 wait "$app" || true
 
-ZORUNA_SHOT_LANG=en_US.UTF-8 bash "$root/scripts/screenshot-copy-progress.sh" "$build" "$outdir/copy-progress.png"
+ZORUNA_SHOT_LANG=en_US.UTF-8 bash "$root/scripts/screenshot-copy-progress.sh" "$build" "$outdir"
 ZORUNA_SHOT_LANG=en_US.UTF-8 bash "$root/scripts/screenshot-compare-progress.sh" "$build" "$outdir/compare-progress.png"

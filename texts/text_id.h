@@ -23,6 +23,7 @@ enum class TextId : unsigned short {
     MaskTitle,
     CopyProgressTitle,
     CompareProgressTitle,
+    CopySummaryTitle,
 
     // Buttons, labels and columns of the dialogs.
     OkButton,
@@ -44,6 +45,8 @@ enum class TextId : unsigned short {
     ConfirmCopyQuestion,
     CopyingMessage,
     ComparingMessage,
+    QuietFailuresCheck,
+    FailureListLabel,
     FileNameColumn,
     TimeAColumn,
     TimeBColumn,
@@ -64,6 +67,58 @@ enum class TextId : unsigned short {
     ListingCountLine,   // %1$d: folders listed, %2$d: files seen
     StoppedTitle,       // %1$s: the title of a complete comparison
     StoppedStatus,
+
+    // What a copy will do, does and did (confirmation, progress, summary).
+    ConfirmToBLine,      // %1$d: files from A to B, %2$d: of them new in B, %3$d: replacing a file in B
+    ConfirmToALine,      // %1$d: files from B to A, %2$d: of them new in A, %3$d: replacing a file in A
+    ConfirmRefusedLine,  // %1$d: selected files that are not copied
+    ConfirmSizeLine,     // %1$s: the total size (SizeIn...)
+    SizeInBytes,         // %1$s: a number of bytes below 1000
+    SizeInKB,            // %1$s: the size in units of 1024 bytes, "1.50"
+    SizeInMB,            // %1$s: the same in units of 1024 KB
+    SizeInGB,
+    SizeInTB,
+    SizeInPB,
+    SpeedLine,           // %1$s: a size (SizeIn...) per second
+    TimeLeftSeconds,     // %1$d: seconds
+    TimeLeftMinutes,     // %1$d: minutes, %2$d: seconds
+    TimeLeftHours,       // %1$d: hours, %2$d: minutes
+    TimeLeftUnknown,
+    CopyCountLine,       // %1$d: the number of the file in progress, %2$d: files selected
+    CopyBytesLine,       // %1$s: size copied, %2$s: total size
+    CopyFiguresLine,     // %1$s: CopyCountLine, %2$s: CopyBytesLine
+    CopyRateLine,        // %1$s: SpeedLine, %2$s: TimeLeft...
+    SummaryCountsLine,   // %1$d: files copied, %2$d: files failed
+    SummaryStoppedLine,  // %1$d: selected files left alone after the stop
+    SummaryNoFailures,
+    SummaryFailureLine,  // %1$s: the file's name, %2$s: the reason, %3$s: the folder it was to go to
+
+    // Why a file was not copied (one line, shown under CopyFailure).
+    CopyReasonWithDetail,          // %1$s: one of the reasons below, %2$s: the system's words for the error
+    CopyReasonSourceGone,
+    CopyReasonSourceNoAccess,
+    CopyReasonSourceNotAFile,
+    CopyReasonSourceUnreadable,
+    CopyReasonSourceChanged,
+    CopyReasonDestinationChanged,
+    CopyReasonDestinationFolderGone,
+    CopyReasonDestinationReadOnly,
+    CopyReasonNoPermission,
+    CopyReasonReadOnlyFileSystem,
+    CopyReasonDestinationLink,
+    CopyReasonDestinationFolder,
+    CopyReasonDestinationOtherKind,
+    CopyReasonLockedFolder,
+    CopyReasonDiskFull,
+    CopyReasonQuota,
+    CopyReasonTooLarge,
+    CopyReasonReadFailed,
+    CopyReasonWriteFailed,
+    CopyReasonTimeNotKept,
+    CopyReasonDirectionUnknown,
+    CopyReasonPairGone,
+    CopyReasonAttributesNotKept,
+    CopyReasonStopped,
 
     // Message boxes of the window.
     SecretMessage,

@@ -12,6 +12,7 @@
 
 #include "copy_test_helpers.h"
 #include "support/forwarding_fs.h"
+#include "texts/texts.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ struct FaultCase {
     int failOnCall;
     bool kernelCopy;
     int error;
+    TextId reason;  // the words the user gets for it
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.label; }
@@ -147,6 +149,8 @@ TEST_P(CopyFault, LeavesTheDestinationAsItWasAndGoesOn) {
                                                     "start 1 second " + a + " -> " + b, "copied 1"}));
     EXPECT_EQ(obs.messages, (std::vector<std::string>{"firstのコピーに失敗しました。\n"}));
     EXPECT_EQ(obs.errors, (std::vector<int>{c.error})) << "the errno of the call that failed";
+    EXPECT_EQ(FormatCopyFailureReason(obs.reasons.at(0), obs.errors.at(0)).rfind(Text(c.reason), 0), 0u)
+        << FormatCopyFailureReason(obs.reasons.at(0), obs.errors.at(0));
     EXPECT_EQ(TempLeftovers(b), "");
     EXPECT_EQ(ReadFile(a + "/first"), source);
     EXPECT_EQ(ModTime(a + "/first"), kNew);
@@ -167,19 +171,19 @@ std::string FaultName(const testing::TestParamInfo<std::tuple<FaultCase, bool>>&
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, CopyFault,
-    testing::Combine(testing::Values(FaultCase{"ReadErrorAtStart", Op::Read, 1, false, EIO},
-                                     FaultCase{"ReadErrorInTheMiddle", Op::Read, 3, false, EIO},
-                                     FaultCase{"ReadErrorAtTheEnd", Op::Read, 7, false, EIO},
-                                     FaultCase{"DiskFullAtStart", Op::Write, 1, false, ENOSPC},
-                                     FaultCase{"DiskFullInTheMiddle", Op::Write, 3, false, ENOSPC},
-                                     FaultCase{"DiskFullAtTheEnd", Op::Write, 6, false, EDQUOT},
-                                     FaultCase{"KernelCopyErrorInTheMiddle", Op::CopyChunk, 3, true, EIO},
-                                     FaultCase{"TemporaryFileCannotBeCreated", Op::Create, 1, true, EACCES},
-                                     FaultCase{"ModeCannotBeSet", Op::SetMode, 1, true, EIO},
-                                     FaultCase{"TimeCannotBeSet", Op::SetTimes, 1, true, EIO},
-                                     FaultCase{"CloseFails", Op::CloseOut, 1, true, EIO},
-                                     FaultCase{"FlushFails", Op::Flush, 1, true, EIO},
-                                     FaultCase{"RenameFails", Op::Rename, 1, true, EXDEV}),
+    testing::Combine(testing::Values(FaultCase{"ReadErrorAtStart", Op::Read, 1, false, EIO, TextId::CopyReasonReadFailed},
+                                     FaultCase{"ReadErrorInTheMiddle", Op::Read, 3, false, EIO, TextId::CopyReasonReadFailed},
+                                     FaultCase{"ReadErrorAtTheEnd", Op::Read, 7, false, EIO, TextId::CopyReasonReadFailed},
+                                     FaultCase{"DiskFullAtStart", Op::Write, 1, false, ENOSPC, TextId::CopyReasonDiskFull},
+                                     FaultCase{"DiskFullInTheMiddle", Op::Write, 3, false, ENOSPC, TextId::CopyReasonDiskFull},
+                                     FaultCase{"DiskFullAtTheEnd", Op::Write, 6, false, EDQUOT, TextId::CopyReasonQuota},
+                                     FaultCase{"KernelCopyErrorInTheMiddle", Op::CopyChunk, 3, true, EIO, TextId::CopyReasonWriteFailed},
+                                     FaultCase{"TemporaryFileCannotBeCreated", Op::Create, 1, true, EACCES, TextId::CopyReasonNoPermission},
+                                     FaultCase{"ModeCannotBeSet", Op::SetMode, 1, true, EIO, TextId::CopyReasonWriteFailed},
+                                     FaultCase{"TimeCannotBeSet", Op::SetTimes, 1, true, EIO, TextId::CopyReasonWriteFailed},
+                                     FaultCase{"CloseFails", Op::CloseOut, 1, true, EIO, TextId::CopyReasonWriteFailed},
+                                     FaultCase{"FlushFails", Op::Flush, 1, true, EIO, TextId::CopyReasonWriteFailed},
+                                     FaultCase{"RenameFails", Op::Rename, 1, true, EXDEV, TextId::CopyReasonWriteFailed}),
                      testing::Bool()),
     FaultName);
 // File systems that behave unusually but correctly: the copy must still
@@ -429,7 +433,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "status B/sub/f"}},
         CheckCase{"SourceOutOfReach", "f", true, 1, FileCopyResult::SourceUnavailable, EIO,
                   {"status A/f", "status A/f"}},
-        CheckCase{"DestinationNotWritable", "f", true, 3, FileCopyResult::DestinationProtected, 0,
+        CheckCase{"DestinationNotWritable", "f", true, 3, FileCopyResult::DestinationProtected, EIO,
                   {"status A/f", "status A/f", "link B/f", "writable B/f"}},
         CheckCase{"DestinationGoneBeforeTheRename", "f", true, 5, FileCopyResult::DestinationChanged, 0,
                   {"status A/f", "status A/f", "link B/f", "writable B/f", "status A/f", "link B/f"}}),

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "copy_test_helpers.h"
+#include "texts/texts.h"
 #include "support/forwarding_fs.h"
 
 namespace {
@@ -169,6 +170,7 @@ struct RefusalCase {
     // entry's timeB, i.e. what the comparison saw in B.
     FileTime (*prepare)(const std::string& a, const std::string& b);
     FileCopyResult reason;
+    TextId words;  // what the user is told
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
@@ -267,6 +269,7 @@ TEST_P(CopyRefusal, LeavesBothSidesAloneAndGoesOnWithTheNextRow) {
     EXPECT_EQ(s.failed, 1);
     ASSERT_EQ(obs.messages, (std::vector<std::string>{"fのコピーに失敗しました。\n"}));
     EXPECT_EQ(obs.reasons[0], c.reason);
+    EXPECT_EQ(FormatCopyFailureReason(obs.reasons[0], obs.errors[0]), Text(c.words));
     EXPECT_EQ(obs.events.back(), "copied 1");
     EXPECT_EQ(ReadFile(b2 + "/g"), "next");
     EXPECT_EQ(Snapshot(b + "/f"), destination);
@@ -276,17 +279,26 @@ TEST_P(CopyRefusal, LeavesBothSidesAloneAndGoesOnWithTheNextRow) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CopyRefusal,
     testing::Values(
-        RefusalCase{"ReadOnlyDestination", ReadOnlyDestination, FileCopyResult::DestinationProtected},
-        RefusalCase{"DestinationChanged", DestinationChangedSinceComparison, FileCopyResult::DestinationChanged},
-        RefusalCase{"DestinationAppeared", DestinationAppearedSinceComparison, FileCopyResult::DestinationChanged},
-        RefusalCase{"DestinationVanished", DestinationVanishedSinceComparison, FileCopyResult::DestinationChanged},
-        RefusalCase{"DestinationIsADirectory", DestinationIsADirectory, FileCopyResult::DestinationProtected},
-        RefusalCase{"DestinationIsALink", DestinationIsALink, FileCopyResult::DestinationProtected},
+        RefusalCase{"ReadOnlyDestination", ReadOnlyDestination, FileCopyResult::DestinationProtected,
+                    TextId::CopyReasonDestinationReadOnly},
+        RefusalCase{"DestinationChanged", DestinationChangedSinceComparison, FileCopyResult::DestinationChanged,
+                    TextId::CopyReasonDestinationChanged},
+        RefusalCase{"DestinationAppeared", DestinationAppearedSinceComparison, FileCopyResult::DestinationChanged,
+                    TextId::CopyReasonDestinationChanged},
+        RefusalCase{"DestinationVanished", DestinationVanishedSinceComparison, FileCopyResult::DestinationChanged,
+                    TextId::CopyReasonDestinationChanged},
+        RefusalCase{"DestinationIsADirectory", DestinationIsADirectory, FileCopyResult::DestinationProtected,
+                    TextId::CopyReasonDestinationFolder},
+        RefusalCase{"DestinationIsALink", DestinationIsALink, FileCopyResult::DestinationProtected,
+                    TextId::CopyReasonDestinationLink},
         RefusalCase{"DestinationIsADanglingLink", DestinationIsADanglingLink,
-                    FileCopyResult::DestinationProtected},
-        RefusalCase{"DestinationDirectoryMissing", DestinationDirectoryMissing, FileCopyResult::WriteFailed},
-        RefusalCase{"SourceVanished", SourceVanished, FileCopyResult::SourceUnavailable},
-        RefusalCase{"SourceIsNoLongerAFile", SourceIsNoLongerAFile, FileCopyResult::SourceUnavailable}),
+                    FileCopyResult::DestinationProtected, TextId::CopyReasonDestinationLink},
+        RefusalCase{"DestinationDirectoryMissing", DestinationDirectoryMissing, FileCopyResult::WriteFailed,
+                    TextId::CopyReasonDestinationFolderGone},
+        RefusalCase{"SourceVanished", SourceVanished, FileCopyResult::SourceUnavailable,
+                    TextId::CopyReasonSourceGone},
+        RefusalCase{"SourceIsNoLongerAFile", SourceIsNoLongerAFile, FileCopyResult::SourceUnavailable,
+                    TextId::CopyReasonSourceNotAFile}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Hands out directory handles of its own and checks that a call on a name

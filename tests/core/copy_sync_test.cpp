@@ -89,7 +89,7 @@ TEST_F(SyncTest, AFileThatCannotBeCopiedIsReportedAndTheRestIsCopied) {
 
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "1\tONLY_A\tfree\n");
-    EXPECT_EQ(r.err, "lockedのコピーに失敗しました。\nzoruna: 1 file copied, 1 failed\n");
+    EXPECT_EQ(r.err, "lockedのコピーに失敗しました。\nｺﾋﾟｰ先のﾌｧｲﾙは読み取り専用です。\nzoruna: 1 file copied, 1 failed\n");
     EXPECT_EQ(ReadFile(b + "/locked"), "protected");
 }
 

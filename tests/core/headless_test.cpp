@@ -367,6 +367,7 @@ TEST_P(SyncRunTest, TriesEveryDifferenceOnceAndSaysHowItWent) {
             WriteFile(b + "/" + name, "old", 1000);
             ASSERT_EQ(chmod((b + "/" + name).c_str(), 0444), 0);
             err.push_back(name + "のコピーに失敗しました。");
+            err.push_back("ｺﾋﾟｰ先のﾌｧｲﾙは読み取り専用です。");
         } else {
             out.push_back("1\tONLY_A\t" + name);
         }

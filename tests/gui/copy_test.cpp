@@ -2,11 +2,15 @@
 // progress window, failure messages, and the list afterwards; the progress
 // window on its own.
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/gauge.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -21,6 +25,7 @@
 #include "dialogs/copy_progress_dlg.h"
 #include "dialogs/run_texts.h"
 #include "gui/main_window_test_helpers.h"
+#include "gui/pair_test_helpers.h"
 #include "res/dialog_resources.h"
 #include "support/forwarding_fs.h"
 #include "support/gate.h"
@@ -54,6 +59,80 @@ wxGauge* FindGauge(wxWindow* progress) {
     for (wxWindow* child : progress->GetChildren())
         if (auto* gauge = dynamic_cast<wxGauge*>(child)) return gauge;
     return nullptr;
+}
+
+// The static texts of a dialog in the order they were made (UTF-8).
+std::vector<std::string> StaticTexts(wxWindow* dialog) {
+    std::vector<std::string> texts;
+    for (wxWindow* child : dialog->GetChildren())
+        if (auto* text = dynamic_cast<wxStaticText*>(child)) texts.push_back(U8(text->GetLabelText()));
+    return texts;
+}
+
+// What a failure box said, and whether it carries its warning picture.
+struct FailureBoxSeen {
+    std::string title, text;
+    bool hasIcon = false;
+    bool hasQuietBox = false;
+    wxWindow* owner = nullptr;
+};
+
+FailureBoxSeen ReadFailureBox(wxDialog* box) {
+    FailureBoxSeen seen;
+    seen.title = U8(box->GetTitle());
+    seen.owner = box->GetParent();
+    if (auto* text = dynamic_cast<wxStaticText*>(box->FindWindow(IDC_FAILURE_TEXT)))
+        seen.text = U8(text->GetLabelText());
+    if (auto* icon = dynamic_cast<wxStaticBitmap*>(box->FindWindow(IDC_FAILURE_ICON)))
+        seen.hasIcon = icon->GetBitmap().IsOk();
+    if (auto* quiet = dynamic_cast<wxCheckBox*>(box->FindWindow(IDC_FAILURE_QUIET)))
+        seen.hasQuietBox = U8(quiet->GetLabel()) == "以降のエラーを表示しない(&D)" && !quiet->GetValue();
+    return seen;
+}
+
+// Answers a failure box: ticks "以降のエラーを表示しない" first when quiet,
+// as a click does, then presses OK.
+int AnswerFailureBox(wxDialog* box, bool quiet) {
+    if (quiet) {
+        auto* check = dynamic_cast<wxCheckBox*>(box->FindWindow(IDC_FAILURE_QUIET));
+        if (!check) {
+            ADD_FAILURE() << "no check box in the failure box";
+            return wxID_OK;
+        }
+        check->SetValue(true);
+        wxCommandEvent click(wxEVT_CHECKBOX, check->GetId());
+        click.SetEventObject(check);
+        click.SetInt(1);
+        check->GetEventHandler()->ProcessEvent(click);
+    }
+    Press(box, IDOK);
+    return box->GetReturnCode();
+}
+
+// What the summary at the end of a run showed.
+struct SummarySeen {
+    bool shown = false;
+    wxWindow* owner = nullptr;
+    std::vector<std::string> texts;  // its lines, the label of the list last
+    std::vector<std::string> failures;
+    bool listReadOnly = false, listTakesFocus = false;
+};
+
+// Expects the summary, reads it and closes it with OK.
+void ExpectSummary(SummarySeen& seen) {
+    ExpectModal([&seen](wxDialog* dlg, const ModalSeen& modal) {
+        EXPECT_EQ(modal.title, "Zoruna[ｺﾋﾟｰ結果]");
+        seen.shown = true;
+        seen.owner = dlg->GetParent();
+        seen.texts = StaticTexts(dlg);
+        if (auto* list = dynamic_cast<wxTextCtrl*>(dlg->FindWindow(IDC_SUMMARY_LIST))) {
+            for (int i = 0; i < list->GetNumberOfLines(); ++i) seen.failures.push_back(U8(list->GetLineText(i)));
+            seen.listReadOnly = !list->IsEditable() && list->IsMultiLine();
+            seen.listTakesFocus = list->AcceptsFocusFromKeyboard();
+        }
+        Press(dlg, IDOK);
+        return dlg->GetReturnCode();
+    });
 }
 
 TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
@@ -92,6 +171,16 @@ TEST(CopyProgressDlg, StartsEmptyKeepsItsLinesAndShowsNamesVerbatim) {
     EXPECT_LE(gauge->GetRect().GetBottom(), w->GetClientSize().y);
     EXPECT_GT(stop->GetRect().GetTop(), gauge->GetRect().GetBottom());
     EXPECT_LE(stop->GetRect().GetBottom(), w->GetClientSize().y);
+
+    // The file's and the folders' lines lose the middle of a long text, not
+    // its end; the figures lie between them and the bar.
+    for (const int id : {IDC_COPY_FILE, IDC_COPY_FROM, IDC_COPY_TO})
+        EXPECT_TRUE(dlg.GetDlgItem(id)->HasFlag(wxST_ELLIPSIZE_MIDDLE)) << id;
+    for (const int id : {IDC_COPY_FIGURES, IDC_COPY_RATE}) {
+        const wxRect line = dlg.GetDlgItem(id)->GetRect();
+        EXPECT_GE(line.GetTop(), lastLine.GetBottom()) << id;
+        EXPECT_LT(line.GetBottom(), gauge->GetRect().GetTop()) << id;
+    }
 
     // Names with '&' show as they are, not as mnemonics.
     dlg.m_strFile = "R&D 報告書.txtを";
@@ -208,12 +297,27 @@ protected:
         dlg->ResultList()->SetItemState(RowOf(name), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
 
-    // The confirmation, owned by the main window, answered with answer.
-    void ExpectConfirmation(int answer) {
-        ExpectModal([this, answer](wxDialog* confirm, const ModalSeen& seen) {
+    // The confirmation, owned by the main window, answered with answer; its
+    // lines below the question go to *lines.
+    void ExpectConfirmation(int answer, std::vector<std::string>* lines = nullptr) {
+        ExpectModal([this, answer, lines](wxDialog* confirm, const ModalSeen& seen) {
             EXPECT_EQ(seen.title, "Zoruna［ほんとにいいの？］");
             EXPECT_EQ(confirm->GetParent(), dlg->GetWindow());
             EXPECT_EQ(FindProgressWindow(), nullptr) << "nothing starts before the answer";
+            const std::vector<std::string> texts = StaticTexts(confirm);
+            EXPECT_EQ(texts.at(0), "指定されたﾌｧｲﾙのｺﾋﾟｰを行います。後悔しませんね。");
+            // Every line and both buttons inside the window, the buttons
+            // below the last line.
+            const wxSize client = confirm->GetClientSize();
+            int lastLine = 0;
+            for (wxWindow* child : confirm->GetChildren()) {
+                EXPECT_LE(child->GetRect().GetRight(), client.x) << U8(child->GetLabel());
+                EXPECT_LE(child->GetRect().GetBottom(), client.y) << U8(child->GetLabel());
+                if (dynamic_cast<wxStaticText*>(child)) lastLine = std::max(lastLine, child->GetRect().GetBottom());
+            }
+            for (const int button : {wxID_OK, wxID_CANCEL})
+                EXPECT_GT(confirm->FindWindow(button)->GetPosition().y, lastLine);
+            if (lines) *lines = std::vector<std::string>(texts.begin() + 1, texts.end());
             return answer;
         });
     }
@@ -285,8 +389,21 @@ TEST_F(CopySelected, CopiesSelectedRowsFromTheNewerSideAndComparesAgain) {
         if (f.selected) Select(f.name);
     const auto beforeA = TakeSnapshot(dirA), beforeB = TakeSnapshot(dirB);
 
-    ExpectConfirmation(wxID_OK);  // and no failure message
+    std::vector<std::string> confirmation;
+    ExpectConfirmation(wxID_OK, &confirmation);  // and no failure message
+    SummarySeen summary;
+    ExpectSummary(summary);
     ChooseCopy();
+
+    // Four files go to B (one of them replaces B's), two come back into A
+    // (one replaces A's); the sizes are those of the six sources.
+    EXPECT_EQ(confirmation,
+              (std::vector<std::string>{"Ａ → Ｂ: 4 個のﾌｧｲﾙ（新規 3 個、上書き 1 個）",
+                                        "Ｂ → Ａ: 2 個のﾌｧｲﾙ（新規 1 個、上書き 1 個）", "合計 31 ﾊﾞｲﾄ"}));
+    EXPECT_EQ(summary.owner, dlg->GetWindow());
+    EXPECT_EQ(summary.texts,
+              (std::vector<std::string>{"失敗したﾌｧｲﾙはありません。", "ｺﾋﾟｰしたﾌｧｲﾙ: 6 個   失敗: 0 個"}));
+    EXPECT_TRUE(summary.failures.empty());
 
     const auto afterA = TakeSnapshot(dirA), afterB = TakeSnapshot(dirB);
     std::set<std::string> expectedRows;
@@ -321,13 +438,21 @@ TEST_F(CopySelected, AFileRestoredFromABackupSinceTheComparisonIsNotCopied) {
 
     ExpectConfirmation(wxID_OK);
     std::string message;
-    ExpectModal([&](wxDialog*, const ModalSeen& seen) {
-        message = seen.message;
-        return wxID_OK;
+    ExpectModal([&](wxDialog* box, const ModalSeen&) {
+        message = ReadFailureBox(box).text;
+        return AnswerFailureBox(box, false);
     });
+    SummarySeen summary;
+    ExpectSummary(summary);
     ChooseCopy();
 
-    EXPECT_EQ(message.substr(0, message.find('\n')), "doc.txtのコピーに失敗しました。");
+    EXPECT_EQ(message,
+              "doc.txtのコピーに失敗しました。\n"
+              "ｺﾋﾟｰ元のﾌｧｲﾙが比較の後で変更されました。比較し直してください。\nｺﾋﾟｰ先: " +
+                  dirB);
+    EXPECT_EQ(summary.failures, std::vector<std::string>{"doc.txt: ｺﾋﾟｰ元のﾌｧｲﾙが比較の後で変更されました。"
+                                                         "比較し直してください。（ｺﾋﾟｰ先: " +
+                                                         dirB + "）"});
     EXPECT_EQ(ReadFile(dirB + "/doc.txt"), "2024");
     EXPECT_EQ(ModTime(dirB + "/doc.txt"), kOld);
     ExpectUsableAfterwards();
@@ -335,7 +460,7 @@ TEST_F(CopySelected, AFileRestoredFromABackupSinceTheComparisonIsNotCopied) {
 
 // What the screen looked like while a failure message was up.
 struct FailureSeen {
-    ModalSeen box;
+    FailureBoxSeen box;
     wxWindow* owner = nullptr;
     bool progressShown = false;
     bool mainEnabled = true;
@@ -370,10 +495,10 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
     std::map<std::string, FailureSeen> failures;
     ExpectConfirmation(wxID_OK);
     for (int i = 0; i < 2; ++i) {
-        ExpectModal([&](wxDialog* box, const ModalSeen& seen) {
+        ExpectModal([&](wxDialog* box, const ModalSeen&) {
             EXPECT_TRUE(wxIsMainThread()) << "boxes are shown by the window thread";
             FailureSeen f;
-            f.box = seen;
+            f.box = ReadFailureBox(box);
             f.owner = box->GetParent();
             f.mainEnabled = dlg->GetWindow()->IsEnabled();
             f.mainRect = dlg->GetWindow()->GetScreenRect();
@@ -384,22 +509,29 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
                 if (wxGauge* gauge = FindGauge(progress)) f.gaugeValue = gauge->GetValue();
             }
             // The message names the file: the first line is "<name>の...".
-            const std::string name = f.box.message.substr(0, f.box.message.find("のコピー"));
+            const std::string name = f.box.text.substr(0, f.box.text.find("のコピー"));
             failures[name] = f;
-            return wxID_OK;
+            return AnswerFailureBox(box, false);
         });
     }
+    SummarySeen summary;
+    ExpectSummary(summary);
     ChooseCopy();
 
     ASSERT_EQ(failures.size(), 2u);
+    const std::map<std::string, std::string> reasons = {
+        {locked, "ｺﾋﾟｰ先のﾌｧｲﾙは読み取り専用です。"},
+        {gone, "ｺﾋﾟｰ元のﾌｧｲﾙがありません。比較の後で削除か移動されました。"}};
     for (const std::string& name : {locked, gone}) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(failures.count(name));
         const FailureSeen& f = failures.at(name);
-        // The second line names the folder the file was to go to.
-        EXPECT_EQ(f.box.message, name + "のコピーに失敗しました。\nｺﾋﾟｰ先: " + dirB);
+        // The second line says why, the third names the folder the file was
+        // to go to.
+        EXPECT_EQ(f.box.text, name + "のコピーに失敗しました。\n" + reasons.at(name) + "\nｺﾋﾟｰ先: " + dirB);
         EXPECT_EQ(f.box.title, "Zoruna");
-        EXPECT_TRUE(f.box.style & wxICON_EXCLAMATION);
+        EXPECT_TRUE(f.box.hasIcon);
+        EXPECT_TRUE(f.box.hasQuietBox) << "offered, not ticked";
         EXPECT_EQ(f.owner, dlg->GetWindow()) << "owned by the main window";
         EXPECT_FALSE(f.mainEnabled) << "the main window is disabled during the copy";
         EXPECT_TRUE(f.progressShown);
@@ -428,6 +560,121 @@ TEST_F(CopySelected, FailuresAreReportedWhileTheOtherFilesAreCopied) {
     EXPECT_EQ(ModTime(dirA + "/last.txt"), kNew);
 
     EXPECT_EQ(ListedNames(), std::set<std::string>{locked}) << "a failed file is listed again";
+    EXPECT_EQ(summary.texts.at(0), "ｺﾋﾟｰできなかったﾌｧｲﾙ:");
+    EXPECT_EQ(summary.texts.at(1), "ｺﾋﾟｰしたﾌｧｲﾙ: 2 個   失敗: 2 個");
+    EXPECT_EQ(summary.failures.size(), 2u);
+    ExpectUsableAfterwards();
+}
+
+// Copies through the real file system, but refuses to open the sources whose
+// names start with "secret" (no permission) and to create any file in B's
+// folder "full" (the disk is full there).
+class SomeFilesFail : public ForwardingFileSystem {
+public:
+    FileHandle OpenRead(const std::string& path) override {
+        if (path.substr(path.rfind('/') + 1).rfind("secret", 0) == 0) {
+            errno = EACCES;
+            return kInvalidHandle;
+        }
+        return ForwardingFileSystem::OpenRead(path);
+    }
+    FileHandle Create(const std::string& path, bool exclusive, unsigned mode) override {
+        if (path.find("/full/") != std::string::npos) {
+            errno = ENOSPC;
+            return kInvalidHandle;
+        }
+        return ForwardingFileSystem::Create(path, exclusive, mode);
+    }
+};
+
+class CopyFailures : public CopySelected {
+protected:
+    SomeFilesFail fs;
+
+    // Every row selected one by one (select all is the results list's own
+    // business).
+    void SelectEveryRow() {
+        for (long r = 0; r < dlg->ResultList()->GetItemCount(); ++r)
+            dlg->ResultList()->SetItemState(r, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    void OpenSelectAll() {
+        WriteSettings(SettingsText({{dirA, dirB}}));
+        dlg = Open({}, fs);
+        Press(*dlg, IDOK);
+        SelectEveryRow();
+    }
+};
+
+TEST_F(CopyFailures, TheSummaryListsEveryFailureWithItsReasonAndWhereItWasToGo) {
+    Put("a.txt", {"copied", kNew}, kAbsent);
+    Put("secret.txt", {"unreadable", kNew}, kAbsent);
+    Put("z.txt", {"new", kOld}, {"newer in B", kNew});
+    tmp.MakeDir("A/full");
+    tmp.MakeDir("B/full");
+    Put("full/big.bin", {"does not fit", kNew}, {"old", kOld});
+    WriteSettings(SettingsText({{dirA, dirB}}));
+    // The pair compares its whole trees, so that the file in full/ is listed.
+    WriteFile(settingsPath, ReadFile(settingsPath) + "SUBDIRS=1\r\n");
+    dlg = Open({}, fs);
+    Press(*dlg, IDOK);
+    SelectEveryRow();
+
+    ExpectConfirmation(wxID_OK);
+    for (int i = 0; i < 2; ++i)
+        ExpectModal([](wxDialog* box, const ModalSeen&) { return AnswerFailureBox(box, false); });
+    SummarySeen summary;
+    ExpectSummary(summary);
+    ChooseCopy();
+
+    ASSERT_TRUE(summary.shown);
+    EXPECT_EQ(summary.owner, dlg->GetWindow());
+    EXPECT_EQ(summary.texts.at(0), "ｺﾋﾟｰできなかったﾌｧｲﾙ:");
+    EXPECT_EQ(summary.texts.at(1), "ｺﾋﾟｰしたﾌｧｲﾙ: 2 個   失敗: 2 個");
+    std::sort(summary.failures.begin(), summary.failures.end());
+    EXPECT_EQ(summary.failures,
+              (std::vector<std::string>{"full/big.bin: ｺﾋﾟｰ先のﾃﾞｨｽｸがいっぱいです。（ｺﾋﾟｰ先: " + dirB + "）",
+                                        "secret.txt: ｺﾋﾟｰ元のﾌｧｲﾙを読む権限がありません。（ｺﾋﾟｰ先: " + dirB + "）"}));
+    // A text the keyboard reaches, that can be selected and copied but not
+    // changed.
+    EXPECT_TRUE(summary.listReadOnly);
+    EXPECT_TRUE(summary.listTakesFocus);
+    EXPECT_EQ(ReadFile(dirB + "/a.txt"), "copied");
+    EXPECT_EQ(ReadFile(dirA + "/z.txt"), "newer in B");
+    ExpectUsableAfterwards();
+}
+
+// "以降のエラーを表示しない" in the first box: the other 499 failures are
+// collected without a box, and the summary lists all 500.
+TEST_F(CopyFailures, FurtherErrorsAreNotShownOnceAskedAndStillListed) {
+    constexpr int kFailing = 500;
+    Put("copied.txt", {"fine", kNew}, kAbsent);
+    for (int i = 0; i < kFailing; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "secret%03d.txt", i);
+        Put(name, {"x", kNew}, kAbsent);
+    }
+    OpenSelectAll();
+    ASSERT_EQ(dlg->ResultList()->GetItemCount(), kFailing + 1);
+
+    ExpectConfirmation(wxID_OK);
+    int boxes = 0;
+    ExpectModal([&](wxDialog* box, const ModalSeen&) {
+        ++boxes;
+        return AnswerFailureBox(box, true);
+    });
+    SummarySeen summary;
+    ExpectSummary(summary);
+    const int modalsBefore = ModalCount();
+    ChooseCopy();
+
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(ModalCount() - modalsBefore, 3) << "the confirmation, one box and the summary";
+    EXPECT_EQ(summary.texts.at(1), "ｺﾋﾟｰしたﾌｧｲﾙ: 1 個   失敗: 500 個");
+    ASSERT_EQ(summary.failures.size(), static_cast<std::size_t>(kFailing));
+    std::sort(summary.failures.begin(), summary.failures.end());
+    EXPECT_EQ(summary.failures.front(), "secret000.txt: ｺﾋﾟｰ元のﾌｧｲﾙを読む権限がありません。（ｺﾋﾟｰ先: " + dirB + "）");
+    EXPECT_EQ(summary.failures.back().substr(0, 14), "secret499.txt:");
+    EXPECT_EQ(ReadFile(dirB + "/copied.txt"), "fine");
     ExpectUsableAfterwards();
 }
 
@@ -483,8 +730,13 @@ TEST_P(StopCopy, AbandonsTheFileInProgressAndRefreshesTheList) {
         }
         const int bar = progress.Gauge()->GetValue();
         if (!fs.gate.Waiting() || bar == 0 || bar == CCopyProgressDlg::kGaugeRange) return;
-        // The window thread shows the bar while the worker stands in the file.
+        // The window thread shows the bar while the worker stands in the file,
+        // with the file's number and the bytes done of all.
         EXPECT_FALSE(dlg->GetWindow()->IsEnabled());
+        const std::string figures = Line(progress.GetWindow(), IDC_COPY_FIGURES);
+        EXPECT_EQ(figures.substr(0, figures.find("   ")), "1 / 1 ﾌｧｲﾙ");
+        EXPECT_EQ(figures.substr(figures.find(" / ", figures.find("   "))), " / 24.0 MB");
+        EXPECT_NE(Line(progress.GetWindow(), IDC_COPY_RATE), "");
         GetParam().stop(progress);
         EXPECT_TRUE(progress.StopRequested());
         EXPECT_FALSE(progress.StopButton()->IsEnabled()) << "asked once";
@@ -492,9 +744,13 @@ TEST_P(StopCopy, AbandonsTheFileInProgressAndRefreshesTheList) {
         fs.gate.Open();
     };
     ExpectConfirmation(wxID_OK);  // and no failure message
+    SummarySeen summary;
+    ExpectSummary(summary);
     ChooseCopy();
 
     ASSERT_TRUE(stopped) << "the copy never reported progress within the file";
+    EXPECT_EQ(summary.texts, (std::vector<std::string>{"失敗したﾌｧｲﾙはありません。", "ｺﾋﾟｰしたﾌｧｲﾙ: 0 個   失敗: 0 個",
+                                                       "中止したため、残りの 1 個はｺﾋﾟｰしていません。"}));
     EXPECT_EQ(fs.gate.Passed(), 1);
     EXPECT_EQ(TakeSnapshot(dirB), beforeB) << "destination untouched, no temporary file";
     EXPECT_EQ(TakeSnapshot(dirA), beforeA);
@@ -537,6 +793,8 @@ TEST_F(CopySelected, AnErrorOfTheComparisonAfterTheCopyIsShownAndTheListIsEmpty)
         fs.armed = true;  // from here on B cannot be listed
         return wxID_OK;
     });
+    SummarySeen summary;
+    ExpectSummary(summary);  // before the comparison
     ExpectModal([&](wxDialog*, const ModalSeen& seen) -> int {
         EXPECT_EQ(seen.message, FormatListingFailure(dirB.c_str(), dirA.c_str()));
         throw std::runtime_error("the box could not be shown");

@@ -7,6 +7,8 @@
 
 #include "dialogs/about_dlg.h"
 #include "dialogs/confirm_copy_dlg.h"
+#include "dialogs/copy_failure_dlg.h"
+#include "dialogs/copy_summary_dlg.h"
 #include "dialogs/dir_input_dlg.h"
 #include "dialogs/dir_list_dlg.h"
 #include "dialogs/mask_dlg.h"
@@ -15,7 +17,7 @@
 
 namespace {
 
-enum class Dlg { List, Input, Mask, Confirm, About };
+enum class Dlg { List, Input, Mask, Confirm, About, Failure, Summary };
 
 struct Outcome {
     int result;
@@ -59,6 +61,19 @@ Outcome RunDialog(Dlg which, const Body& body) {
         }
         case Dlg::Confirm: {
             CConfirmCopyDlg dlg;
+            dlg.SetLines({"A -> B: 2", "B -> A: 1"});
+            return {RunShown(dlg, body), ""};
+        }
+        case Dlg::Failure: {
+            CCopyFailureDlg dlg;
+            dlg.m_strText = "f.txt\nreason\n/b";
+            const int result = RunShown(dlg, body);
+            return {result, dlg.m_bQuiet ? "quiet" : ""};
+        }
+        case Dlg::Summary: {
+            CCopySummaryDlg dlg;
+            dlg.m_counts = {"copied 1, failed 2"};
+            dlg.m_failures = {"f.txt: reason", "g.txt: reason"};
             return {RunShown(dlg, body), ""};
         }
         case Dlg::About: {
@@ -110,7 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"mask_ok_focused", Dlg::Mask, IDOK, "", WXK_ESCAPE, wxID_CANCEL, "obj,bak"},
         KeyCase{"confirm_ok_focused", Dlg::Confirm, IDOK, "", WXK_ESCAPE, wxID_CANCEL, ""},
         KeyCase{"confirm_cancel_focused", Dlg::Confirm, IDCANCEL, "", WXK_ESCAPE, wxID_CANCEL, ""},
-        KeyCase{"about_ok_focused", Dlg::About, IDOK, "", WXK_ESCAPE, wxID_CANCEL, ""}),
+        KeyCase{"about_ok_focused", Dlg::About, IDOK, "", WXK_ESCAPE, wxID_CANCEL, ""},
+        // Escape goes on with the copy as OK does, the tick kept.
+        KeyCase{"failure_ok_focused", Dlg::Failure, IDOK, "", WXK_ESCAPE, wxID_CANCEL, ""},
+        KeyCase{"failure_quiet_toggled", Dlg::Failure, IDC_FAILURE_QUIET, " ", WXK_ESCAPE, wxID_CANCEL, "quiet"},
+        KeyCase{"summary_list_focused", Dlg::Summary, IDC_SUMMARY_LIST, "", WXK_ESCAPE, wxID_CANCEL, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -126,7 +145,11 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"mask_cancel_focused", Dlg::Mask, IDCANCEL, "", WXK_RETURN, wxID_CANCEL, "obj,bak"},
         KeyCase{"confirm_ok_focused", Dlg::Confirm, IDOK, "", WXK_RETURN, wxID_OK, ""},
         KeyCase{"confirm_cancel_focused", Dlg::Confirm, IDCANCEL, "", WXK_RETURN, wxID_CANCEL, ""},
-        KeyCase{"about_ok_focused", Dlg::About, IDOK, "", WXK_RETURN, wxID_OK, ""}),
+        KeyCase{"about_ok_focused", Dlg::About, IDOK, "", WXK_RETURN, wxID_OK, ""},
+        KeyCase{"failure_ok_focused", Dlg::Failure, IDOK, "", WXK_RETURN, wxID_OK, ""},
+        KeyCase{"failure_quiet_toggled", Dlg::Failure, IDC_FAILURE_QUIET, " ", WXK_RETURN, wxID_OK, "quiet"},
+        // The failures' text keeps no Enter for itself: OK closes the summary.
+        KeyCase{"summary_list_focused", Dlg::Summary, IDC_SUMMARY_LIST, "", WXK_RETURN, wxID_OK, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The dialogs open with the focus on their first tab stop; an edit there has
@@ -136,8 +159,9 @@ TEST(DialogStart, FocusIsOnTheFirstTabStop) {
         Dlg dialog;
         int focus;
     };
-    for (const Start& s : {Start{Dlg::List, IDCANCEL}, Start{Dlg::Input, IDC_DIR_A}, Start{Dlg::Mask, IDC_MASK_TEXT},
-                           Start{Dlg::Confirm, IDOK}, Start{Dlg::About, IDOK}}) {
+    for (const Start& s :
+         {Start{Dlg::List, IDCANCEL}, Start{Dlg::Input, IDC_DIR_A}, Start{Dlg::Mask, IDC_MASK_TEXT},
+          Start{Dlg::Confirm, IDOK}, Start{Dlg::About, IDOK}, Start{Dlg::Failure, IDOK}, Start{Dlg::Summary, IDOK}}) {
         SCOPED_TRACE(static_cast<int>(s.dialog));
         RunDialog(s.dialog, [&s](wxDialog* d) {
             EXPECT_EQ(wxWindow::FindFocus(), Control(d, s.focus));
@@ -150,6 +174,26 @@ TEST(DialogStart, FocusIsOnTheFirstTabStop) {
             }
         });
     }
+}
+
+// Tab leads from OK to the failure box's check box and to the summary's
+// failures, whose text can then be selected from the keyboard.
+TEST(CopyDialogsKeys, TabReachesTheCheckBoxAndTheFailures) {
+    RunDialog(Dlg::Failure, [](wxDialog* d) {
+        ShowForKeys(d, Control(d, IDOK));
+        PressKey(WXK_TAB);
+        EXPECT_EQ(wxWindow::FindFocus(), Control(d, IDC_FAILURE_QUIET));
+    });
+    RunDialog(Dlg::Summary, [](wxDialog* d) {
+        ShowForKeys(d, Control(d, IDOK));
+        PressKey(WXK_TAB);
+        EXPECT_EQ(wxWindow::FindFocus(), Control(d, IDC_SUMMARY_LIST));
+        PressKey('A', wxMOD_CONTROL);
+        EXPECT_EQ(Text(d, IDC_SUMMARY_LIST), "f.txt: reason\ng.txt: reason");
+        long from = -1, to = -1;
+        Edit(d, IDC_SUMMARY_LIST)->GetSelection(&from, &to);
+        EXPECT_EQ(to - from, Edit(d, IDC_SUMMARY_LIST)->GetLastPosition());
+    });
 }
 
 struct RefusedCase {
