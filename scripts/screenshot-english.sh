@@ -131,6 +131,9 @@ failure=""
 for id in $(xdotool search --name '^Zoruna$'); do [ "$id" != "$main" ] && failure=$id; done
 shot copy-failure "$progress" ${failure:+"$failure"}
 keys Return
+# Every copy ends with its summary (screenshot-copy-progress.sh takes it).
+framed_window 'Zoruna \[Copy Results\]' >/dev/null
+keys Return
 sleep 1
 
 # The About box from the end of the list's menu.
