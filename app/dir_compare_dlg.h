@@ -3,7 +3,6 @@
 #pragma once
 
 #include <wx/iconbndl.h>
-#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
@@ -61,7 +60,7 @@ public:
     DirPairTable& Pairs() { return m_pairs; }
     const DiffTable& Diffs() const { return m_diffs; }
     bool PairsModified() const { return m_bPairsModified; }
-    wxListCtrl* ResultList() const { return m_listResult; }
+    ResultListView* ResultList() const { return m_listResult; }
     wxMenu* PopupMenu() const { return m_pPopupMenu; }
     // The line under the list with the focused row's two paths.
     wxStaticText* StatusLine() const { return m_statusLine; }
@@ -96,11 +95,10 @@ protected:
 private:
     void OnSecret(wxCommandEvent& event);
     void OnDirs(wxCommandEvent& event);
-    void OnRClickResultList(wxEvent& event);
     void OnKeyDownResultList(wxKeyEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnSize(wxSizeEvent& event);
-    void OnFocusedRow(wxListEvent& event);
+    void OnFocusedRow(long row);
     // Opens the context menu at the focused row (keyboard).
     void ShowResultMenuAtFocus();
     // Fills the list and says when the comparison had to leave differences out.
@@ -149,6 +147,7 @@ private:
     std::vector<std::string> m_args;
     SettingsStore m_store;
     WindowSize m_storedSize;       // as loaded; 0 = none stored
+    ColumnWidths m_loadedWidths;   // as the settings file gave them
     ColumnWidths m_startWidths;    // as the list showed them at start
     WindowSize m_startSize;        // the window's size at start
 };

@@ -1,7 +1,5 @@
 #include "app/dir_compare_dlg.h"
 
-#include <wx/listctrl.h>
-
 #include <exception>
 #include <optional>
 #include <string>
@@ -50,10 +48,10 @@ void CDirCompareDlg::CopySelectedFiles() {
     if (!m_listResult || m_run || m_dlgConfirmCopy.DoModal(GetWindow()) != wxID_OK) return;
 
     // The selection as it is now: the copy works on what the user chose.
-    const int rows = m_listResult->GetItemCount();
+    const int rows = m_listResult->RowCount();
     std::vector<bool> selected(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r)
-        selected[static_cast<std::size_t>(r)] = m_listResult->GetItemState(r, wxLIST_STATE_SELECTED) != 0;
+        selected[static_cast<std::size_t>(r)] = m_listResult->IsRowSelected(r);
 
     wxDialog* wnd = GetWindow();
     // What the work failed with (empty when it ended normally).

@@ -37,6 +37,7 @@ stamp '2024-02-11 12:34:56' "$work/仕事/B/src/main.cpp"
 stamp '2024-02-01 07:07:07' "$work/仕事/B/設計/設計メモ.doc"
 stamp '2024-04-01 00:00:01' "$work/写真/A/旅行_001.jpg"
 stamp '2024-04-02 11:11:11' "$work/写真/B/旅行_002.jpg"
+stamp '2024-05-07 09:30:00' "$work/写真/A/報告書_第3四半期.txt"
 stamp '2022-06-15 16:45:00' "$work/写真/A/notes.txt"
 stamp '2022-06-16 16:45:00' "$work/写真/B/notes.txt"
 {
