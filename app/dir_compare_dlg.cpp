@@ -145,6 +145,7 @@ bool CDirCompareDlg::OnInitDialog() {
     for (int col = 0; col < ResultListView::kColumnCount; ++col) titles[col] = ToWx(Text(kColumnTitles[col]));
     m_listResult->AddColumns(titles, columnWidths);
     ApplyWindowSize(m_storedSize.width, m_storedSize.height);
+    if (m_pairs.count == 0) m_statusLine->SetLabelText(ToWx(Text(TextId::NoPairsStatus)));
     // Exit compares against what the window shows, not what the file said: a
     // width the list does not take as given is no change of the user's.
     m_startWidths = ColumnWidthsShown();
@@ -235,8 +236,16 @@ void CDirCompareDlg::FillResultList() {
     // The list reads its rows from m_diffs as they are painted.
     m_listResult->ShowRows(m_diffs.count);
     const bool stopped = m_lastCompare.stopped;
-    // Until a row has the focus the line says that the rows are not all.
-    m_statusLine->SetLabelText(stopped ? ToWx(Text(TextId::StoppedStatus)) : wxString());
+    // Until a row has the focus the line says what the list cannot: that
+    // the rows are not all, that nothing differs, or how to start.
+    std::string status;
+    if (stopped)
+        status = Text(TextId::StoppedStatus);
+    else if (m_pairs.count == 0)
+        status = Text(TextId::NoPairsStatus);
+    else if (m_diffs.count == 0)
+        status = FormatText(TextId::NothingDiffersStatus, {FormatDateText(m_comparedAt)});
+    m_statusLine->SetLabelText(ToWx(status));
     const char* product = Text(TextId::ProductName);
     std::string title =
         m_diffs.count != 0 ? FormatText(TextId::MainTitleWithCount, {product, m_diffs.count}) : product;
@@ -260,7 +269,7 @@ void CDirCompareDlg::ClearResults() {
     m_lastCompare = CompareSummary();
     if (!m_listResult) return;
     m_listResult->ShowRows(0);
-    m_statusLine->SetLabelText(wxString());
+    m_statusLine->SetLabelText(m_pairs.count == 0 ? ToWx(Text(TextId::NoPairsStatus)) : wxString());
     GetWindow()->SetTitle(ToWx(Text(TextId::ProductName)));
 }
 

@@ -140,6 +140,7 @@ private:
     ResultListView* m_listResult = nullptr;  // valid while the window exists
     wxStaticText* m_statusLine = nullptr;    // valid while the window exists
     CompareSummary m_lastCompare;
+    FileTime m_comparedAt = 0;  // when the last comparison ended
     // Each control's rectangle at the layout's size, and that size (pixels).
     std::vector<std::pair<wxWindow*, wxRect>> m_layout;
     wxSize m_layoutClientSize;

@@ -60,6 +60,8 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::ListingCountLine, "ﾌｫﾙﾀﾞ: %1$d   ﾌｧｲﾙ: %2$d"},
     {TextId::StoppedTitle, "%1$s (比較中止)"},
     {TextId::StoppedStatus, "比較を中止しました。一覧は中止までに見つかった違いだけです。"},
+    {TextId::NothingDiffersStatus, "違いはありません。すべて同じです（%1$s に比較）。"},
+    {TextId::NoPairsStatus, "比較するﾃﾞｨﾚｸﾄﾘがありません。「ﾃﾞｨﾚｸﾄﾘ」→「登録」で登録してください。"},
 
     {TextId::SecretMessage, "まだ秘密です。"},
     {TextId::SaveFailed, "設定ﾌｧｲﾙ \"%1$s\" に保存できませんでした。\n変更したﾃﾞｨﾚｸﾄﾘの設定は保存されていません。"},

@@ -64,6 +64,8 @@ enum class TextId : unsigned short {
     ListingCountLine,   // %1$d: folders listed, %2$d: files seen
     StoppedTitle,       // %1$s: the title of a complete comparison
     StoppedStatus,
+    NothingDiffersStatus,  // %1$s: date and time the comparison ended
+    NoPairsStatus,
 
     // Message boxes of the window.
     SecretMessage,
