@@ -41,11 +41,6 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
 
 const TextId kColumnTitles[] = {TextId::FileNameColumn, TextId::TimeAColumn, TextId::TimeBColumn};
 
-// The line with the focused row's paths takes this much of the list's
-// height, in dialog units (text height and the gap above it).
-constexpr int kStatusLineHeight = 8;
-constexpr int kStatusLineGap = 2;
-
 // Appends a separator and the About item, unless the About text is empty.
 // mnemonic: the item's access key in place of the text's own, where the
 // menu's other items already use that one.
@@ -172,44 +167,19 @@ void CDirCompareDlg::BuildResultArea() {
     const long border = plain->GetWindowStyleFlag() & wxBORDER_MASK;
     delete plain;
 
-    const int statusHeight = wnd->ConvertDialogToPixels(wxSize(0, kStatusLineHeight)).y;
-    const int gap = wnd->ConvertDialogToPixels(wxSize(0, kStatusLineGap)).y;
-    wxRect listRect = area;
-    listRect.height -= statusHeight + gap;
-    m_listResult = new ResultListView(wnd, IDC_RESULT_LIST, listRect, border, m_pairs, m_diffs);
+    m_listResult = new ResultListView(wnd, IDC_RESULT_LIST, area, border, m_pairs, m_diffs);
     m_listResult->MoveAfterInTabOrder(GetDlgItem(IDCANCEL));
-    m_statusLine = new wxStaticText(wnd, wxID_ANY, wxString(), wxPoint(area.x, listRect.GetBottom() + 1 + gap),
-                                    wxSize(area.width, statusHeight), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
+    m_statusLine = AddLineBelow(wnd, m_listResult);
 
-    m_layoutClientSize = wnd->GetClientSize();
-    m_layout.clear();
-    for (wxWindow* child : wnd->GetChildren()) m_layout.emplace_back(child, child->GetRect());
-    wnd->SetMinClientSize(m_layoutClientSize);
+    m_layout.Capture(wnd, m_listResult, m_statusLine);
 }
 
 // The list and the status line take what the window grows by; the buttons
 // keep their distance to the bottom edge and to their own side.
 void CDirCompareDlg::OnSize(wxSizeEvent& event) {
     event.Skip();
-    const wxSize now = GetWindow()->GetClientSize();
-    const int dw = std::max(0, now.x - m_layoutClientSize.x);
-    const int dh = std::max(0, now.y - m_layoutClientSize.y);
-    for (const auto& [control, rect] : m_layout) {
-        wxRect to = rect;
-        if (control == m_listResult) {
-            to.width += dw;
-            to.height += dh;
-            // The names take the room the window gains.
-            m_listResult->SetNameColumnExtra(dw);
-        } else if (control == m_statusLine) {
-            to.y += dh;
-            to.width += dw;
-        } else {
-            to.y += dh;
-            if (rect.x + rect.width / 2 > m_layoutClientSize.x / 2) to.x += dw;
-        }
-        if (control->GetRect() != to) control->SetSize(to);
-    }
+    // The names take the room the window gains.
+    m_listResult->SetNameColumnExtra(m_layout.Apply().x);
 }
 
 void CDirCompareDlg::ApplyWindowSize(int width, int height) {

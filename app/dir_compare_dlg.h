@@ -16,6 +16,7 @@
 #include "core/compare.h"
 #include "core/filesystem.h"
 #include "core/records.h"
+#include "ui/grow_layout.h"
 #include "ui/resource_dialog.h"
 #include "ui/worker_loop.h"
 #include "dialogs/confirm_copy_dlg.h"
@@ -141,9 +142,7 @@ private:
     wxStaticText* m_statusLine = nullptr;    // valid while the window exists
     CompareSummary m_lastCompare;
     FileTime m_comparedAt = 0;  // when the last comparison ended
-    // Each control's rectangle at the layout's size, and that size (pixels).
-    std::vector<std::pair<wxWindow*, wxRect>> m_layout;
-    wxSize m_layoutClientSize;
+    GrowLayout m_layout;
     wxIconBundle m_hIcon;
     std::vector<std::string> m_args;
     SettingsStore m_store;

@@ -61,6 +61,8 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::StoppedTitle, "%1$s (比較中止)"},
     {TextId::StoppedStatus, "比較を中止しました。一覧は中止までに見つかった違いだけです。"},
     {TextId::NothingDiffersStatus, "違いはありません。すべて同じです（%1$s に比較）。"},
+    {TextId::BrowseAName, "比較ﾃﾞｨﾚｸﾄﾘＡを参照"},
+    {TextId::BrowseBName, "比較ﾃﾞｨﾚｸﾄﾘＢを参照"},
     {TextId::NoPairsStatus, "比較するﾃﾞｨﾚｸﾄﾘがありません。「ﾃﾞｨﾚｸﾄﾘ」→「登録」で登録してください。"},
 
     {TextId::SecretMessage, "まだ秘密です。"},

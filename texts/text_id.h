@@ -66,6 +66,8 @@ enum class TextId : unsigned short {
     StoppedStatus,
     NothingDiffersStatus,  // %1$s: date and time the comparison ended
     NoPairsStatus,
+    BrowseAName,  // the accessible name of the Browse button of directory A
+    BrowseBName,  // the same for directory B
 
     // Message boxes of the window.
     SecretMessage,
