@@ -178,8 +178,9 @@ void CDirCompareDlg::BuildResultArea() {
 // keep their distance to the bottom edge and to their own side.
 void CDirCompareDlg::OnSize(wxSizeEvent& event) {
     event.Skip();
+    m_layout.Apply();
     // The names take the room the window gains.
-    m_listResult->SetNameColumnExtra(m_layout.Apply().x);
+    m_listResult->FitNameColumn();
 }
 
 void CDirCompareDlg::ApplyWindowSize(int width, int height) {

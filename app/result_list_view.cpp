@@ -2,6 +2,8 @@
 // row shows, its paths and its tooltip.
 #include "app/result_list_view.h"
 
+#include <wx/settings.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -62,12 +64,18 @@ std::string ResultListView::RowPaths(long row, bool twoLines) const {
     return FormatText(twoLines ? TextId::RowPathsTwoLines : TextId::RowPathsOneLine, {number, a, b});
 }
 
-void ResultListView::SetNameColumnExtra(int extra) {
-    extra = std::max(0, extra);
+void ResultListView::FitNameColumn() {
+    const int name = ColumnWidth(0);
+    const int extra = std::max(0, RowAreaWidth() - name - ColumnWidth(1) - ColumnWidth(2));
     if (extra == m_nameExtra) return;
-    const int width = ColumnWidth(0);
     m_nameExtra = extra;
-    SetColumnWidth(0, width);
+    SetColumnWidth(0, name);
+}
+
+int ResultListView::RowAreaWidth() const {
+    // The scroll bar is counted whether or not it shows, so that the last
+    // rows arriving never push the dates out of view.
+    return GetClientSize().x - wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
 }
 
 void ResultListView::OnMotion(wxMouseEvent& event) {

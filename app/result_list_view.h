@@ -49,13 +49,16 @@ public:
     void ShowRows(int count);
     int RowCount() const { return m_rowCount; }
 
-    // A column's width as the user set it: the name column's share of the
-    // window's growth (SetNameColumnExtra) is not part of it.
-    int ColumnWidth(int column) const;
+    // A column's width as the user set it: the room the name column takes
+    // beyond it (FitNameColumn) is not part of it.
+    int ColumnWidth(int column) const { return ShownColumnWidth(column) - (column == 0 ? m_nameExtra : 0); }
     void SetColumnWidth(int column, int width);
-    // Pixels added to the name column's width beyond what the user set, the
-    // room the window has grown by.
-    void SetNameColumnExtra(int extra);
+    // The width the column is drawn with.
+    int ShownColumnWidth(int column) const;
+    // The name column takes the room the list has beyond its columns' widths
+    // (after the window has grown), never less than its own width; call it
+    // after the list's size has changed.
+    void FitNameColumn();
 
     bool IsRowSelected(long row) const;
     int SelectedRowCount() const;
@@ -96,6 +99,8 @@ private:
     // Shows tip over the rows; empty: none.
     void SetRowTip(const std::string& tip);
     void NotifyFocusedRow();
+    // The list's width inside its border and its vertical scroll bar.
+    int RowAreaWidth() const;
     // The row at a point of RowWindow(); -1: none.
     long RowAt(const wxPoint& point) const;
     // The platform's part of the constructor.

@@ -100,14 +100,12 @@ void ResultListView::ShowRows(int count) {
 
 // The width set for the column, by the program or by the user's drag: GTK
 // draws the last column wider where the list has room to spare, which is
-// not a width of the user's.
-int ResultListView::ColumnWidth(int column) const {
+// no width of the user's.
+int ResultListView::ShownColumnWidth(int column) const {
     wxDataViewColumn* c = column >= 0 && column < static_cast<int>(GetColumnCount())
                               ? GetColumn(static_cast<unsigned>(column))
                               : nullptr;
-    if (!c) return 0;
-    const int width = gtk_tree_view_column_get_fixed_width(GTK_TREE_VIEW_COLUMN(c->GetGtkHandle()));
-    return width - (column == 0 ? m_nameExtra : 0);
+    return c ? gtk_tree_view_column_get_fixed_width(GTK_TREE_VIEW_COLUMN(c->GetGtkHandle())) : 0;
 }
 
 void ResultListView::SetColumnWidth(int column, int width) {

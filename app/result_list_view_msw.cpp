@@ -66,9 +66,7 @@ void ResultListView::ShowRows(int count) {
     Refresh();
 }
 
-int ResultListView::ColumnWidth(int column) const {
-    return wxListView::GetColumnWidth(column) - (column == 0 ? m_nameExtra : 0);
-}
+int ResultListView::ShownColumnWidth(int column) const { return wxListView::GetColumnWidth(column); }
 
 void ResultListView::SetColumnWidth(int column, int width) {
     wxListView::SetColumnWidth(column, width + (column == 0 ? m_nameExtra : 0));

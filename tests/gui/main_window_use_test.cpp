@@ -168,6 +168,8 @@ TEST_P(GrowingWindow, ListGrowsAndButtonsKeepToTheirCorners) {
     for (const int id : {IDC_RESULT_LIST, IDC_SECRET, IDC_DIRS, IDOK, IDCANCEL})
         before.push_back({id, Control(*dlg, id)->GetRect()});
     const wxRect statusBefore = dlg->StatusLine()->GetRect();
+    ResultListView* list = dlg->ResultList();
+    const int widths[] = {list->ColumnWidth(0), list->ColumnWidth(1), list->ColumnWidth(2)};
 
     // A stored size counts the frame, as the window reports its size.
     const wxSize frame = wnd->GetSize() - wnd->GetClientSize();
@@ -193,6 +195,13 @@ TEST_P(GrowingWindow, ListGrowsAndButtonsKeepToTheirCorners) {
     }
     EXPECT_EQ(dlg->StatusLine()->GetRect(), wxRect(statusBefore.x, statusBefore.y + dh, statusBefore.width + dw,
                                                    statusBefore.height));
+    // The names take the room; the widths the user set stay as they were.
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(list->ColumnWidth(col), widths[col]) << col;
+    const int shown = list->ShownColumnWidth(0) + list->ShownColumnWidth(1) + list->ShownColumnWidth(2);
+    if (dw > 200) {
+        EXPECT_GT(list->ShownColumnWidth(0), widths[0]) << "the name column grew";
+        EXPECT_LE(shown, list->GetClientSize().x) << "the dates stay in view";
+    }
     // The status line lies between the list and the buttons.
     EXPECT_GT(dlg->StatusLine()->GetRect().y, Control(*dlg, IDC_RESULT_LIST)->GetRect().GetBottom());
     EXPECT_LT(dlg->StatusLine()->GetRect().GetBottom(), Control(*dlg, IDOK)->GetRect().y);
