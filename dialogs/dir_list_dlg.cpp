@@ -24,6 +24,7 @@ bool CDirListDlg::OnInitDialog() {
     // The lines are cut to columns; the full folders of the focused line are
     // shown under the list, those of the line under the mouse in its tooltip.
     m_statusLine = AddLineBelow(wnd, m_listPairs);
+    m_statusLine->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
     m_layout.Capture(wnd, m_listPairs, m_statusLine);
     wnd->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         event.Skip();
