@@ -6,7 +6,6 @@
 // scripts/screenshot-copy-progress.sh.
 //   copy-progress-shot settings.INI output.png
 #include <wx/evtloop.h>
-#include <wx/listctrl.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/wx.h>
