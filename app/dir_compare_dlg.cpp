@@ -11,6 +11,7 @@
 #include "cli/failure_text.h"
 #include "cli/start_option.h"
 #include "core/compare.h"
+#include "core/date_text.h"
 #include "core/filesystem.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/run_texts.h"
@@ -41,11 +42,6 @@ std::string CreateSettingsQuestion(const SettingsStore& store) {
 
 const TextId kColumnTitles[] = {TextId::FileNameColumn, TextId::TimeAColumn, TextId::TimeBColumn};
 
-// The line with the focused row's paths takes this much of the list's
-// height, in dialog units (text height and the gap above it).
-constexpr int kStatusLineHeight = 8;
-constexpr int kStatusLineGap = 2;
-
 // Appends a separator and the About item, unless the About text is empty.
 // mnemonic: the item's access key in place of the text's own, where the
 // menu's other items already use that one.
@@ -58,6 +54,20 @@ void AppendAboutItem(wxMenu* menu, const char* mnemonic = nullptr) {
         text.replace(at + 1, 1, mnemonic);
     menu->AppendSeparator();
     menu->Append(IDM_ABOUTBOX, ToWx(text));
+}
+
+// The width a date column needs for its text in the list's font: the
+// widest digit in every place, and a margin for the cell's padding.
+int DateColumnWidth(wxWindow& list) {
+    const std::string pattern = FormatDateText(0);
+    int widest = 0;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        std::string text = pattern;
+        for (char& c : text)
+            if (c >= '0' && c <= '9') c = digit;
+        widest = std::max(widest, list.GetTextExtent(ToWx(text)).x);
+    }
+    return widest + 2 * list.GetCharWidth();
 }
 
 std::unique_ptr<wxMenu> BuildResultMenu() {
@@ -92,19 +102,12 @@ bool CDirCompareDlg::OnInitDialog() {
     wnd->Bind(wxEVT_MENU, &CDirCompareDlg::OnSelectAll, this, MenuWxId(ID_SELECT_ALL));
     wnd->Bind(wxEVT_MENU, &CDirCompareDlg::OnCopySelected, this, MenuWxId(ID_COPY_SELECTED));
     wnd->Bind(wxEVT_MENU, &CDirCompareDlg::OnAbout, this, IDM_ABOUTBOX);
-#ifdef __WXMSW__
-    // The native list reports every right click inside it (NM_RCLICK), on a
-    // row or on the empty space below the rows, as this command event.
-    m_listResult->Bind(wxEVT_COMMAND_RIGHT_CLICK, &CDirCompareDlg::OnRClickResultList, this);
-#else
-    // The generic list passes its mouse events to the list control first.
-    // On release, the press has already selected the row under the cursor,
-    // as a right click does in a native list; rows and the empty space below
-    // them alike. The menu key only sends wxEVT_CONTEXT_MENU, left alone.
-    m_listResult->Bind(wxEVT_RIGHT_UP, &CDirCompareDlg::OnRClickResultList, this);
-#endif
-    m_listResult->Bind(wxEVT_KEY_DOWN, &CDirCompareDlg::OnKeyDownResultList, this);
-    m_listResult->Bind(wxEVT_LIST_ITEM_FOCUSED, &CDirCompareDlg::OnFocusedRow, this);
+    m_listResult->SetRightClickHandler([this] {
+        PrepareResultMenu();
+        TrackResultMenu(wxDefaultPosition);
+    });
+    m_listResult->SetFocusedRowHandler([this](long row) { OnFocusedRow(row); });
+    m_listResult->RowWindow()->Bind(wxEVT_KEY_DOWN, &CDirCompareDlg::OnKeyDownResultList, this);
     wnd->Bind(wxEVT_CHAR_HOOK, &CDirCompareDlg::OnCharHook, this);
     wnd->Bind(wxEVT_SIZE, &CDirCompareDlg::OnSize, this);
 
@@ -117,6 +120,7 @@ bool CDirCompareDlg::OnInitDialog() {
 
     ColumnWidths widths;
     LoadSettings(m_store, m_pairs, widths, m_storedSize);
+    m_loadedWidths = widths;
 
     m_menuResult = BuildResultMenu();
     m_pPopupMenu = m_menuResult.get();
@@ -127,10 +131,19 @@ bool CDirCompareDlg::OnInitDialog() {
     AppendAboutItem(m_pPopupMenu, "V");
 #endif
 
+    // Widths the file does not set are the defaults; the dates then get at
+    // least the room their text takes in the list's font, whatever it is.
+    if (widths == ColumnWidths()) {
+        const int dates = DateColumnWidth(*m_listResult);
+        widths.timeA = std::max(widths.timeA, dates);
+        widths.timeB = std::max(widths.timeB, dates);
+    }
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
-    for (int col = 0; col < 3; ++col)
-        m_listResult->InsertColumn(col, ToWx(Text(kColumnTitles[col])), wxLIST_FORMAT_LEFT, columnWidths[col]);
+    wxString titles[ResultListView::kColumnCount];
+    for (int col = 0; col < ResultListView::kColumnCount; ++col) titles[col] = ToWx(Text(kColumnTitles[col]));
+    m_listResult->AddColumns(titles, columnWidths);
     ApplyWindowSize(m_storedSize.width, m_storedSize.height);
+    if (m_pairs.count == 0) m_statusLine->SetLabelText(ToWx(Text(TextId::NoPairsStatus)));
     // Exit compares against what the window shows, not what the file said: a
     // width the list does not take as given is no change of the user's.
     m_startWidths = ColumnWidthsShown();
@@ -157,42 +170,20 @@ void CDirCompareDlg::BuildResultArea() {
     const long border = plain->GetWindowStyleFlag() & wxBORDER_MASK;
     delete plain;
 
-    const int statusHeight = wnd->ConvertDialogToPixels(wxSize(0, kStatusLineHeight)).y;
-    const int gap = wnd->ConvertDialogToPixels(wxSize(0, kStatusLineGap)).y;
-    wxRect listRect = area;
-    listRect.height -= statusHeight + gap;
-    m_listResult = new ResultListView(wnd, IDC_RESULT_LIST, listRect, border, m_pairs, m_diffs);
+    m_listResult = new ResultListView(wnd, IDC_RESULT_LIST, area, border, m_pairs, m_diffs);
     m_listResult->MoveAfterInTabOrder(GetDlgItem(IDCANCEL));
-    m_statusLine = new wxStaticText(wnd, wxID_ANY, wxString(), wxPoint(area.x, listRect.GetBottom() + 1 + gap),
-                                    wxSize(area.width, statusHeight), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
+    m_statusLine = AddLineBelow(wnd, m_listResult);
 
-    m_layoutClientSize = wnd->GetClientSize();
-    m_layout.clear();
-    for (wxWindow* child : wnd->GetChildren()) m_layout.emplace_back(child, child->GetRect());
-    wnd->SetMinClientSize(m_layoutClientSize);
+    m_layout.Capture(wnd, m_listResult, m_statusLine);
 }
 
 // The list and the status line take what the window grows by; the buttons
 // keep their distance to the bottom edge and to their own side.
 void CDirCompareDlg::OnSize(wxSizeEvent& event) {
     event.Skip();
-    const wxSize now = GetWindow()->GetClientSize();
-    const int dw = std::max(0, now.x - m_layoutClientSize.x);
-    const int dh = std::max(0, now.y - m_layoutClientSize.y);
-    for (const auto& [control, rect] : m_layout) {
-        wxRect to = rect;
-        if (control == m_listResult) {
-            to.width += dw;
-            to.height += dh;
-        } else if (control == m_statusLine) {
-            to.y += dh;
-            to.width += dw;
-        } else {
-            to.y += dh;
-            if (rect.x + rect.width / 2 > m_layoutClientSize.x / 2) to.x += dw;
-        }
-        if (control->GetRect() != to) control->SetSize(to);
-    }
+    m_layout.Apply();
+    // The names take the room the window gains.
+    m_listResult->FitNameColumn();
 }
 
 void CDirCompareDlg::ApplyWindowSize(int width, int height) {
@@ -219,8 +210,16 @@ void CDirCompareDlg::FillResultList() {
     // The list reads its rows from m_diffs as they are painted.
     m_listResult->ShowRows(m_diffs.count);
     const bool stopped = m_lastCompare.stopped;
-    // Until a row has the focus the line says that the rows are not all.
-    m_statusLine->SetLabelText(stopped ? ToWx(Text(TextId::StoppedStatus)) : wxString());
+    // Until a row has the focus the line says what the list cannot: that
+    // the rows are not all, that nothing differs, or how to start.
+    std::string status;
+    if (stopped)
+        status = Text(TextId::StoppedStatus);
+    else if (m_pairs.count == 0)
+        status = Text(TextId::NoPairsStatus);
+    else if (m_diffs.count == 0)
+        status = FormatText(TextId::NothingDiffersStatus, {FormatDateText(m_comparedAt)});
+    m_statusLine->SetLabelText(ToWx(status));
     const char* product = Text(TextId::ProductName);
     std::string title =
         m_diffs.count != 0 ? FormatText(TextId::MainTitleWithCount, {product, m_diffs.count}) : product;
@@ -244,13 +243,8 @@ void CDirCompareDlg::ClearResults() {
     m_lastCompare = CompareSummary();
     if (!m_listResult) return;
     m_listResult->ShowRows(0);
-    m_statusLine->SetLabelText(wxString());
+    m_statusLine->SetLabelText(m_pairs.count == 0 ? ToWx(Text(TextId::NoPairsStatus)) : wxString());
     GetWindow()->SetTitle(ToWx(Text(TextId::ProductName)));
-}
-
-void CDirCompareDlg::OnRClickResultList(wxEvent&) {
-    PrepareResultMenu();
-    TrackResultMenu(wxDefaultPosition);
 }
 
 void CDirCompareDlg::ShowResultMenuAtFocus() {
@@ -258,8 +252,8 @@ void CDirCompareDlg::ShowResultMenuAtFocus() {
     // Below the focused row's name, or at the list's top left without one.
     wxPoint at(0, 0);
     wxRect row;
-    const long focused = m_listResult->GetFocusedItem();
-    if (focused >= 0 && m_listResult->GetItemRect(focused, row)) {
+    const long focused = m_listResult->FocusedRow();
+    if (focused >= 0 && m_listResult->RowRect(focused, row)) {
         const wxSize inside = m_listResult->GetClientSize();
         at = wxPoint(std::clamp(row.x + row.height, 0, inside.x), std::clamp(row.GetBottom(), 0, inside.y));
     }
@@ -275,7 +269,7 @@ void CDirCompareDlg::OnKeyDownResultList(wxKeyEvent& event) {
     }
     if (key == 'A' && modifiers == wxMOD_CONTROL) {
         wxCommandEvent selectAll;
-        if (m_listResult->GetItemCount() != 0) OnSelectAll(selectAll);
+        if (m_listResult->RowCount() != 0) OnSelectAll(selectAll);
         return;
     }
     event.Skip();
@@ -290,21 +284,20 @@ void CDirCompareDlg::OnCharHook(wxKeyEvent& event) {
     event.Skip();
 }
 
-void CDirCompareDlg::OnFocusedRow(wxListEvent& event) {
-    event.Skip();
-    m_statusLine->SetLabelText(ToWx(m_listResult->RowPaths(event.GetIndex(), false)));
+void CDirCompareDlg::OnFocusedRow(long row) {
+    // Without a focused row the line keeps what it says about the list.
+    if (row >= 0) m_statusLine->SetLabelText(ToWx(m_listResult->RowPaths(row, false)));
 }
 
 void CDirCompareDlg::PrepareResultMenu() {
-    m_pPopupMenu->Enable(MenuWxId(ID_SELECT_ALL), m_listResult->GetItemCount() != 0);
-    m_pPopupMenu->Enable(MenuWxId(ID_COPY_SELECTED), m_listResult->GetSelectedItemCount() != 0);
+    m_pPopupMenu->Enable(MenuWxId(ID_SELECT_ALL), m_listResult->RowCount() != 0);
+    m_pPopupMenu->Enable(MenuWxId(ID_COPY_SELECTED), m_listResult->SelectedRowCount() != 0);
 }
 
 void CDirCompareDlg::TrackResultMenu(const wxPoint& pos) { GetWindow()->PopupMenu(m_pPopupMenu, pos); }
 
 void CDirCompareDlg::OnSelectAll(wxCommandEvent&) {
-    // Row -1 stands for every row of a virtual list: one step, not 5000.
-    m_listResult->SetItemState(-1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    m_listResult->SelectAllRows();
 }
 
 void CDirCompareDlg::OnCopySelected(wxCommandEvent&) { CopySelectedFiles(); }
@@ -319,7 +312,7 @@ void CDirCompareDlg::OnSecret(wxCommandEvent&) {
 }
 
 ColumnWidths CDirCompareDlg::ColumnWidthsShown() const {
-    return {m_listResult->GetColumnWidth(0), m_listResult->GetColumnWidth(1), m_listResult->GetColumnWidth(2)};
+    return {m_listResult->ColumnWidth(0), m_listResult->ColumnWidth(1), m_listResult->ColumnWidth(2)};
 }
 
 WindowSize CDirCompareDlg::WindowSizeShown() const {
@@ -337,12 +330,15 @@ void CDirCompareDlg::SaveChangedSettings() {
     if (!SettingsChanged(m_bPairsModified, m_startWidths, widths, m_startSize, shown)) return;
     // An unchanged window keeps the size stored before (or none).
     const WindowSize size = shown == m_startSize ? m_storedSize : shown;
-    SaveResult result = SaveSettings(m_store, widths, size, m_pairs);
+    // Widths the user left alone stay as the file had them: the dates' room
+    // measured in this font is no setting of theirs.
+    const ColumnWidths stored = widths == m_startWidths ? m_loadedWidths : widths;
+    SaveResult result = SaveSettings(m_store, stored, size, m_pairs);
     // Changed pairs would be lost without a settings file: the user decides
     // whether to create one. Widths and size alone are not worth the question.
     if (result == SaveResult::NoSettingsFile && m_bPairsModified && m_store.HasFile() &&
         AskToCreateSettingsFile()) {
-        result = CreateSettingsFile(m_store) ? SaveSettings(m_store, widths, size, m_pairs) : SaveResult::Failed;
+        result = CreateSettingsFile(m_store) ? SaveSettings(m_store, stored, size, m_pairs) : SaveResult::Failed;
     }
     if (result == SaveResult::Failed)
         ShowMessage(GetWindow(), SaveFailedText(m_store.path), wxOK | wxICON_EXCLAMATION);

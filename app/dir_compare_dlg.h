@@ -3,7 +3,6 @@
 #pragma once
 
 #include <wx/iconbndl.h>
-#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
@@ -18,6 +17,7 @@
 #include "core/copy.h"
 #include "core/filesystem.h"
 #include "core/records.h"
+#include "ui/grow_layout.h"
 #include "ui/resource_dialog.h"
 #include "ui/worker_loop.h"
 #include "dialogs/confirm_copy_dlg.h"
@@ -62,7 +62,7 @@ public:
     DirPairTable& Pairs() { return m_pairs; }
     const DiffTable& Diffs() const { return m_diffs; }
     bool PairsModified() const { return m_bPairsModified; }
-    wxListCtrl* ResultList() const { return m_listResult; }
+    ResultListView* ResultList() const { return m_listResult; }
     wxMenu* PopupMenu() const { return m_pPopupMenu; }
     // The line under the list with the focused row's two paths.
     wxStaticText* StatusLine() const { return m_statusLine; }
@@ -97,11 +97,10 @@ protected:
 private:
     void OnSecret(wxCommandEvent& event);
     void OnDirs(wxCommandEvent& event);
-    void OnRClickResultList(wxEvent& event);
     void OnKeyDownResultList(wxKeyEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnSize(wxSizeEvent& event);
-    void OnFocusedRow(wxListEvent& event);
+    void OnFocusedRow(long row);
     // Opens the context menu at the focused row (keyboard).
     void ShowResultMenuAtFocus();
     // Fills the list and says when the comparison had to leave differences out.
@@ -145,13 +144,13 @@ private:
     ResultListView* m_listResult = nullptr;  // valid while the window exists
     wxStaticText* m_statusLine = nullptr;    // valid while the window exists
     CompareSummary m_lastCompare;
-    // Each control's rectangle at the layout's size, and that size (pixels).
-    std::vector<std::pair<wxWindow*, wxRect>> m_layout;
-    wxSize m_layoutClientSize;
+    FileTime m_comparedAt = 0;  // when the last comparison ended
+    GrowLayout m_layout;
     wxIconBundle m_hIcon;
     std::vector<std::string> m_args;
     SettingsStore m_store;
     WindowSize m_storedSize;       // as loaded; 0 = none stored
+    ColumnWidths m_loadedWidths;   // as the settings file gave them
     ColumnWidths m_startWidths;    // as the list showed them at start
     WindowSize m_startSize;        // the window's size at start
 };

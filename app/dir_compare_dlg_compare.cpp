@@ -1,6 +1,7 @@
 #include "app/dir_compare_dlg.h"
 
 #include <chrono>
+#include <ctime>
 #include <exception>
 #include <optional>
 #include <string>
@@ -66,5 +67,6 @@ bool CDirCompareDlg::CompareAll() {
         return false;
     }
     m_lastCompare = std::move(summary);
+    m_comparedAt = static_cast<FileTime>(std::time(nullptr));
     return true;
 }

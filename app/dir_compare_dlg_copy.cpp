@@ -1,7 +1,5 @@
 #include "app/dir_compare_dlg.h"
 
-#include <wx/listctrl.h>
-
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -62,10 +60,10 @@ void CDirCompareDlg::CopySelectedFiles() {
 
     // The selection as it is now: the question and the copy work on what
     // the user chose.
-    const int rows = m_listResult->GetItemCount();
+    const int rows = m_listResult->RowCount();
     std::vector<bool> selected(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r)
-        selected[static_cast<std::size_t>(r)] = m_listResult->GetItemState(r, wxLIST_STATE_SELECTED) != 0;
+        selected[static_cast<std::size_t>(r)] = m_listResult->IsRowSelected(r);
     const RowSelectedFn isSelected = [&selected](int row) { return selected[static_cast<std::size_t>(row)]; };
     const CopyPreview preview = PreviewCopy(m_pairs, m_diffs, rows, isSelected);
     m_dlgConfirmCopy.SetLines(CopyPreviewLines(preview));

@@ -1,21 +1,21 @@
+// The parts of the results list that are the same on every platform: what a
+// row shows, its paths and its tooltip.
 #include "app/result_list_view.h"
 
-#include <wx/imaglist.h>
+#include <wx/settings.h>
 
 #include <algorithm>
 #include <iterator>
-#include <memory>
 
 #include "core/date_text.h"
 #include "core/filesystem.h"
-#include "res/icons.h"
 #include "res/resource.h"
 #include "texts/texts.h"
 #include "ui/wx_text.h"
 
 namespace {
 
-// The picture of each kind of row; the list's images are these, in this order.
+// The picture of each kind of row.
 struct RowStatePicture {
     DiffKind kind;
     int icon;
@@ -25,41 +25,21 @@ constexpr RowStatePicture kRowStatePictures[] = {
     {DiffKind::BNewer, IDI_B_NEWER}, {DiffKind::Undecided, IDI_UNDECIDED},
 };
 
-// The place of a kind's picture in the list's images.
-int ImageOf(DiffKind kind) {
+}  // namespace
+
+static_assert(std::size(kRowStatePictures) == kRowStateCount);
+
+int RowStateIcon(int image) { return image >= 0 && image < kRowStateCount ? kRowStatePictures[image].icon : 0; }
+
+int RowStateImage(DiffKind kind) {
     const auto it = std::find_if(std::begin(kRowStatePictures), std::end(kRowStatePictures),
                                  [&](const RowStatePicture& picture) { return picture.kind == kind; });
     return it == std::end(kRowStatePictures) ? -1 : static_cast<int>(it - std::begin(kRowStatePictures));
 }
 
-}  // namespace
-
-ResultListView::ResultListView(wxWindow* parent, int id, const wxRect& rect, long border, const DirPairTable& pairs,
-                               const DiffTable& diffs)
-    : wxListView(parent, id, rect.GetPosition(), rect.GetSize(), wxLC_REPORT | wxLC_VIRTUAL | border),
-      m_pairs(pairs),
-      m_diffs(diffs) {
-    RowWindow()->Bind(wxEVT_MOTION, &ResultListView::OnMotion, this);
-    auto images = std::make_unique<wxImageList>();
-    if (images->Create(16, 16, true, static_cast<int>(std::size(kRowStatePictures)))) {
-        for (const RowStatePicture& picture : kRowStatePictures) images->Add(LoadIconResource(picture.icon));
-    }
-    AssignImageList(images.release(), wxIMAGE_LIST_SMALL);
-}
-
-void ResultListView::ShowRows(int count) {
-    // A virtual list keeps selection and focus by row number: rows of an
-    // earlier result must not stay selected in the new one.
-    SetItemCount(0);
-    SetItemCount(count);
-    m_tipRow = -1;
-    SetRowTip(std::string());
-    Refresh();
-}
-
-wxString ResultListView::OnGetItemText(long item, long column) const {
-    if (item < 0 || item >= m_diffs.count) return wxString();
-    const DiffEntry& e = m_diffs.entries[item];
+wxString ResultListView::CellText(long row, int column) const {
+    if (row < 0 || row >= m_diffs.count || row >= m_rowCount) return wxString();
+    const DiffEntry& e = m_diffs.entries[row];
     switch (column) {
         case 0: return ToWx(e.name);
         case 1: return KindOf(e) != DiffKind::OnlyInB ? ToWx(FormatDateText(e.timeA)) : wxString();
@@ -68,13 +48,13 @@ wxString ResultListView::OnGetItemText(long item, long column) const {
     }
 }
 
-int ResultListView::OnGetItemImage(long item) const {
-    if (item < 0 || item >= m_diffs.count) return -1;
-    return ImageOf(KindOf(m_diffs.entries[item]));
+int ResultListView::RowIcon(long row) const {
+    if (row < 0 || row >= m_diffs.count || row >= m_rowCount) return 0;
+    return RowStateIcon(RowStateImage(KindOf(m_diffs.entries[row])));
 }
 
 std::string ResultListView::RowPaths(long row, bool twoLines) const {
-    if (row < 0 || row >= m_diffs.count || row >= GetItemCount()) return {};
+    if (row < 0 || row >= m_diffs.count || row >= m_rowCount) return {};
     const DiffEntry& e = m_diffs.entries[row];
     if (e.pairIndex >= MAX_DIR_PAIRS) return {};
     const DirPair& pair = m_pairs.pairs[e.pairIndex];
@@ -84,10 +64,23 @@ std::string ResultListView::RowPaths(long row, bool twoLines) const {
     return FormatText(twoLines ? TextId::RowPathsTwoLines : TextId::RowPathsOneLine, {number, a, b});
 }
 
+void ResultListView::FitNameColumn() {
+    const int name = ColumnWidth(0);
+    const int extra = std::max(0, RowAreaWidth() - name - ColumnWidth(1) - ColumnWidth(2));
+    if (extra == m_nameExtra) return;
+    m_nameExtra = extra;
+    SetColumnWidth(0, name);
+}
+
+int ResultListView::RowAreaWidth() const {
+    // The scroll bar is counted whether or not it shows, so that the last
+    // rows arriving never push the dates out of view.
+    return GetClientSize().x - wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this);
+}
+
 void ResultListView::OnMotion(wxMouseEvent& event) {
     event.Skip();
-    int flags = 0;
-    const long row = HitTest(event.GetPosition(), flags);
+    const long row = RowAt(event.GetPosition());
     if (row == m_tipRow) return;
     m_tipRow = row;
     SetRowTip(RowPaths(row, true));
@@ -100,12 +93,6 @@ void ResultListView::SetRowTip(const std::string& tip) {
         RowWindow()->SetToolTip(ToWx(tip));
 }
 
-wxWindow* ResultListView::RowWindow() {
-#ifdef __WXMSW__
-    return this;
-#else
-    // The generic list scrolls a child window below the header that shows
-    // the rows; HitTest takes that window's positions.
-    return GetTargetWindow();
-#endif
+void ResultListView::NotifyFocusedRow() {
+    if (m_onFocusedRow) m_onFocusedRow(FocusedRow());
 }

@@ -104,13 +104,11 @@ int main(int argc, char** argv) {
     auto dlg = std::make_unique<BenchDialog>(fs);
     dlg->SetSettingsStore({settings, &RealFileSystem()});
     dlg->Create(nullptr, true);
-    wxListCtrl* list = dlg->ResultList();
+    ResultListView* list = dlg->ResultList();
     double refreshedAtMs = -1, paintedAtMs = -1;
-    for (wxWindow* child : list->GetChildren())
-        child->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
-            if (refreshedAtMs >= 0 && paintedAtMs < 0) paintedAtMs = NowMs();
-            event.Skip();
-        });
+    OnListPaint(list, [&] {
+        if (refreshedAtMs >= 0 && paintedAtMs < 0) paintedAtMs = NowMs();
+    });
     AnswerBoxes boxes;
     boxes.Register();
 

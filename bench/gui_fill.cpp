@@ -66,7 +66,7 @@ void Pump() {
     wxTheApp->ProcessPendingEvents();
 }
 
-// Set by the list's paint handler, which runs before the list paints.
+// Set when GTK starts to draw the list, before the rows are drawn.
 Clock::time_point g_paintStarted;
 
 // Runs idle processing and events until *paints has grown. Returns the time
@@ -107,20 +107,18 @@ int main(int argc, char** argv) {
     dlg->SetSettingsStore({settings, &RealFileSystem()});
     dlg->Create(nullptr, true);
     Pump();
-    wxListCtrl* list = dlg->ResultList();
+    ResultListView* list = dlg->ResultList();
     int paints = 0;
-    for (wxWindow* child : list->GetChildren())
-        child->Bind(wxEVT_PAINT, [&paints](wxPaintEvent& event) {
-            ++paints;
-            g_paintStarted = Clock::now();
-            event.Skip();
-        });
+    OnListPaint(list, [&paints] {
+        ++paints;
+        g_paintStarted = Clock::now();
+    });
 
     std::vector<double> fill, repaint, total, frame, compare;
     dlg->CompareAll();
     const int rows = dlg->Diffs().count;
     for (int run = 0; run < kRuns; ++run) {
-        list->SetItemCount(0);
+        list->ShowRows(0);
         list->Refresh();
         PaintNow(loop, &paints);
 
@@ -137,8 +135,8 @@ int main(int argc, char** argv) {
         repaint.push_back(paintMs);
         total.push_back(Ms(t1 - t0) + paintMs);
         frame.push_back(Ms(t2 - t0));
-        if (list->GetItemCount() != rows) {
-            std::fprintf(stderr, "expected %d rows, the list has %d\n", rows, list->GetItemCount());
+        if (list->RowCount() != rows) {
+            std::fprintf(stderr, "expected %d rows, the list has %d\n", rows, list->RowCount());
             return 1;
         }
         Pump();

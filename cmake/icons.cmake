@@ -33,3 +33,21 @@ add_custom_command(
 
 target_sources(zoruna_res PRIVATE ${ZORUNA_APP_ICON_HEADER})
 target_include_directories(zoruna_res PRIVATE ${ZORUNA_GENERATED_DIR})
+
+# The results list's row pictures, drawn from their SVG sources at the
+# display's scale.
+set(ZORUNA_ROW_SVGS only_a only_b a_newer b_newer undecided)
+set(ZORUNA_ROW_SVG_FILES)
+foreach(name ${ZORUNA_ROW_SVGS})
+  list(APPEND ZORUNA_ROW_SVG_FILES ${CMAKE_CURRENT_SOURCE_DIR}/res/icons/${name}.svg)
+endforeach()
+set(ZORUNA_ROW_SVG_HEADER ${ZORUNA_GENERATED_DIR}/row_state_svg.h)
+string(REPLACE ";" "," names "${ZORUNA_ROW_SVGS}")
+add_custom_command(
+  OUTPUT ${ZORUNA_ROW_SVG_HEADER}
+  COMMAND ${CMAKE_COMMAND} -DSVG_DIR=${CMAKE_CURRENT_SOURCE_DIR}/res/icons -DNAMES=${names}
+          -DOUTPUT=${ZORUNA_ROW_SVG_HEADER} -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed_svgs.cmake
+  DEPENDS ${ZORUNA_ROW_SVG_FILES} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/embed_svgs.cmake
+  COMMENT "Embedding the row pictures"
+  VERBATIM)
+target_sources(zoruna_res PRIVATE ${ZORUNA_ROW_SVG_HEADER})

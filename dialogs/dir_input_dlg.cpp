@@ -6,7 +6,9 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
+#include "ui/accessible_name.h"
 #include "ui/message_box.h"
 #include "ui/wx_text.h"
 #include "core/mask_list.h"
@@ -30,6 +32,22 @@ std::string RefusalText(DirInputProblem problem) {
     return {};
 }
 
+// A label's text as a name: without its closing colon.
+wxString LabelName(TextId label) {
+    wxString name = ToWx(Text(label));
+    name.Trim();
+    if (name.EndsWith(":")) name.RemoveLast();
+    return name;
+}
+
+// Fills edit with path, scrolled to its end: the last folders tell a long
+// path from its neighbours, the start is mostly the same.
+void ShowPath(wxTextCtrl* edit, std::string_view path) {
+    edit->ChangeValue(ToWx(path));
+    edit->SetInsertionPointEnd();
+    edit->ShowPosition(edit->GetLastPosition());
+}
+
 }  // namespace
 
 bool CDirInputDlg::OnInitDialog() {
@@ -41,9 +59,16 @@ bool CDirInputDlg::OnInitDialog() {
     wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnBrowseB, this, IDC_BROWSE_B);
     wnd->Bind(wxEVT_BUTTON, &CDirInputDlg::OnMask, this, IDC_MASK);
 
+    // A screen reader names the edits by their labels and tells the two
+    // Browse buttons apart by the side they fill.
+    SetAccessibleName(m_editDirA, LabelName(TextId::DirALabel));
+    SetAccessibleName(m_editDirB, LabelName(TextId::DirBLabel));
+    SetAccessibleName(GetDlgItem(IDC_BROWSE_A), ToWx(Text(TextId::BrowseAName)));
+    SetAccessibleName(GetDlgItem(IDC_BROWSE_B), ToWx(Text(TextId::BrowseBName)));
+
     if (m_pPair) {
-        m_editDirA->ChangeValue(ToWx(FieldText(m_pPair->dirA)));
-        m_editDirB->ChangeValue(ToWx(FieldText(m_pPair->dirB)));
+        ShowPath(m_editDirA, FieldText(m_pPair->dirA));
+        ShowPath(m_editDirB, FieldText(m_pPair->dirB));
         m_checkSubdirs->SetValue(m_pPair->subdirs);
         std::memcpy(m_dlgMask.m_masks, m_pPair->masks, sizeof m_dlgMask.m_masks);
     } else {
@@ -73,7 +98,7 @@ bool CDirInputDlg::BrowseForDirectory(char (&buffer)[MAX_PATH], const wxString& 
 
 void CDirInputDlg::BrowseInto(wxTextCtrl* edit) {
     char buffer[MAX_PATH];
-    if (BrowseForDirectory(buffer, edit->GetValue())) edit->ChangeValue(ToWx(FieldText(buffer)));
+    if (BrowseForDirectory(buffer, edit->GetValue())) ShowPath(edit, FieldText(buffer));
 }
 
 void CDirInputDlg::OnBrowseA(wxCommandEvent&) { BrowseInto(m_editDirA); }

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "ui/toggle_list.h"
 #include "ui/wx_text.h"
 #include "cli/pair_line.h"
 #include "core/pair_ops.h"
 #include "res/resource.h"
+#include "texts/texts.h"
 
 bool CDirListDlg::OnInitDialog() {
     wxDialog* wnd = GetWindow();
@@ -19,6 +21,24 @@ bool CDirListDlg::OnInitDialog() {
     // Clicks and Space toggle single lines (the dialog builder sees to it)
     // and arrive here as selection changes.
     wnd->Bind(wxEVT_LISTBOX, &CDirListDlg::OnSelChangePairList, this, IDC_PAIR_LIST);
+    // The lines are cut to columns; the full folders of the focused line are
+    // shown under the list, those of the line under the mouse in its tooltip.
+    m_statusLine = AddLineBelow(wnd, m_listPairs);
+    m_statusLine->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT));
+    m_layout.Capture(wnd, m_listPairs, m_statusLine);
+    wnd->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        m_layout.Apply();
+    });
+    m_listPairs->Bind(wxEVT_MOTION, &CDirListDlg::OnMotionPairList, this);
+    // After the list has moved its focused line.
+    const auto showLater = [this](wxEvent& event) {
+        event.Skip();
+        m_listPairs->CallAfter([this] { ShowFocusedPair(); });
+    };
+    m_listPairs->Bind(wxEVT_KEY_UP, showLater);
+    m_listPairs->Bind(wxEVT_LEFT_UP, showLater);
+    m_listPairs->Bind(wxEVT_SET_FOCUS, showLater);
 
     FillPairList();
     UpdateButtons();
@@ -49,7 +69,33 @@ void CDirListDlg::UpdateButtons() {
     EnableDlgItem(IDOK, selected <= 1 && roomForAnother);
 }
 
-void CDirListDlg::OnSelChangePairList(wxCommandEvent&) { UpdateButtons(); }
+void CDirListDlg::OnSelChangePairList(wxCommandEvent&) {
+    UpdateButtons();
+    ShowFocusedPair();
+}
+
+std::string CDirListDlg::PairPaths(int line, bool twoLines) const {
+    if (!m_pPairTable || line < 0 || line >= m_pPairTable->count || line >= MAX_DIR_PAIRS) return {};
+    const DirPair& pair = m_pPairTable->pairs[line];
+    return FormatText(twoLines ? TextId::RowPathsTwoLines : TextId::RowPathsOneLine,
+                      {std::to_string(line + 1), FieldText(pair.dirA), FieldText(pair.dirB)});
+}
+
+void CDirListDlg::ShowFocusedPair() {
+    if (m_statusLine) m_statusLine->SetLabelText(ToWx(PairPaths(GetCaretLine(m_listPairs), false)));
+}
+
+void CDirListDlg::OnMotionPairList(wxMouseEvent& event) {
+    event.Skip();
+    const int line = m_listPairs->HitTest(event.GetPosition());
+    if (line == m_tipLine) return;
+    m_tipLine = line;
+    const std::string tip = PairPaths(line, true);
+    if (tip.empty())
+        m_listPairs->UnsetToolTip();
+    else
+        m_listPairs->SetToolTip(ToWx(tip));
+}
 
 void CDirListDlg::OnOK() {
     // Enter reaches here too: Register runs only while its button is enabled.
@@ -65,6 +111,7 @@ void CDirListDlg::OnOK() {
     m_listPairs->Clear();
     FillPairList();
     UpdateButtons();
+    ShowFocusedPair();
     m_bModified = true;
 }
 
@@ -76,5 +123,6 @@ void CDirListDlg::OnDelete(wxCommandEvent&) {
     m_listPairs->Clear();
     FillPairList();
     UpdateButtons();
+    ShowFocusedPair();
     m_bModified = true;
 }

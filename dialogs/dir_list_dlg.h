@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "ui/grow_layout.h"
 #include "ui/resource_dialog.h"
 #include "core/records.h"
 #include "dialogs/dir_input_dlg.h"
@@ -28,6 +29,12 @@ private:
     void UpdateButtons();
     std::vector<int> SelectedLines() const;
     void OnSelChangePairList(wxCommandEvent& event);
+    // The status line shows the focused line's pair with both full folders.
+    void ShowFocusedPair();
+    void OnMotionPairList(wxMouseEvent& event);
+    // Line's pair number and folders (two lines: for the tooltip); empty for
+    // no such line.
+    std::string PairPaths(int line, bool twoLines) const;
     void OnDelete(wxCommandEvent& event);
 
 public:
@@ -43,5 +50,8 @@ public:
     bool m_bModified = false;
 
 private:
-    wxListBox* m_listPairs = nullptr;  // valid while the window exists
+    wxListBox* m_listPairs = nullptr;    // valid while the window exists
+    wxStaticText* m_statusLine = nullptr;  // valid while the window exists
+    int m_tipLine = wxNOT_FOUND;           // the line whose folders the tooltip shows
+    GrowLayout m_layout;
 };

@@ -70,7 +70,7 @@ const DialogTemplate kAboutDialog = {IDD_ABOUTBOX, T::AboutTitle, 199, 55, kProp
 const DialogTemplate kDirCompareDialog = {IDD_DIRCOMPARE_DIALOG, T::ProductName, 235, 153, kProportionalFace, 9,
                                           kDirCompareControls, true};
 const DialogTemplate kDirListDialog = {IDD_DIRLIST, T::PairListTitle, 216, 125, kFixedPitchFace, 9,
-                                      kDirListControls};
+                                      kDirListControls, true};
 const DialogTemplate kDirInputDialog = {IDD_DIRINPUT, T::PairInputTitle, 142, 107, kProportionalFace, 9,
                                        kDirInputControls};
 const DialogTemplate kConfirmCopyDialog = {IDD_CONFIRM_COPY, T::ConfirmCopyTitle, 187, 61,

@@ -8,11 +8,7 @@
 #include "app_icon_png.h"
 #include "res/resource.h"
 
-#include "res/icons/a_newer.xpm"
-#include "res/icons/b_newer.xpm"
-#include "res/icons/only_a.xpm"
-#include "res/icons/only_b.xpm"
-#include "res/icons/undecided.xpm"
+#include "row_state_svg.h"
 
 namespace {
 
@@ -33,17 +29,34 @@ wxIcon AppIconOfSize(int size) {
     return wxNullIcon;
 }
 
+const char* RowStateSvg(int id) {
+    switch (id) {
+        case IDI_ONLY_A: return k_only_a_svg;
+        case IDI_ONLY_B: return k_only_b_svg;
+        case IDI_A_NEWER: return k_a_newer_svg;
+        case IDI_B_NEWER: return k_b_newer_svg;
+        case IDI_UNDECIDED: return k_undecided_svg;
+        default: return nullptr;
+    }
+}
+
+constexpr int kRowStateSize = 16;
+
 }  // namespace
+
+wxBitmapBundle LoadRowStateBundle(int id) {
+    const char* svg = RowStateSvg(id);
+    return svg ? wxBitmapBundle::FromSVG(svg, wxSize(kRowStateSize, kRowStateSize)) : wxBitmapBundle();
+}
 
 wxIcon LoadIconResource(int id) {
     switch (id) {
         case IDR_MAINFRAME: return AppIconOfSize(32);
-        case IDI_ONLY_A: return wxIcon(only_a_xpm);
-        case IDI_ONLY_B: return wxIcon(only_b_xpm);
-        case IDI_A_NEWER: return wxIcon(a_newer_xpm);
-        case IDI_B_NEWER: return wxIcon(b_newer_xpm);
-        case IDI_UNDECIDED: return wxIcon(undecided_xpm);
-        default: return wxNullIcon;
+        default: {
+            const wxBitmapBundle picture = LoadRowStateBundle(id);
+            if (!picture.IsOk()) return wxNullIcon;
+            return picture.GetIcon(wxSize(kRowStateSize, kRowStateSize));
+        }
     }
 }
 

@@ -7,7 +7,6 @@
 // Built and run by scripts/screenshot-copy-progress.sh.
 //   copy-progress-shot settings.INI confirm.png progress.png failure.png summary.png
 #include <wx/checkbox.h>
-#include <wx/listctrl.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 #include <wx/wx.h>
@@ -153,9 +152,9 @@ private:
             case 1: {
                 wxCommandEvent compare(wxEVT_BUTTON, wxID_OK);
                 m_dlg.GetWindow()->FindWindow(wxID_OK)->GetEventHandler()->ProcessEvent(compare);
-                wxListCtrl* list = m_dlg.ResultList();
-                for (long i = 0; i < list->GetItemCount(); ++i)
-                    list->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+                ResultListView* list = m_dlg.ResultList();
+                for (long i = 0; i < list->RowCount(); ++i)
+                    list->SelectRow(i);
                 return;
             }
             default:

@@ -17,6 +17,7 @@ packages=(
   desktop-file-utils appstream man-db dpkg-dev file lintian
   fusefat dosfstools btrfs-progs
   gettext
+  python3-pyatspi at-spi2-core dbus-daemon
 )
 if [ "${1:-}" = windows ]; then
   packages+=(

@@ -1,5 +1,5 @@
-// Shows the pair list dialog (three pairs, the second selected and comparing
-// whole trees) or the pair input dialog for that second pair on the current
+// Shows the pair list dialog (three pairs, the second selected, focused and
+// comparing whole trees, the window widened) or the pair input dialog for that second pair on the current
 // display, takes a picture of it with ImageMagick and ends. Built and run by scripts/screenshot-pair-dialogs.sh.
 //   pair-dialogs-shot list|input output.png
 #include <wx/listbox.h>
@@ -13,6 +13,7 @@
 #include "dialogs/dir_input_dlg.h"
 #include "dialogs/dir_list_dlg.h"
 #include "res/resource.h"
+#include "ui/toggle_list.h"
 #include "shot_support.h"
 
 namespace {
@@ -43,9 +44,13 @@ public:
             m_list.Create(nullptr, true);
             auto* lines = static_cast<wxListBox*>(m_list.GetDlgItem(IDC_PAIR_LIST));
             lines->SetSelection(1);
+            // The focused line's full folders show under the list.
+            SetCaretLine(lines, 1);
             wxCommandEvent change(wxEVT_LISTBOX, lines->GetId());
             lines->GetEventHandler()->ProcessEvent(change);
             m_shown = m_list.GetWindow();
+            // Widened by the user: the list grows with the window.
+            m_shown->SetSize(m_shown->GetSize() + wxSize(120, 0));
         } else {
             m_input.SetDirPair(&m_table.pairs[1]);
             m_input.Create(nullptr, true);

@@ -5,6 +5,8 @@
 # with a row clicked (the status line) and the mouse resting on another (its
 # tooltip), cropped to the window.
 #   scripts/screenshot-main-window.sh [path/to/zoruna] [output.png]
+# GTK_THEME (Adwaita:dark, say) and GDK_SCALE (2) are passed on to Zoruna;
+# the window, the clicks and the screen are scaled by GDK_SCALE.
 # Needs xvfb-run, openbox, x11-utils (xwininfo, xprop), xdotool and ImageMagick.
 set -euo pipefail
 . "$(dirname "$0")/screenshot-lib.sh"
@@ -13,7 +15,8 @@ exe=$(realpath "${1:-build/zoruna}")
 out=$(realpath -m "${2:-docs/main-window.png}")
 
 if [ -z "${ZORUNA_SHOT_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env ZORUNA_SHOT_DISPLAY=1 "$0" "$exe" "$out"
+  scale=${GDK_SCALE:-1}
+  exec xvfb-run -a -s "-screen 0 $((1024 * scale))x$((768 * scale))x24" env ZORUNA_SHOT_DISPLAY=1 "$0" "$exe" "$out"
 fi
 
 work=$(mktemp -d)
@@ -37,10 +40,10 @@ stamp '2024-02-11 12:34:56' "$work/仕事/B/src/main.cpp"
 stamp '2024-02-01 07:07:07' "$work/仕事/B/設計/設計メモ.doc"
 stamp '2024-04-01 00:00:01' "$work/写真/A/旅行_001.jpg"
 stamp '2024-04-02 11:11:11' "$work/写真/B/旅行_002.jpg"
+stamp '2024-05-07 09:30:00' "$work/写真/A/報告書_第3四半期.txt"
 stamp '2022-06-15 16:45:00' "$work/写真/A/notes.txt"
 stamp '2022-06-16 16:45:00' "$work/写真/B/notes.txt"
 {
-  printf '[SIZE]\r\nFNAME=170\r\nTIMEA=127\r\nTIMEB=127\r\n\r\n'
   printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\nSUBDIRS=1\r\n\r\n' "$work/仕事/A" "$work/仕事/B"
   printf '[DIR1]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n\r\n' "$work/写真/A" "$work/写真/B"
 } > "$work/zoruna.INI"
@@ -55,19 +58,20 @@ pids+=($!)
 win=$(framed_window '^Zoruna')
 sleep 1
 
-# Larger, then a click on the third row and the mouse on the fifth; the list
-# starts 7 dialog units (about 12 pixels) in, rows are about 20 pixels high
-# below a header of about 25.
-xdotool windowsize "$win" 760 440
+# Larger, then a click on the third row and the mouse on the seventh; the list
+# starts 7 dialog units (about 12 pixels) in, rows are about 19 pixels high
+# below a header of about 26 (at GDK_SCALE=1).
+s=${GDK_SCALE:-1}
+xdotool windowsize "$win" $((760 * s)) $((440 * s))
 sleep 1
 read -r wx wy < <(xwininfo -id "$win" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
-xdotool mousemove $((wx + 60)) $((wy + 12 + 25 + 2 * 20 + 10)) click 1
+xdotool mousemove $((wx + 60 * s)) $((wy + (12 + 26 + 2 * 19 + 9) * s)) click 1
 # Away from the window, so that no tooltip of the clicked row stays up.
-xdotool mousemove $((wx + 900)) $((wy + 500))
+xdotool mousemove $((wx + 900 * s)) $((wy + 500 * s))
 sleep 1
-xdotool mousemove $((wx + 300)) $((wy + 12 + 25 + 4 * 20 + 10))
+xdotool mousemove $((wx + 300 * s)) $((wy + (12 + 26 + 6 * 19 + 9) * s))
 sleep 0.3
-xdotool mousemove $((wx + 302)) $((wy + 12 + 25 + 4 * 20 + 11))
+xdotool mousemove $((wx + 302 * s)) $((wy + (12 + 26 + 6 * 19 + 10) * s))
 sleep 2
 
 read -r x y w h < <(xwininfo -id "$win" | awk '

@@ -63,6 +63,10 @@ inline constexpr TextEntry kJapaneseTexts[] = {
     {TextId::ListingCountLine, "ﾌｫﾙﾀﾞ: %1$d   ﾌｧｲﾙ: %2$d"},
     {TextId::StoppedTitle, "%1$s (比較中止)"},
     {TextId::StoppedStatus, "比較を中止しました。一覧は中止までに見つかった違いだけです。"},
+    {TextId::NothingDiffersStatus, "違いはありません。すべて同じです（%1$s に比較）。"},
+    {TextId::BrowseAName, "比較ﾃﾞｨﾚｸﾄﾘＡを参照"},
+    {TextId::BrowseBName, "比較ﾃﾞｨﾚｸﾄﾘＢを参照"},
+    {TextId::NoPairsStatus, "比較するﾃﾞｨﾚｸﾄﾘがありません。「ﾃﾞｨﾚｸﾄﾘ」→「登録」で登録してください。"},
 
     {TextId::ConfirmToBLine, "Ａ → Ｂ: %1$d 個のﾌｧｲﾙ（新規 %2$d 個、上書き %3$d 個）"},
     {TextId::ConfirmToALine, "Ｂ → Ａ: %1$d 個のﾌｧｲﾙ（新規 %2$d 個、上書き %3$d 個）"},

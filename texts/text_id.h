@@ -67,6 +67,10 @@ enum class TextId : unsigned short {
     ListingCountLine,   // %1$d: folders listed, %2$d: files seen
     StoppedTitle,       // %1$s: the title of a complete comparison
     StoppedStatus,
+    NothingDiffersStatus,  // %1$s: date and time the comparison ended
+    NoPairsStatus,
+    BrowseAName,  // the accessible name of the Browse button of directory A
+    BrowseBName,  // the same for directory B
 
     // What a copy will do, does and did (confirmation, progress, summary).
     ConfirmToBLine,      // %1$d: files from A to B, %2$d: of them new in B, %3$d: replacing a file in B

@@ -251,7 +251,9 @@ void ResourceDialog::EnableDlgItem(int id, bool enable) {
 void ResourceDialog::GotoDlgCtrl(wxWindow* control) {
     if (!control) return;
     control->SetFocus();
-    if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) edit->SelectAll();
+    // The whole text selected, with the cursor at its end: typing replaces
+    // it, and a long path shows its end rather than its common start.
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) edit->SetSelection(edit->GetLastPosition(), 0);
 }
 
 wxWindow* ResourceDialog::NextTabStop(const wxWindow* from) const {

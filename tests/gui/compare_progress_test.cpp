@@ -165,7 +165,7 @@ TEST_P(StopCompare, WindowThreadRunsWhileTheListingWaitsAndTheStopIsShown) {
     const std::string title = U8(dlg->GetWindow()->GetTitle());
     EXPECT_TRUE(title.ends_with(" (比較中止)")) << title;
     EXPECT_EQ(U8(dlg->StatusLine()->GetLabelText()), "比較を中止しました。一覧は中止までに見つかった違いだけです。");
-    EXPECT_EQ(dlg->ResultList()->GetItemCount(), dlg->Diffs().count);
+    EXPECT_EQ(dlg->ResultList()->RowCount(), dlg->Diffs().count);
     EXPECT_TRUE(dlg->GetWindow()->IsEnabled());
     EXPECT_EQ(FindDialogTitled("Zoruna[比較中]"), nullptr);
 
@@ -237,7 +237,7 @@ TEST_F(BackgroundCompare, ClosingTheWindowStopsTheComparisonAndEndsTheDialog) {
     EXPECT_EQ(fs.gate.Passed(), 1);
     EXPECT_FALSE(dlg->GetWindow()->IsShown()) << "the dialog ended";
     EXPECT_EQ(dlg->GetWindow()->GetReturnCode(), wxID_CANCEL);
-    EXPECT_EQ(dlg->ResultList()->GetItemCount(), 0);
+    EXPECT_EQ(dlg->ResultList()->RowCount(), 0);
 }
 
 // -d closes at once when nothing differs; a stopped comparison has not shown

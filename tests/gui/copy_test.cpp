@@ -294,7 +294,7 @@ protected:
     }
 
     void Select(const std::string& name) {
-        dlg->ResultList()->SetItemState(RowOf(name), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        dlg->ResultList()->SelectRow(RowOf(name));
     }
 
     // The confirmation, owned by the main window, answered with answer; its
@@ -334,7 +334,7 @@ protected:
         EXPECT_TRUE(dlg->GetWindow()->IsEnabled());
         EXPECT_EQ(FindProgressWindow(), nullptr);
         EXPECT_TRUE(SelectedRows(dlg->ResultList()).empty());
-        EXPECT_EQ(dlg->ResultList()->GetItemCount(), dlg->Diffs().count);
+        EXPECT_EQ(dlg->ResultList()->RowCount(), dlg->Diffs().count);
     }
 
     std::set<std::string> ListedNames() {

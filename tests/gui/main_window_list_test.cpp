@@ -20,26 +20,6 @@
 
 namespace {
 
-// Whether the list's picture at image is the icon's: the same pixels where
-// the icon is drawn, and transparent where it is not.
-bool ShowsIcon(wxListCtrl* list, int image, int icon) {
-    wxImageList* images = list->GetImageList(wxIMAGE_LIST_SMALL);
-    if (!images || image < 0 || image >= images->GetImageCount()) return false;
-    const wxImage shown = images->GetBitmap(image).ConvertToImage();
-    const wxImage wanted = wxBitmap(LoadIconResource(icon)).ConvertToImage();
-    if (shown.GetSize() != wanted.GetSize()) return false;
-    for (int y = 0; y < wanted.GetHeight(); ++y) {
-        for (int x = 0; x < wanted.GetWidth(); ++x) {
-            if (shown.IsTransparent(x, y) != wanted.IsTransparent(x, y)) return false;
-            if (wanted.IsTransparent(x, y)) continue;
-            if (shown.GetRed(x, y) != wanted.GetRed(x, y) || shown.GetGreen(x, y) != wanted.GetGreen(x, y) ||
-                shown.GetBlue(x, y) != wanted.GetBlue(x, y))
-                return false;
-        }
-    }
-    return true;
-}
-
 constexpr FileTime kOld = 1700000000;  // 2023-11-14
 constexpr FileTime kNew = 1710000000;  // 2024-03-09
 
@@ -89,7 +69,7 @@ TEST_F(ResultList, CompareShowsEveryKindWithImageAndDates) {
         EXPECT_EQ(row.name, dlg->Diffs().entries[i].name);
         auto it = expected.find(row.name);
         ASSERT_NE(it, expected.end());
-        EXPECT_TRUE(ShowsIcon(dlg->ResultList(), row.image, it->second.image));
+        EXPECT_EQ(row.icon, it->second.icon);
         EXPECT_EQ(row.dateA, it->second.dateA);
         EXPECT_EQ(row.dateB, it->second.dateB);
     }
@@ -107,7 +87,7 @@ TEST_F(ResultList, FileOnlyInAWithTimeZeroShowsAsOnlyA) {
     Press(*dlg, IDOK);
     const std::vector<Row> rows = Rows(*dlg);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_TRUE(ShowsIcon(dlg->ResultList(), rows[0].image, IDI_ONLY_A));
+    EXPECT_EQ(rows[0].icon, IDI_ONLY_A);
     EXPECT_EQ(rows[0].dateA, FormatDateText(0));
     EXPECT_EQ(rows[0].dateB, "");
     dlg->DestroyWindow();
@@ -157,24 +137,19 @@ TEST_F(ResultList, ListingFailureIsReportedAndTheNextPairStillCompared) {
     dlg->DestroyWindow();
 }
 
-// A right mouse button press at pos in the list's item area.
-void RightClick(wxListCtrl* list, wxPoint pos) {
-    wxWindow* target = ListMouseWindow(list);
-    ASSERT_NE(target, nullptr) << "this test drives the generic list";
-    wxMouseEvent down(wxEVT_RIGHT_DOWN);
-    down.SetPosition(pos);
-    down.m_rightDown = true;
-    down.SetEventObject(target);
-    target->GetEventHandler()->ProcessEvent(down);
-    wxMouseEvent up(wxEVT_RIGHT_UP);
-    up.SetPosition(pos);
-    up.SetEventObject(target);
-    target->GetEventHandler()->ProcessEvent(up);
+// A right click at pos in the list's row area, through the X server: the
+// native list selects and reports by itself.
+void RightClick(TestMainDialog& dlg, wxPoint pos) {
+    ShowForKeys(dlg.GetWindow(), dlg.ResultList()->RowWindow());
+    ClickAt(dlg.ResultList()->RowWindow(), pos, wxMOUSE_BTN_RIGHT, [&dlg] { return !dlg.menusShown.empty(); });
 }
 
-wxPoint BelowTheRows(wxListCtrl* list) {
-    wxWindow* area = ListMouseWindow(list);
-    return area ? wxPoint(10, area->GetClientSize().y - 3) : wxPoint();
+// Halfway between the last row (or the header) and the list's bottom, which
+// may hold a scroll bar.
+wxPoint BelowTheRows(ResultListView* list) {
+    wxRect last(0, 30, 0, 0);
+    if (list->RowCount() != 0) list->RowRect(list->RowCount() - 1, last);
+    return wxPoint(10, (last.GetBottom() + list->RowWindow()->GetClientSize().y) / 2);
 }
 
 struct MenuCase {
@@ -195,21 +170,19 @@ TEST_P(ContextMenu, GreysWhatCannotBeDone) {
     const MenuCase& c = GetParam();
     MakeDifferences();
     auto dlg = Open();
-    wxListCtrl* list = dlg->ResultList();
+    ResultListView* list = dlg->ResultList();
     if (c.compare) Press(*dlg, IDOK);
-    if (c.currentRow >= 0) list->SetItemState(c.currentRow, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
-    if (c.selectRow >= 0) list->SetItemState(c.selectRow, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    if (c.currentRow >= 0) list->FocusRow(c.currentRow);
+    if (c.selectRow >= 0) list->SelectRow(c.selectRow);
     PumpEvents();
 
     wxPoint at = BelowTheRows(list);
     if (c.clickRow >= 0) {
         wxRect rect;
-        ASSERT_TRUE(list->GetItemRect(c.clickRow, rect));
+        ASSERT_TRUE(list->RowRect(c.clickRow, rect));
         at = rect.GetPosition() + wxPoint(5, rect.height / 2);
-        // GetItemRect counts from the list's top, the item area starts below the header.
-        at.y -= ListMouseWindow(list)->GetPosition().y;
     }
-    RightClick(list, at);
+    RightClick(*dlg, at);
 
     ASSERT_EQ(dlg->menusShown.size(), 1u) << "one right click, one menu";
     EXPECT_EQ(dlg->menusShown[0].selectAllEnabled, c.selectAllEnabled);
@@ -245,14 +218,14 @@ TEST_F(ResultList, SelectAllSelectsEveryRowAndKeepsTheFocus) {
     MakeDifferences();
     auto dlg = Open();
     Press(*dlg, IDOK);
-    wxListCtrl* list = dlg->ResultList();
-    list->SetItemState(1, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
-    const long focused = list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    ResultListView* list = dlg->ResultList();
+    list->FocusRow(1);
+    const long focused = list->FocusedRow();
 
     for (int round = 0; round < 2; ++round) {
         Command(*dlg, ID_SELECT_ALL);
-        EXPECT_EQ(SelectedRows(list).size(), static_cast<std::size_t>(list->GetItemCount()));
-        EXPECT_EQ(list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED), focused);
+        EXPECT_EQ(SelectedRows(list).size(), static_cast<std::size_t>(list->RowCount()));
+        EXPECT_EQ(list->FocusedRow(), focused);
     }
     dlg->DestroyWindow();
 }

@@ -11,6 +11,7 @@
 #include <wx/process.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -61,23 +62,21 @@ TEST_F(Start, WindowAsDesigned) {
         EXPECT_GE(drawn, size * size / 4) << size;
     }
 
-    wxListCtrl* list = dlg->ResultList();
-    EXPECT_EQ(list->GetColumnCount(), 3);
-    // The five row-state pictures (only A, only B, A newer, B newer, undecided), in image order.
-    wxImageList* images = list->GetImageList(wxIMAGE_LIST_SMALL);
-    ASSERT_TRUE(images && images->GetImageCount() == 5);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(images->GetBitmap(i).GetSize(), wxSize(16, 16));
-    EXPECT_FALSE(list->HasFlag(wxLC_SINGLE_SEL));
-    EXPECT_TRUE(list->HasFlag(wxLC_VIRTUAL));
+    ResultListView* list = dlg->ResultList();
+    EXPECT_EQ(list->GetColumnCount(), 3u);
+    EXPECT_TRUE(list->HasFlag(wxDV_MULTIPLE));
     // The list is the second tab stop, after Exit.
     EXPECT_EQ(exitButton->GetNextSibling(), list);
     dlg->DestroyWindow();
 }
 
+// A date column at least as wide as its text in the list's font.
+constexpr int kDateText = -1;
+
 struct WidthCase {
     const char* what;
     const char* settings;  // nullptr: no settings file
-    int widths[3];
+    int widths[3];         // or kDateText
 };
 
 void PrintTo(const WidthCase& c, std::ostream* os) { *os << c.what; }
@@ -88,13 +87,24 @@ TEST_P(ColumnWidthsFromSettings, BecomeTheColumnWidths) {
     const WidthCase& c = GetParam();
     if (c.settings) WriteSettings(c.settings);
     auto dlg = Open();
-    for (int col = 0; col < 3; ++col) EXPECT_EQ(dlg->ResultList()->GetColumnWidth(col), c.widths[col]) << col;
+    ResultListView* list = dlg->ResultList();
+    // The widest date, every digit an 8 or a 0, with the cell's padding.
+    int dateText = 0;
+    for (const char* date : {"88/88/88 88:88:88", "00/00/00 00:00:00"})
+        dateText = std::max(dateText, list->GetTextExtent(date).x + 4);
+    for (int col = 0; col < 3; ++col) {
+        if (c.widths[col] == kDateText)
+            EXPECT_GE(list->ColumnWidth(col), std::max(110, dateText)) << col;
+        else
+            EXPECT_EQ(list->ColumnWidth(col), c.widths[col]) << col;
+    }
     dlg->DestroyWindow();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ColumnWidthsFromSettings,
-    ::testing::Values(WidthCase{"NoFile", nullptr, {147, 110, 110}},
+    ::testing::Values(WidthCase{"NoFile", nullptr, {147, kDateText, kDateText}},
+                      WidthCase{"NoWidthsInFile", "[SIZE]\r\nFNAME=147\r\n\r\n", {147, kDateText, kDateText}},
                       WidthCase{"FromFile", "[SIZE]\r\nFNAME=200\r\nTIMEA=90\r\nTIMEB=95\r\n\r\n", {200, 90, 95}},
                       WidthCase{"MissingKeys", "[SIZE]\r\nTIMEB=120\r\n\r\n", {147, 110, 120}}),
     [](const auto& info) { return std::string(info.param.what); });

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <wx/listctrl.h>
 
 #include <functional>
 #include <memory>
@@ -105,45 +104,27 @@ inline void Command(CDirCompareDlg& dlg, int command) {
     dlg.GetWindow()->GetEventHandler()->ProcessEvent(choose);
 }
 
-// The generic list's item area, the window that receives the mouse (GTK);
-// null where the list is native.
-inline wxWindow* ListMouseWindow(wxListCtrl* list) {
-    // Its children are the column header and, below it, the item area.
-    wxWindow* area = nullptr;
-    for (wxWindow* child : list->GetChildren())
-        if (!area || child->GetSize().y > area->GetSize().y) area = child;
-    return area;
-}
+// The list's row area, the window that receives the mouse and the keys.
+inline wxWindow* ListMouseWindow(ResultListView* list) { return list->RowWindow(); }
 
 struct Row {
     std::string name;
-    int image;
+    int icon;  // IDI_...
     std::string dateA;
     std::string dateB;
 };
 
-inline std::string CellText(wxListCtrl* list, long row, int col) { return FromWx(list->GetItemText(row, col)); }
+inline std::string CellText(ResultListView* list, long row, int col) { return FromWx(list->CellText(row, col)); }
 
 inline std::vector<Row> Rows(CDirCompareDlg& dlg) {
-    wxListCtrl* list = dlg.ResultList();
+    ResultListView* list = dlg.ResultList();
     std::vector<Row> rows;
-    for (long i = 0; i < list->GetItemCount(); ++i) {
-        wxListItem item;
-        item.SetId(i);
-        item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_IMAGE);
-        list->GetItem(item);
-        rows.push_back({FromWx(item.GetText()), item.GetImage(), CellText(list, i, 1), CellText(list, i, 2)});
-    }
+    for (long i = 0; i < list->RowCount(); ++i)
+        rows.push_back({CellText(list, i, 0), list->RowIcon(i), CellText(list, i, 1), CellText(list, i, 2)});
     return rows;
 }
 
-inline std::vector<long> SelectedRows(wxListCtrl* list) {
-    std::vector<long> rows;
-    for (long i = list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); i != -1;
-         i = list->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
-        rows.push_back(i);
-    return rows;
-}
+inline std::vector<long> SelectedRows(ResultListView* list) { return list->SelectedRows(); }
 
 // How the user stops work in a progress window: its button, Escape, the
 // close box.

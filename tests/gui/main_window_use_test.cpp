@@ -43,7 +43,7 @@ TEST_F(MainWindowUse, FullTableSaysHowManyDifferencesAreNotShown) {
     ExpectModal([&](wxDialog* box, const ModalSeen& s) {
         seen = s;
         owner = box->GetParent();
-        rowsWhenShown = dlg->ResultList()->GetItemCount();
+        rowsWhenShown = dlg->ResultList()->RowCount();
         return wxID_OK;
     });
     Press(*dlg, IDOK);
@@ -102,11 +102,14 @@ TEST_F(MainWindowUse, StatusLineAndTooltipNameTheRowsPairAndBothPaths) {
     WriteSettings(SettingsText(pairs));
     auto dlg = Open();
     Press(*dlg, IDOK);
-    auto* list = dynamic_cast<wxListView*>(dlg->ResultList());
+    ResultListView* list = dlg->ResultList();
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->GetItemCount(), 3);
+    ASSERT_EQ(list->RowCount(), 3);
     EXPECT_EQ(U8(dlg->StatusLine()->GetLabel()), "") << "no focused row yet";
 
+    // GTK finds the row under the mouse only in a window on the screen.
+    dlg->GetWindow()->Show();
+    PumpEvents();
     wxWindow* rows = ListMouseWindow(list);
     for (long row = 0; row < 3; ++row) {
         SCOPED_TRACE(row);
@@ -114,15 +117,15 @@ TEST_F(MainWindowUse, StatusLineAndTooltipNameTheRowsPairAndBothPaths) {
         const std::string number = std::to_string(dlg->Diffs().entries[row].pairIndex + 1);
         const std::string pathA = JoinPath(a, "README.md"), pathB = JoinPath(b, "README.md");
 
-        list->Focus(row);
+        list->FocusRow(row);
         PumpEvents();
         EXPECT_EQ(U8(dlg->StatusLine()->GetLabelText()), number + " A: " + pathA + "   B: " + pathB);
 
         // The mouse over the row: its tooltip has one line per side.
         wxRect rect;
-        ASSERT_TRUE(list->GetItemRect(row, rect));
+        ASSERT_TRUE(list->RowRect(row, rect));
         wxMouseEvent move(wxEVT_MOTION);
-        move.SetPosition(wxPoint(rect.x + 5, rect.y + rect.height / 2 - rows->GetPosition().y));
+        move.SetPosition(wxPoint(rect.x + 5, rect.y + rect.height / 2));
         move.SetEventObject(rows);
         rows->GetEventHandler()->ProcessEvent(move);
         wxToolTip* tip = rows->GetToolTip();
@@ -165,6 +168,8 @@ TEST_P(GrowingWindow, ListGrowsAndButtonsKeepToTheirCorners) {
     for (const int id : {IDC_RESULT_LIST, IDC_SECRET, IDC_DIRS, IDOK, IDCANCEL})
         before.push_back({id, Control(*dlg, id)->GetRect()});
     const wxRect statusBefore = dlg->StatusLine()->GetRect();
+    ResultListView* list = dlg->ResultList();
+    const int widths[] = {list->ColumnWidth(0), list->ColumnWidth(1), list->ColumnWidth(2)};
 
     // A stored size counts the frame, as the window reports its size.
     const wxSize frame = wnd->GetSize() - wnd->GetClientSize();
@@ -190,6 +195,13 @@ TEST_P(GrowingWindow, ListGrowsAndButtonsKeepToTheirCorners) {
     }
     EXPECT_EQ(dlg->StatusLine()->GetRect(), wxRect(statusBefore.x, statusBefore.y + dh, statusBefore.width + dw,
                                                    statusBefore.height));
+    // The names take the room; the widths the user set stay as they were.
+    for (int col = 0; col < 3; ++col) EXPECT_EQ(list->ColumnWidth(col), widths[col]) << col;
+    const int shown = list->ShownColumnWidth(0) + list->ShownColumnWidth(1) + list->ShownColumnWidth(2);
+    if (dw > 200) {
+        EXPECT_GT(list->ShownColumnWidth(0), widths[0]) << "the name column grew";
+        EXPECT_LE(shown, list->GetClientSize().x) << "the dates stay in view";
+    }
     // The status line lies between the list and the buttons.
     EXPECT_GT(dlg->StatusLine()->GetRect().y, Control(*dlg, IDC_RESULT_LIST)->GetRect().GetBottom());
     EXPECT_LT(dlg->StatusLine()->GetRect().GetBottom(), Control(*dlg, IDOK)->GetRect().y);
@@ -243,8 +255,8 @@ TEST_P(Keyboard, KeysOpenTheMenuSelectAllAndCompare) {
     auto dlg = Open();
     Press(*dlg, IDOK);
     ASSERT_EQ(Rows(*dlg).size(), 3u);
-    auto* list = dynamic_cast<wxListView*>(dlg->ResultList());
-    list->Focus(1);
+    ResultListView* list = dlg->ResultList();
+    list->FocusRow(1);
     // A file that only a new comparison lists.
     WriteFile(pair.first + "/new.txt", "", kNew);
 
@@ -260,15 +272,15 @@ TEST_P(Keyboard, KeysOpenTheMenuSelectAllAndCompare) {
     ASSERT_EQ(dlg->menusShown.size(), c.menu ? 1u : 0u);
     if (c.menu) {
         wxRect row;
-        ASSERT_TRUE(list->GetItemRect(1, row));
+        ASSERT_TRUE(list->RowRect(1, row));
         const wxPoint at = dlg->GetWindow()->ScreenToClient(list->ClientToScreen(row.GetBottomLeft()));
         EXPECT_EQ(dlg->menusShown[0].pos.y, at.y) << "just below the focused row";
         EXPECT_TRUE(dlg->menusShown[0].selectAllEnabled);
         EXPECT_FALSE(dlg->menusShown[0].copyEnabled);
     }
-    EXPECT_EQ(SelectedRows(list).size(), c.allSelected ? static_cast<std::size_t>(list->GetItemCount()) : 0u);
+    EXPECT_EQ(SelectedRows(list).size(), c.allSelected ? static_cast<std::size_t>(list->RowCount()) : 0u);
     EXPECT_EQ(Rows(*dlg).size(), c.compared ? 4u : 3u);
-    EXPECT_EQ(list->GetFocusedItem(), c.compared ? -1 : 1) << "keys other than F5 keep the focused row";
+    EXPECT_EQ(list->FocusedRow(), c.compared ? -1 : 1) << "keys other than F5 keep the focused row";
     dlg->DestroyWindow();
 }
 

@@ -68,12 +68,12 @@ TEST_P(DirectoriesAndResults, ResultsGoWhenThePairsChanged) {
     main->Pairs().count = 1;
     Press(main->GetWindow(), IDOK);  // Compare
     ASSERT_EQ(main->Diffs().count, 1);
-    ASSERT_EQ(main->ResultList()->GetItemCount(), 1);
+    ASSERT_EQ(main->ResultList()->RowCount(), 1);
 
     RunDirectories(*main, c.inList);
     EXPECT_EQ(main->PairsModified(), c.pairsModified);
     EXPECT_EQ(main->Diffs().count, c.resultsKept ? 1 : 0);
-    EXPECT_EQ(main->ResultList()->GetItemCount(), c.resultsKept ? 1 : 0);
+    EXPECT_EQ(main->ResultList()->RowCount(), c.resultsKept ? 1 : 0);
 
     // A later run without changes keeps the flag.
     RunDirectories(*main, [](wxDialog*) {});

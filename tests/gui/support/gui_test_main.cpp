@@ -1,6 +1,7 @@
 #include "gui/support/gui_test_main.h"
 
 #include <gtest/gtest.h>
+#include <wx/evtloop.h>
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 #include <wx/uiaction.h>
@@ -111,6 +112,23 @@ void PressKey(int key, int modifiers) {
 void TypeKeys(const char* text) {
     wxUIActionSimulator keyboard;
     keyboard.Text(text);
+    PumpEvents();
+}
+
+void ClickAt(wxWindow* window, const wxPoint& pos, int button, const std::function<bool()>& handled) {
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(window->ClientToScreen(pos));
+    PumpEvents();
+    mouse.MouseClick(button);
+    // The X server sends the click back when it is ready: events are run
+    // until it has been handled (a bounded number of rounds).
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    for (int i = 0; i < 200 && !handled(); ++i) {
+        if (loop)
+            loop->DispatchTimeout(10);
+        else
+            PumpEvents();
+    }
     PumpEvents();
 }
 

@@ -45,6 +45,10 @@ void ShowForKeys(wxTopLevelWindow* window, wxWindow* control);
 void PressKey(int key, int modifiers = wxMOD_NONE);
 // Types text (ASCII) key by key.
 void TypeKeys(const char* text);
+// Moves the pointer to pos in window's client area and clicks button
+// (wxMOUSE_BTN_...) through the X server, then runs events until handled()
+// says that the click has arrived.
+void ClickAt(wxWindow* window, const wxPoint& pos, int button, const std::function<bool()>& handled);
 
 // UTF-8 helpers for assertions.
 inline std::string U8(const wxString& s) { return std::string(s.utf8_str()); }
