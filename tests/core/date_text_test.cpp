@@ -11,6 +11,13 @@
 
 namespace {
 
+#ifdef _WIN32
+// The C runtime's environment: an empty value removes the variable.
+void setenv(const char* name, const char* value, int) { _putenv_s(name, value); }
+void unsetenv(const char* name) { _putenv_s(name, ""); }
+void tzset() { _tzset(); }
+#endif
+
 // Sets the process's time zone for one test and restores it afterwards.
 class ScopedTimeZone {
 public:
