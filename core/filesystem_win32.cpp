@@ -113,6 +113,7 @@ bool StatusOfHandle(HANDLE h, FileStatus& st) {
     st.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     st.mode = ModeOf(a);
     st.device = info.dwVolumeSerialNumber;
+    // The same 64-bit id a directory listing gives for the file.
     st.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
@@ -251,8 +252,13 @@ bool RenameByHandle(HANDLE h, HANDLE root, const std::wstring& to) {
     info->RootDirectory = root;
     info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
     std::memcpy(info->FileName, to.data(), to.size() * sizeof(wchar_t));
-    return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) ? true
-                                                                                                 : Failed(false);
+    // The NT call itself: SetFileInformationByHandle reads a relative name
+    // against the current folder in some implementations, not against root.
+    IO_STATUS_BLOCK io;
+    const NTSTATUS status = NtSetInformationFile(h, &io, info, static_cast<ULONG>(buffer.size()), FileRenameInformation);
+    if (NT_SUCCESS(status)) return true;
+    errno = ErrnoOfNtStatus(status);
+    return false;
 }
 
 // Whether the volume holding h keeps times in steps of 2 seconds.

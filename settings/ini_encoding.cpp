@@ -4,11 +4,11 @@
 #include <windows.h>
 #endif
 
+#ifdef _WIN32
 namespace {
 
 bool StartsWithBom(std::string_view text) { return text.substr(0, kUtf8Bom.size()) == kUtf8Bom; }
 
-#ifdef _WIN32
 constexpr UINT kCp932 = 932;
 
 // text converted from one code page to another through UTF-16; false when
@@ -33,9 +33,9 @@ bool Convert(std::string_view text, UINT from, UINT to, std::string& out) {
     WideCharToMultiByte(to, flags, wide.data(), wideLength, out.data(), n, nullptr, lossy);
     return !usedDefault;
 }
-#endif
 
 }  // namespace
+#endif
 
 std::string SettingsTextOfFile(std::string_view bytes) {
 #ifdef _WIN32
@@ -49,13 +49,14 @@ std::string SettingsTextOfFile(std::string_view bytes) {
 
 std::string SettingsFileOfText(std::string_view text) {
 #ifdef _WIN32
-    const std::string_view body = StartsWithBom(text) ? text.substr(kUtf8Bom.size()) : text;
+    // A UTF-8 file stays one.
+    if (StartsWithBom(text)) return std::string(text);
     std::string bytes;
-    // Back to code page 932 only where that gives the same text again.
+    // Code page 932 only where that gives the same text back.
     std::string again;
-    if (Convert(body, CP_UTF8, kCp932, bytes) && Convert(bytes, kCp932, CP_UTF8, again) && again == body)
+    if (Convert(text, CP_UTF8, kCp932, bytes) && Convert(bytes, kCp932, CP_UTF8, again) && again == text)
         return bytes;
-    return std::string(kUtf8Bom) + std::string(body);
+    return std::string(kUtf8Bom) + std::string(text);
 #else
     // Linux keeps UTF-8, with the byte-order mark where the file had one.
     return std::string(text);

@@ -3,7 +3,8 @@
 // byte-order mark is code page 932 (Shift-JIS), as the Windows program has
 // always written it, and it is saved in code page 932 again; only a text
 // that code page 932 cannot hold (a name with a character outside it) is
-// saved as UTF-8 with the mark, so that no name is ever lost or changed.
+// saved as UTF-8 with the mark, so that no name is ever lost or changed. A
+// file with the mark stays UTF-8.
 #pragma once
 
 #include <string>

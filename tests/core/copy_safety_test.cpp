@@ -6,9 +6,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <windows.h>
-#undef CreateDirectory
 #endif
 
 #include <gtest/gtest.h>
@@ -23,6 +20,7 @@
 #include "copy_test_helpers.h"
 #include "support/forwarding_fs.h"
 #include "support/image_mount.h"
+#include "support/wine.h"
 
 namespace {
 
@@ -135,6 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
 // same name in its place while a file is copied. The copy checked, wrote and
 // replaces in the folder it opened; the newcomer's file is never touched.
 TEST(CopyInterference, AFolderPutInPlaceOfTheDestinationMidwayIsLeftAlone) {
+    if (RunningUnderWine())
+        GTEST_SKIP() << "Wine renames and removes by the path a folder handle was opened by, not the folder";
     TwoFiles f;
     class SwappingObserver : public RecordingObserver {
     public:
@@ -292,7 +292,11 @@ public:
     std::vector<std::string> calls;
 
 private:
-    static std::string Base(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+    static std::string Base(const std::string& path) {
+        std::size_t at = path.size();
+        while (at > 0 && !IsPathSeparator(path[at - 1])) --at;
+        return path.substr(at);
+    }
     std::map<FileHandle, std::string> m_names;
 };
 
@@ -351,7 +355,7 @@ public:
     bool GetStatus(const std::string& path, FileStatus& st) override {
         if (!m_target.GetStatus(path, st)) return false;
         // 1: the run's sizes, 2: before the copy, 3: after it.
-        if (path.find("/A/") != std::string::npos && ++m_calls == 3) m_shift(st);
+        if (path.find(std::string("/A") + kPathSeparator) != std::string::npos && ++m_calls == 3) m_shift(st);
         return true;
     }
 
@@ -385,9 +389,9 @@ TEST(CopySourceIdentity, AnyTraceOfAWriteDuringTheCopyRefusesTheFile) {
     }
 }
 
-// Permission bits of the copy on real directories.
 // Permission bits, the umask, owners and FUSE mounts are POSIX's.
 #ifndef _WIN32
+// Permission bits of the copy on real directories.
 struct ModeCase {
     const char* label;
     unsigned sourceMode;

@@ -102,8 +102,8 @@ protected:
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        std::FILE* out = std::tmpfile();
-        std::FILE* err = std::tmpfile();
+        std::FILE* out = TempStream();
+        std::FILE* err = TempStream();
         Result r;
         r.status =
             RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI", &RealFileSystem()}, RealFileSystem(), out, err);
