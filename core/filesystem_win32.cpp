@@ -197,6 +197,8 @@ HANDLE Reopen(HANDLE dir, ACCESS_MASK access) {
 constexpr ACCESS_MASK kStatusAccess = FILE_READ_ATTRIBUTES;
 constexpr ACCESS_MASK kDirectoryAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 constexpr ULONG kAnyKind = FILE_OPEN_FOR_BACKUP_INTENT;  // files and directories alike
+// Removing may have to clear the read-only attribute first.
+constexpr ACCESS_MASK kRemoveAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
 // Both times of an open handle.
 bool SetHandleTimes(HANDLE h, FileTime atime, std::int32_t atimeNsec, FileTime mtime, std::int32_t mtimeNsec) {
@@ -219,10 +221,16 @@ bool SetHandleMode(HANDLE h, unsigned mode) {
     return SetFileInformationByHandle(h, FileBasicInfo, &change, sizeof change) ? true : Failed(false);
 }
 
+// FileDispositionInfoEx, which the headers name only for newer targets.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(FileIdExtdDirectoryRestartInfo + 1);
+
 // Removes the file or empty directory h stands for (opened with DELETE and
 // FILE_WRITE_ATTRIBUTES). Windows refuses a read-only file where POSIX only
 // asks whether the directory is writable, so the attribute goes first.
 bool DeleteByHandle(HANDLE h) {
+    // Windows 10 removes a read-only file on its own when asked to.
+    FILE_DISPOSITION_INFO_EX disposeEx{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_IGNORE_READONLY_ATTRIBUTE};
+    if (SetFileInformationByHandle(h, kFileDispositionInfoEx, &disposeEx, sizeof disposeEx)) return true;
     FILE_DISPOSITION_INFO dispose{TRUE};
     if (SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose)) return true;
     if (GetLastError() != ERROR_ACCESS_DENIED) return Failed(false);
@@ -259,6 +267,22 @@ bool RenameByHandle(HANDLE h, HANDLE root, const std::wstring& to) {
     if (NT_SUCCESS(status)) return true;
     errno = ErrnoOfNtStatus(status);
     return false;
+}
+
+// The path of the open file or folder h as the system names it now, in the
+// long form (\\?\C:\..., \\?\UNC\...).
+bool FinalPath(HANDLE h, std::wstring& out) {
+    out.assign(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, out.data(), static_cast<DWORD>(out.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return Failed(false);
+        if (n < out.size()) {
+            out.resize(n);
+            return true;
+        }
+        out.resize(n + 1);
+    }
 }
 
 // Whether the volume holding h keeps times in steps of 2 seconds.
@@ -372,7 +396,8 @@ public:
     }
 
     bool Remove(const std::string& path) override {
-        const WinHandle h(OpenPath(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, OPEN_EXISTING, 0, true));
+        WinHandle h(OpenPath(path, kRemoveAccess, OPEN_EXISTING, 0, true));
+        if (!h.valid() && errno == EACCES) h = WinHandle(OpenPath(path, DELETE | FILE_READ_ATTRIBUTES, OPEN_EXISTING, 0, true));
         if (!h.valid()) return false;
         FILE_BASIC_INFO basic;
         if (GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic) &&
@@ -393,19 +418,9 @@ public:
 
     bool RealPath(const std::string& path, std::string& out) override {
         const WinHandle h(OpenPath(path, kStatusAccess, OPEN_EXISTING, 0, false));
-        if (!h.valid()) return false;
-        std::wstring buffer(MAX_PATH, L'\0');
-        for (;;) {
-            const DWORD n = GetFinalPathNameByHandleW(h.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-            if (n == 0) return Failed(false);
-            if (n < buffer.size()) {
-                buffer.resize(n);
-                break;
-            }
-            buffer.resize(n + 1);
-        }
-        out = PlainPath(buffer);
+        std::wstring final;
+        if (!h.valid() || !FinalPath(h.get(), final)) return false;
+        out = PlainPath(final);
         return true;
     }
 
@@ -468,9 +483,18 @@ public:
         return CreateDirectoryW(wide.c_str(), nullptr) ? true : Failed(false);
     }
 
+    // By path through the attributes call: opening a read-only file for
+    // changing its attributes is refused in places (Wine) where this is not.
     bool SetModeOf(const std::string& path, unsigned mode) override {
-        const WinHandle h(OpenPath(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, OPEN_EXISTING, 0, false));
-        return h.valid() && SetHandleMode(h.get(), mode);
+        std::wstring wide;
+        if (!LongWidePath(path, wide)) return false;
+        const DWORD a = GetFileAttributesW(wide.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) return Failed(false);
+        if (a & FILE_ATTRIBUTE_DIRECTORY) return true;  // folders keep theirs (see SetHandleMode)
+        DWORD changed = (mode & 0222) ? (a & ~FILE_ATTRIBUTE_READONLY) : (a | FILE_ATTRIBUTE_READONLY);
+        if (changed == a) return true;
+        changed &= ~FILE_ATTRIBUTE_NORMAL;
+        return SetFileAttributesW(wide.c_str(), changed ? changed : FILE_ATTRIBUTE_NORMAL) ? true : Failed(false);
     }
 
     DirectoryHandle OpenDirectory(const std::string& dir) override {
@@ -534,8 +558,11 @@ public:
 
     bool RemoveAt(const DirectoryHandle& dir, const std::string& dirPath, const std::string& name) override {
         if (!dir) return FileSystem::RemoveAt(dir, dirPath, name);
-        const WinHandle h(OpenRelative(Win(dir), name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                       FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+        constexpr ULONG kOptions = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
+        WinHandle h(OpenRelative(Win(dir), name, kRemoveAccess, FILE_OPEN, kOptions));
+        // A read-only file may refuse the right to change its attributes.
+        if (!h.valid() && errno == EACCES)
+            h = WinHandle(OpenRelative(Win(dir), name, DELETE | FILE_READ_ATTRIBUTES, FILE_OPEN, kOptions));
         return h.valid() && DeleteByHandle(h.get());
     }
 

@@ -30,7 +30,8 @@ if [ "$(id -u)" -eq 0 ]; then
   as_user=(setpriv --reuid="$wine_user" --regid="$wine_user" --init-groups --reset-env --)
 fi
 home=$(getent passwd "$wine_user" | cut -d: -f6)
-env_vars=(env HOME="$home" USER="$wine_user" PATH=/usr/local/bin:/usr/bin:/bin
+# A UTF-8 locale: Wine turns Windows names into Unix ones in its code set.
+env_vars=(env HOME="$home" USER="$wine_user" PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8
           WINEPREFIX="$home/.wine-zoruna" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
 run() { "${as_user[@]}" "${env_vars[@]}" "$@"; }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/filesystem.h"
+#include "core/win32_text.h"
 #endif
 
 #include <algorithm>
@@ -65,11 +66,19 @@ TempDir::TempDir(const std::string& base) {
 
 TempDir::~TempDir() {
     std::error_code ec;
+#ifdef _WIN32
+    // The long form reaches names beyond 260 characters too.
+    std::wstring wide;
+    const std::filesystem::path root = LongWidePath(m_path, wide) ? std::filesystem::path(wide) : Fs(m_path);
+#else
+    const std::filesystem::path root = Fs(m_path);
+#endif
     // Read-only leftovers of a test must not keep the directory alive.
-    for (auto& e : std::filesystem::recursive_directory_iterator(Fs(m_path), ec))
-        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+    std::filesystem::recursive_directory_iterator it(root, ec);
+    for (std::error_code step; !ec && !step && it != std::filesystem::recursive_directory_iterator(); it.increment(step))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(Fs(m_path), ec);
+    std::filesystem::remove_all(root, ec);
 }
 
 std::string TempDir::operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
