@@ -32,12 +32,9 @@ set(ZORUNA_CORE_POSIX_ONLY_TESTS
   # holes through SEEK_DATA, FICLONE clones, extended attributes, chmod
   tests/core/copy_sparse_test.cpp
   tests/core/copy_attributes_test.cpp
-  # FAT images mounted through FUSE
-  tests/support/fat_image.cpp
   # set up their cases with POSIX calls throughout (symbolic links, chmod,
   # descriptors, FIFOs)
   tests/core/compare_concurrent_test.cpp
-  tests/core/compare_real_dir_test.cpp
   tests/core/compare_world_test.cpp
   tests/core/copy_dirs_test.cpp
   tests/core/copy_file_test.cpp
