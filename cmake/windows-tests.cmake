@@ -37,7 +37,6 @@ set(ZORUNA_CORE_POSIX_ONLY_TESTS
   tests/core/compare_concurrent_test.cpp
   tests/core/compare_world_test.cpp
   tests/core/copy_dirs_test.cpp
-  tests/core/copy_file_test.cpp
   tests/core/copy_run_test.cpp
   tests/core/filesystem_test.cpp
   tests/core/headless_test.cpp
