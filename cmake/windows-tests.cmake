@@ -40,6 +40,5 @@ set(ZORUNA_CORE_POSIX_ONLY_TESTS
   tests/core/copy_run_test.cpp
   tests/core/filesystem_test.cpp
   tests/core/headless_test.cpp
-  tests/core/ini_file_test.cpp
 )
 list(TRANSFORM ZORUNA_CORE_POSIX_ONLY_TESTS PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)

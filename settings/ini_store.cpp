@@ -8,18 +8,10 @@
 
 namespace {
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
-
 // Length of the directory part of path, its last separator included.
 std::size_t DirectoryPartLength(const std::string& path) {
     std::size_t base = path.size();
-    while (base > 0 && !IsSeparator(path[base - 1])) --base;
+    while (base > 0 && !IsPathSeparator(path[base - 1])) --base;
     return base;
 }
 
