@@ -35,6 +35,12 @@ env_vars=(env HOME="$home" USER="$wine_user" PATH=/usr/local/bin:/usr/bin:/bin L
           WINEPREFIX="$home/.wine-zoruna" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
 run() { "${as_user[@]}" "${env_vars[@]}" "$@"; }
 
+# The Wine user reads the sources (the texts' tests do) and writes the build folder.
+if ! run test -r "$PWD/CMakeLists.txt" -a -w "$build"; then
+  echo "$wine_user cannot reach $PWD: the folders above the clone must let others in (chmod o+x)" >&2
+  exit 1
+fi
+
 # The prefix once. A lasting wineserver, its output on /dev/null: its helper
 # processes inherit stdout and stderr and would keep ctest's pipes open.
 if [ ! -f "$home/.wine-zoruna/system.reg" ]; then
