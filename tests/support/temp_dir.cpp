@@ -10,6 +10,9 @@
 #include <chrono>
 #include <vector>
 
+#include <windows.h>
+#undef CreateDirectory
+
 #include "core/filesystem.h"
 #include "core/win32_text.h"
 #endif
@@ -64,22 +67,48 @@ TempDir::TempDir(const std::string& base) {
 }
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// Removes the folder dir (in the long \\?\ form, which the standard
+// library's removal cannot walk beyond 260 characters) with everything in
+// it, read-only files too.
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = dir + L"\\" + name;
+            const bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (folder) RemoveTree(path);
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(path.c_str());
+            else DeleteFileW(path.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+TempDir::~TempDir() {
+    std::wstring wide;
+    if (LongWidePath(m_path, wide)) RemoveTree(wide);
+}
+#else
 TempDir::~TempDir() {
     std::error_code ec;
-#ifdef _WIN32
-    // The long form reaches names beyond 260 characters too.
-    std::wstring wide;
-    const std::filesystem::path root = LongWidePath(m_path, wide) ? std::filesystem::path(wide) : Fs(m_path);
-#else
-    const std::filesystem::path root = Fs(m_path);
-#endif
     // Read-only leftovers of a test must not keep the directory alive.
-    std::filesystem::recursive_directory_iterator it(root, ec);
-    for (std::error_code step; !ec && !step && it != std::filesystem::recursive_directory_iterator(); it.increment(step))
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+    for (auto& e : std::filesystem::recursive_directory_iterator(Fs(m_path), ec))
+        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(root, ec);
+    std::filesystem::remove_all(Fs(m_path), ec);
 }
+#endif
 
 std::string TempDir::operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
 
