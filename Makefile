@@ -2,6 +2,7 @@
 # make test       install what is missing, build, run every test (GUI tests under Xvfb)
 # make test-asan  the window-free tests with AddressSanitizer and UBSan (part of make test)
 # make test-tsan  the comparison and copy tests with ThreadSanitizer (not part of make test)
+# make test-windows  the window-free tests built for Windows (mingw-w64) and run under Wine
 # make bench      build optimised and run the benchmarks
 # make install PREFIX=...  install the program, menu entry, icons and man page (default /usr/local)
 # make deb        build the Debian package (build/zoruna_<version>_<arch>.deb)
@@ -9,6 +10,7 @@ BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 TSAN_DIR  ?= build-tsan
 BENCH_DIR ?= build-bench
+WINDOWS_TEST_DIR ?= build-windows-tests
 JOBS      ?= $(shell nproc)
 PREFIX    ?= /usr/local
 # The generator of a new build folder; empty: Ninja when it is installed.
@@ -28,7 +30,7 @@ open_paren := (
 THREAD_SUITES := $(shell sed -nE 's/^(TEST|TEST_F|TEST_P|TYPED_TEST)[$(open_paren)]([A-Za-z0-9_]+),.*/\2/p' \
   tests/core/compare*_test.cpp tests/core/copy*_test.cpp | sort -u | paste -sd'|')
 
-.PHONY: all deps build run test test-asan test-tsan bench install deb clean
+.PHONY: all deps build run test test-asan test-tsan test-windows bench install deb clean
 
 all: build
 
@@ -72,6 +74,13 @@ test-tsan: deps
 	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS) -R '(^|/)($(THREAD_SUITES))\.' \
 	  -E '(^|/)($(TSAN_EXCLUDED))\.'
 
+# Cross-compiled with the toolchain of cmake/mingw-w64-x86_64.cmake, run by
+# ctest under Wine as a user that is not root (the script makes one when run
+# as root: Wine lets root write read-only files).
+test-windows:
+	@bash scripts/install-deps.sh windows
+	JOBS=$(JOBS) bash scripts/windows-tests.sh $(WINDOWS_TEST_DIR)
+
 bench: deps
 	@$(call configure,$(BENCH_DIR),-DCMAKE_BUILD_TYPE=Release)
 	cmake --build $(BENCH_DIR) -j $(JOBS)
@@ -84,4 +93,4 @@ deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(BENCH_DIR) $(WINDOWS_TEST_DIR)

@@ -39,20 +39,34 @@ class StopSignals {
 public:
     explicit StopSignals(std::FILE* err) {
         g_stopSignal.store(0);
+#ifdef _WIN32
+        // The C runtime's signal(): Ctrl+C arrives as SIGINT, and the handler
+        // is reset to the default before it runs, as SA_RESETHAND does.
+        for (Catch& c : m_catches) {
+            c.old = std::signal(c.signal, RecordStopSignal);
+            c.installed = c.old != SIG_ERR;
+#else
         struct sigaction sa {};
         sa.sa_handler = RecordStopSignal;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = SA_RESTART | SA_RESETHAND;
         for (Catch& c : m_catches) {
             c.installed = sigaction(c.signal, &sa, &c.old) == 0;
+#endif
             if (!c.installed)
                 std::fprintf(err, "zoruna: cannot catch %s (%s); it ends the run at once\n", c.name,
                              std::strerror(errno));
         }
     }
     ~StopSignals() {
-        for (const Catch& c : m_catches)
-            if (c.installed) sigaction(c.signal, &c.old, nullptr);
+        for (const Catch& c : m_catches) {
+            if (!c.installed) continue;
+#ifdef _WIN32
+            std::signal(c.signal, c.old);
+#else
+            sigaction(c.signal, &c.old, nullptr);
+#endif
+        }
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -63,7 +77,11 @@ private:
     struct Catch {
         int signal;
         const char* name;
+#ifdef _WIN32
+        void (*old)(int) = SIG_DFL;
+#else
         struct sigaction old {};
+#endif
         bool installed = false;
     };
     std::array<Catch, 2> m_catches{{{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}};

@@ -65,7 +65,8 @@ int FailedFlushAbove(const FlushFailures& failures, const std::string& dir) {
     const std::string_view d(dir);
     for (const auto& [failed, error] : failures) {
         if (!d.starts_with(failed)) continue;
-        if (d.size() == failed.size() || failed.ends_with(kPathSeparator) || d[failed.size()] == kPathSeparator)
+        if (d.size() == failed.size() || (!failed.empty() && IsPathSeparator(failed.back())) ||
+            IsPathSeparator(d[failed.size()]))
             return error;
     }
     return 0;

@@ -20,6 +20,9 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Whether c separates the names of a path: '/' everywhere, '\' on Windows too.
+inline bool IsPathSeparator(char c) { return c == '/' || c == kPathSeparator; }
+
 // dir + separator + name. A dir that already ends in a separator gives two in
 // a row; the text is handed on unchanged.
 std::string JoinPath(std::string_view dir, std::string_view name);

@@ -2,13 +2,10 @@
 
 #include <cstring>
 
-CodePage SystemCodePage() {
-#ifdef _WIN32
-    return CodePage::Cp932;
-#else
-    return CodePage::Utf8;
-#endif
-}
+// The program's own text is UTF-8 on every platform: Windows file names
+// come and go through the wide calls, and code page 932 is only what the
+// settings file is written in there (converted where it is read and saved).
+CodePage SystemCodePage() { return CodePage::Utf8; }
 
 namespace {
 

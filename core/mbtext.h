@@ -8,11 +8,11 @@
 #include <string_view>
 
 enum class CodePage {
-    Utf8,   // Linux and other POSIX systems
-    Cp932,  // Shift-JIS (Windows, Japanese)
+    Utf8,   // the program's own text, on every platform
+    Cp932,  // Shift-JIS: the settings files of the Windows program
 };
 
-// The code page of file names and texts on this platform.
+// The code page of file names and texts inside the program (UTF-8).
 CodePage SystemCodePage();
 
 // Length in bytes of the character that starts at s[0] (1 for an invalid or

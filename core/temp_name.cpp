@@ -10,6 +10,10 @@
 
 #ifndef _WIN32
 #include <unistd.h>
+#else
+#include <windows.h>
+
+#include "core/win32_text.h"
 #endif
 
 namespace {
@@ -31,9 +35,15 @@ const std::string& ThisHost() {
 }
 
 #else
-long ThisProcess() { return 0; }
+long ThisProcess() { return static_cast<long>(GetCurrentProcessId()); }
+
 const std::string& ThisHost() {
-    static const std::string host("localhost");
+    static const std::string host = [] {
+        wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+        if (!GetComputerNameW(name, &size) || size == 0) return std::string("localhost");
+        return WideToUtf8(std::wstring_view(name, size));
+    }();
     return host;
 }
 #endif

@@ -4,21 +4,14 @@
 #include <cstdint>
 
 #include "core/handle_guard.h"
+#include "settings/ini_encoding.h"
 
 namespace {
-
-bool IsSeparator(char c) {
-#ifdef _WIN32
-    return c == '\\' || c == '/';
-#else
-    return c == '/';
-#endif
-}
 
 // Length of the directory part of path, its last separator included.
 std::size_t DirectoryPartLength(const std::string& path) {
     std::size_t base = path.size();
-    while (base > 0 && !IsSeparator(path[base - 1])) --base;
+    while (base > 0 && !IsPathSeparator(path[base - 1])) --base;
     return base;
 }
 
@@ -78,8 +71,9 @@ SettingsRead ReadSettingsText(const SettingsStore& store, std::string& text) {
     FileSystem& fs = *store.fs;
     const HandleGuard file(fs, fs.OpenRead(store.path));
     if (!file.valid()) return SettingsRead::Unreadable;
-    const bool ok = ReadAll(fs, file.get(), text, st.size);
-    if (!ok) text.clear();
+    std::string bytes;
+    const bool ok = ReadAll(fs, file.get(), bytes, st.size);
+    if (ok) text = SettingsTextOfFile(bytes);
     return ok ? SettingsRead::Read : SettingsRead::Unreadable;
 }
 
@@ -101,7 +95,8 @@ bool ReplaceSettingsText(const SettingsStore& store, const std::string& text) {
     HandleGuard temp(fs, fs.Create(tempName, true, mode));
     if (!temp.valid()) return false;
     fs.SetMode(temp.get(), mode);  // the umask may have narrowed it; a failure only costs the bits
-    const bool written = WriteAll(fs, temp.get(), text.data(), text.size());
+    const std::string bytes = SettingsFileOfText(text);
+    const bool written = WriteAll(fs, temp.get(), bytes.data(), bytes.size());
     // The data reaches the medium before the rename: a power cut then leaves
     // the old file or the new one, never an empty one. Close is checked: it
     // may be the first to report that the data did not fit.

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "core/mbtext.h"
+#include "settings/ini_encoding.h"
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Integer values are converted from at most this many bytes.
 constexpr std::size_t kIntValueBytes = 255;
 
@@ -72,7 +72,7 @@ bool NextBlock(LineCursor& cursor, std::vector<std::string_view>& lines, bool& e
 }
 
 std::string_view WithoutByteOrderMark(std::string_view text) {
-    if (StartsWith(text, kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    if (StartsWith(text, kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
     return text;
 }
 

@@ -1,7 +1,9 @@
 // The comparison over real directories: what the POSIX listing delivers.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +15,7 @@
 
 #include "core/compare.h"
 #include "core/copy.h"
+#include "core/mbtext.h"
 #include "support/fat_image.h"
 #include "support/temp_dir.h"
 #include "support/run_observers.h"
@@ -45,6 +48,9 @@ RealRun CompareDirs(const std::string& a, const std::string& b) {
     return run;
 }
 
+// Symbolic links and FIFOs made with the POSIX calls (the Win32 layer's links
+// are in filesystem_win32_test.cpp).
+#ifndef _WIN32
 TEST(CompareRealDirs, OnlyRegularFilesAndLinksToThemTakePart) {
     TempDir t;
     const std::string a = t.MakeDir("a");
@@ -62,6 +68,7 @@ TEST(CompareRealDirs, OnlyRegularFilesAndLinksToThemTakePart) {
     EXPECT_EQ(run.entries, (std::vector<std::string>{"f||1000|0", "link||1000|0", "same||0|2000"}));
     EXPECT_TRUE(run.messages.empty());
 }
+#endif
 
 TEST(CompareRealDirs, TrailingSlashAndEmptyDirectory) {
     TempDir t;
@@ -113,11 +120,18 @@ TEST_P(CaseNamesRealDirTest, PairsExactNamesWhateverTheListingOrder) {
     TempDir t;
     const std::string a = t.MakeDir("a");
     const std::string b = t.MakeDir("b");
-    for (const auto& [name, time] : c.a) WriteFile(a + "/" + name, name, time);
-    for (const auto& [name, time] : c.b) WriteFile(b + "/" + name, name, time);
+    // Both spellings must be there: a file system that ignores case keeps
+    // the first one only.
     WriteFile(t / "probe", "");
     WriteFile(t / "PROBE", "");
-    if (ListNames(t.path()).find("probe") == std::string::npos) GTEST_SKIP() << "file system ignores case";
+    if (ListNames(t.path()) != "PROBE a b probe") GTEST_SKIP() << "file system ignores case";
+#ifdef _WIN32
+    for (const auto& side : {c.a, c.b})
+        for (const auto& [name, time] : side)
+            if (!IsValidText(name)) GTEST_SKIP() << "a Windows name is text: bytes that are not UTF-8 name no file";
+#endif
+    for (const auto& [name, time] : c.a) WriteFile(a + "/" + name, name, time);
+    for (const auto& [name, time] : c.b) WriteFile(b + "/" + name, name, time);
     const RealRun run = CompareDirs(a, b);
     EXPECT_EQ(run.entries, c.entries);
     EXPECT_TRUE(run.messages.empty());

@@ -245,7 +245,7 @@ TEST(CompareAll, TrailingSeparatorIsHandedOnUnchanged) {
     const auto diffs = std::make_unique<DiffTable>();
     std::vector<std::string> messages;
     EXPECT_EQ(RunCompare(fs, table, *diffs, messages), std::vector<std::string>{"0|f|f|1|2"});
-    EXPECT_EQ(fs.queried(), (std::vector<std::string>{"/a//f", "/b///f"}));
+    EXPECT_EQ(fs.queried(), (std::vector<std::string>{JoinPath("/a/", "f"), JoinPath("/b//", "f")}));
 }
 
 // 4998 entries from pair 0, then pair 1 fills the table midway; pair 2 is

@@ -2,8 +2,16 @@
 // whatever fails, the destination must be byte for byte what it was (or still
 // absent), no temporary file may stay behind, and the run goes on.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#else
+// errno values that Windows has no name for, used here only as values that
+// no failing call of these tests sets.
+#define ESTALE 116
+#define EDQUOT 122
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <optional>
@@ -120,6 +128,9 @@ class CopyFault : public testing::TestWithParam<std::tuple<FaultCase, bool>> {};
 
 TEST_P(CopyFault, LeavesTheDestinationAsItWasAndGoesOn) {
     const auto& [c, destinationExists] = GetParam();
+#ifdef _WIN32
+    if (c.op == Op::CopyChunk) GTEST_SKIP() << "Windows copies no range between two handles: no kernel copy to fail";
+#endif
     TempDir t;
     const std::string a = t.MakeDir("A"), b = t.MakeDir("B");
     const std::string source = Pattern(kFirstSize, 'a');
@@ -128,7 +139,9 @@ TEST_P(CopyFault, LeavesTheDestinationAsItWasAndGoesOn) {
     WriteFile(a + "/second", Pattern(kStep + 1, 'q'), kNew);
     if (destinationExists) {
         WriteFile(b + "/first", old, kOld);
+#ifndef _WIN32
         ASSERT_EQ(chmod((b + "/first").c_str(), 0640), 0);
+#endif
     }
     CopyTables tables;
     tables.AddPair(a, b);
@@ -158,7 +171,9 @@ TEST_P(CopyFault, LeavesTheDestinationAsItWasAndGoesOn) {
     if (destinationExists) {
         EXPECT_EQ(ReadFile(b + "/first"), old);
         EXPECT_EQ(ModTime(b + "/first"), kOld);
-        EXPECT_EQ(ModeOf(b + "/first"), 0640u);
+#ifndef _WIN32
+        EXPECT_EQ(ModeOf(b + "/first"), 0640u);  // Windows keeps no permission bits
+#endif
     } else {
         EXPECT_FALSE(FileExists(b + "/first"));
     }
@@ -286,9 +301,11 @@ TEST(CopyInterference, AChangeToEitherSideDuringTheCopyIsNotOverwrittenOrInstall
         {"DestinationEdited", true, [](const std::string&, const std::string& b) {
              WriteFile(b + "/f", "edited meanwhile", ModTime(b + "/f"));
          }, FileCopyResult::DestinationChanged, "file edited meanwhile"},
+#ifndef _WIN32
         {"DanglingLinkAppeared", false, [](const std::string&, const std::string& b) {
              symlink("nowhere", (b + "/f").c_str());
          }, FileCopyResult::DestinationChanged, "link nowhere"},
+#endif
     };
     for (const Case& c : cases) {
         TempDir t;
@@ -304,10 +321,14 @@ TEST(CopyInterference, AChangeToEitherSideDuringTheCopyIsNotOverwrittenOrInstall
         RecordingObserver obs;
         EXPECT_EQ(tables.CopyAll(fs, obs).failed, 1) << c.label;
         EXPECT_EQ(obs.reasons, (std::vector<FileCopyResult>{c.reason})) << c.label;
+#ifndef _WIN32
         char target[64] = {};
         const std::string now = readlink((b + "/f").c_str(), target, sizeof target - 1) > 0
                                     ? std::string("link ") + target
                                     : "file " + ReadFile(b + "/f");
+#else
+        const std::string now = "file " + ReadFile(b + "/f");
+#endif
         EXPECT_EQ(now, c.expectB) << c.label;
         EXPECT_EQ(ListNames(b), "f") << c.label;
     }
@@ -370,7 +391,9 @@ public:
 
 private:
     bool Check(const char* what, const std::string& path) {
-        calls.push_back(std::string(what) + " " + path.substr(m_root.size() + 1));
+        std::string name = path.substr(m_root.size() + 1);
+        std::replace(name.begin(), name.end(), kPathSeparator, '/');  // the cases are written with '/'
+        calls.push_back(std::string(what) + " " + name);
         if (static_cast<int>(calls.size()) - 1 != m_failAt) return true;
         errno = EIO;
         return false;

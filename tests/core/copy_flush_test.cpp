@@ -40,7 +40,9 @@ public:
 
 private:
     bool Flush(const std::string& kind, const std::string& dir) {
-        flushes.push_back(kind + dir.substr(m_root.size() + 1));
+        std::string name = dir.substr(m_root.size() + 1);
+        std::replace(name.begin(), name.end(), kPathSeparator, '/');  // the cases are written with '/'
+        flushes.push_back(kind + name);
         if (flushes.back() != m_fail) return true;
         errno = EIO;
         return false;

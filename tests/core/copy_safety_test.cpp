@@ -1,10 +1,12 @@
 // What a copy must get right beyond the bytes: cleanup when an observer
 // throws, permission bits and owners, times that really stick, a source torn
 // in place, stopping, and data on the disk before a file is replaced.
+#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -18,18 +20,25 @@
 #include "copy_test_helpers.h"
 #include "support/forwarding_fs.h"
 #include "support/image_mount.h"
+#include "support/wine.h"
 
 namespace {
 
 constexpr FileTime kOld = 1500000000;
 constexpr FileTime kNew = 1600000001;  // an odd second
 
+// Handles (descriptors) the process holds open.
 int OpenDescriptors() {
     int n = 0;
+#ifdef _WIN32
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count)) n = static_cast<int>(count);
+#else
     if (DIR* d = opendir("/proc/self/fd")) {
         while (readdir(d)) ++n;
         closedir(d);
     }
+#endif
     return n;
 }
 
@@ -124,6 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
 // same name in its place while a file is copied. The copy checked, wrote and
 // replaces in the folder it opened; the newcomer's file is never touched.
 TEST(CopyInterference, AFolderPutInPlaceOfTheDestinationMidwayIsLeftAlone) {
+    if (RunningUnderWine())
+        GTEST_SKIP() << "Wine renames and removes by the path a folder handle was opened by, not the folder";
     TwoFiles f;
     class SwappingObserver : public RecordingObserver {
     public:
@@ -133,7 +144,7 @@ TEST(CopyInterference, AFolderPutInPlaceOfTheDestinationMidwayIsLeftAlone) {
             if (m_swapped || done == 0 || done >= total) return;
             m_swapped = true;
             ASSERT_EQ(rename(m_b.c_str(), (m_b + ".moved").c_str()), 0);
-            ASSERT_EQ(mkdir(m_b.c_str(), 0755), 0);
+            ASSERT_TRUE(RealFileSystem().CreateDirectory(m_b, 0755));
             WriteFile(m_b + "/big", "someone else's", kOld);
         }
 
@@ -281,7 +292,11 @@ public:
     std::vector<std::string> calls;
 
 private:
-    static std::string Base(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+    static std::string Base(const std::string& path) {
+        std::size_t at = path.size();
+        while (at > 0 && !IsPathSeparator(path[at - 1])) --at;
+        return path.substr(at);
+    }
     std::map<FileHandle, std::string> m_names;
 };
 
@@ -340,7 +355,7 @@ public:
     bool GetStatus(const std::string& path, FileStatus& st) override {
         if (!m_target.GetStatus(path, st)) return false;
         // 1: the run's sizes, 2: before the copy, 3: after it.
-        if (path.find("/A/") != std::string::npos && ++m_calls == 3) m_shift(st);
+        if (path.find(std::string("/A") + kPathSeparator) != std::string::npos && ++m_calls == 3) m_shift(st);
         return true;
     }
 
@@ -374,6 +389,8 @@ TEST(CopySourceIdentity, AnyTraceOfAWriteDuringTheCopyRefusesTheFile) {
     }
 }
 
+// Permission bits, the umask, owners and FUSE mounts are POSIX's.
+#ifndef _WIN32
 // Permission bits of the copy on real directories.
 struct ModeCase {
     const char* label;
@@ -474,5 +491,7 @@ TEST(CopyOnFat, TimesStickAndTheMissingModesAndOwnersDoNotFail) {
     EXPECT_LE(std::llabs(ModTime(b + "/odd") - (kEven + 1)), 1);
     EXPECT_EQ(TempLeftovers(b), "");
 }
+
+#endif  // !_WIN32
 
 }  // namespace

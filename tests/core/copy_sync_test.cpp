@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/headless_common.h"
 #include "settings/settings.h"
 #include "support/forwarding_fs.h"
 #include "support/temp_dir.h"
@@ -23,6 +24,12 @@ namespace {
 
 constexpr FileTime kOld = 1500000000;
 constexpr FileTime kNew = 1600000000;
+// A name of unusual characters that the platform allows in a file name.
+#ifdef _WIN32
+const std::string kOddName = "semi;colon";
+#else
+const std::string kOddName = "tab\tname";
+#endif
 
 class SyncTest : public testing::Test {
 protected:
@@ -34,8 +41,8 @@ protected:
     };
     Result Sync(const std::string& settings) {
         WriteFile(m_dir / "zoruna.INI", settings);
-        std::FILE* out = std::tmpfile();
-        std::FILE* err = std::tmpfile();
+        std::FILE* out = TempStream();
+        std::FILE* err = TempStream();
         DirPairTable pairs;
         ColumnWidths widths;
         WindowSize size;
@@ -55,7 +62,7 @@ TEST_F(SyncTest, CopiesEveryDifferenceAndThenFindsNone) {
     WriteFile(a + "/newer-in-a", "new", kNew);
     WriteFile(b + "/newer-in-a", "old", kOld);
     WriteFile(a + "/skip.bak", "masked", kNew);
-    WriteFile(c + "/tab\tname", "3", kNew);
+    WriteFile(c + "/" + kOddName, "3", kNew);
     WriteFile(c + "/Same.TXT", "old", kOld);
     WriteFile(d + "/SAME.txt", "new", kNew);
     const std::string settings = PairSection(0, a, b, ".bak") + PairSection(1, c, d);
@@ -66,10 +73,10 @@ TEST_F(SyncTest, CopiesEveryDifferenceAndThenFindsNone) {
     EXPECT_EQ(r.err, "zoruna: 5 files copied, 0 failed\n");
     EXPECT_EQ(SortedLines(r.out), (std::vector<std::string>{"1\tA_NEWER\tnewer-in-a", "1\tONLY_A\tonly-a",
                                                             "1\tONLY_B\tonly-b", "2\tB_NEWER\tSame.TXT",
-                                                            "2\tONLY_A\ttab\\x09name"}));
+                                                            "2\tONLY_A\t" + EscapeField(kOddName)}));
     EXPECT_EQ(ListNames(b), "newer-in-a only-a only-b");
     EXPECT_EQ(ReadFile(b + "/newer-in-a"), "new");
-    EXPECT_EQ(ListNames(c), "Same.TXT tab\tname");
+    EXPECT_EQ(ListNames(c), "Same.TXT " + kOddName);
     EXPECT_EQ(ReadFile(c + "/Same.TXT"), "new");
 
     const Result again = Sync(settings);
@@ -103,7 +110,8 @@ TEST_F(SyncTest, APairThatCannotBeListedGivesStatusTwoAndTheOthersAreSynced) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "2\tONLY_A\tf\n");
     const std::string message =
-        "ﾃﾞｨﾚｸﾄﾘ \"" + missing + "\" の参照に失敗しました。\n\"" + b + "\" との比較は行いません。\n";
+        "ﾃﾞｨﾚｸﾄﾘ \"" + EscapeField(missing) + "\" の参照に失敗しました。\n\"" + EscapeField(b) +
+        "\" との比較は行いません。\n";
     EXPECT_EQ(r.err, message + "zoruna: 1 file copied, 0 failed\n") << "met by both comparisons, printed once";
     EXPECT_EQ(ReadFile(b + "/f"), "x");
 }
@@ -143,8 +151,8 @@ TEST_F(SyncTest, CtrlCDuringTheComparisonStopsItAndEndsTheRun) {
     WindowSize size;
     LoadSettings({m_dir / "zoruna.INI", &RealFileSystem()}, pairs, widths, size);
     InterruptedListing fs;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    std::FILE* out = TempStream();
+    std::FILE* err = TempStream();
 
     const int status = RunSync(pairs, fs, out, err);
 

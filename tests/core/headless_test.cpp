@@ -23,6 +23,7 @@
 #include "core/compare.h"
 #include "support/temp_dir.h"
 #include "support/test_text.h"
+#include "support/time_zone.h"
 #include "zoruna_version.h"
 
 namespace {
@@ -76,19 +77,6 @@ TEST(KindName, FollowsTheListsImageRule) {
 // Runs RunHeadless in-process on a settings file of a temporary directory.
 class HeadlessTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) m_oldTz = tz;
-        setenv("TZ", "UTC0", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (m_oldTz)
-            setenv("TZ", m_oldTz->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
     void WriteSettings(const std::string& bytes) { WriteFile(m_dir / "zoruna.INI", bytes); }
 
     struct Result {
@@ -102,8 +90,8 @@ protected:
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        std::FILE* out = std::tmpfile();
-        std::FILE* err = std::tmpfile();
+        std::FILE* out = TempStream();
+        std::FILE* err = TempStream();
         Result r;
         r.status =
             RunHeadless(static_cast<int>(args.size()), argv.data(), {m_dir / "zoruna.INI", &RealFileSystem()}, RealFileSystem(), out, err);
@@ -115,7 +103,7 @@ protected:
     TempDir m_dir;
 
 private:
-    std::optional<std::string> m_oldTz;
+    const ScopedTimeZone m_utc{"UTC0"};
 };
 
 

@@ -2,8 +2,10 @@
 #include "settings/ini_text.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -269,6 +271,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StorePathCase{"relative_folder", "sub/Z.INI", "sub/$$Z.INI$$", "sub", "Z.INI"}),
     [](const auto& info) { return std::string(info.param.what); });
 
+// Permission bits and symbolic links made with the POSIX calls.
+#ifndef _WIN32
 TEST_F(IniFileTest, KeepsPermissionBits) {
     for (mode_t mode : {0600, 0664}) {
         WriteFile(m_ini, "");
@@ -290,6 +294,7 @@ TEST_F(IniFileTest, LeftoverTemporaryLinkIsNotFollowed) {
     EXPECT_EQ(ReadFile(m_ini), "[S]\r\nK=1\r\n\r\n");
     EXPECT_EQ(ListNames(m_dir.path()), "other zoruna.INI");
 }
+#endif
 
 TEST_F(IniFileTest, TemporaryFileThatCannotBeCreated) {
     const std::string before = "[S]\r\nK=1\r\n\r\n";
@@ -396,6 +401,8 @@ TEST_F(IniFileTest, NewTextIsOnTheMediumBeforeAndAfterTheRename) {
 }
 
 // --- a linked settings file ----------------------------------------------
+// (symbolic links made with the POSIX calls)
+#ifndef _WIN32
 
 // A link made below the test folder. An absolute one names its target below
 // the test folder too; a relative one holds to as it stands.
@@ -528,5 +535,7 @@ INSTANTIATE_TEST_SUITE_P(
                  nullptr},
         LinkCase{"link_to_a_folder", {{"zoruna.INI", "dotfiles"}}, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
+
+#endif  // !_WIN32
 
 }  // namespace

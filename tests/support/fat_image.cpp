@@ -1,11 +1,22 @@
 #include "support/fat_image.h"
 
+#include <cstdlib>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include "core/filesystem.h"
+
+FatImage::FatImage() { m_skipReason = "no FAT image is mounted on Windows (the FUSE mount is Linux's)"; }
+
+FatImage::~FatImage() = default;
+
+void SetBothTimes(const std::string& path, FileTime mtime) {
+    if (!RealFileSystem().SetTimesOf(path, mtime, 0, mtime, 0)) throw std::runtime_error("times of " + path);
+}
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <stdexcept>
 
 namespace {
 
@@ -47,3 +58,4 @@ void SetBothTimes(const std::string& path, FileTime mtime) {
     const struct timespec times[2] = {{static_cast<time_t>(mtime), 0}, {static_cast<time_t>(mtime), 0}};
     if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) throw std::runtime_error("utimensat " + path);
 }
+#endif  // _WIN32

@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+
+#include <atomic>
+#include <filesystem>
+#endif
+
 #include "settings/ini_text.h"
 
 // One pair section with all its keys in one block, as a user would write it.
@@ -22,6 +29,19 @@ inline std::string PairSection(int slot, const std::string& dirA, const std::str
 inline std::string ApplyIniWrite(std::string_view text, const std::string& section, const std::string& key,
                                  const std::string& value) {
     return ApplyIniWrites(text, {IniSectionWrite{section, {IniKeyWrite{key, value}}}}, false);
+}
+
+// A temporary stream, gone once closed. On Windows std::tmpfile() puts its
+// file in the root of the drive, which only administrators may write.
+inline std::FILE* TempStream() {
+#ifdef _WIN32
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+        ("zoruna-stream-" + std::to_string(_getpid()) + "-" + std::to_string(counter.fetch_add(1)));
+    return _wfopen(path.c_str(), L"w+bD");  // D: removed when closed
+#else
+    return std::tmpfile();
+#endif
 }
 
 // Everything written to a temporary stream; the stream is closed.

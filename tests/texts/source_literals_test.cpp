@@ -175,7 +175,7 @@ struct FormatBytes {
     std::string_view body;
 };
 constexpr FormatBytes kFormatBytes[] = {
-    {"settings/ini_text.cpp", "\\xEF\\xBB\\xBF"},  // the UTF-8 byte-order mark the settings file may start with
+    {"settings/ini_encoding.h", "\\xEF\\xBB\\xBF"},  // the UTF-8 byte-order mark the settings file may start with
 };
 
 bool IsFormatBytes(const std::string& file, const std::string& body) {
