@@ -89,7 +89,7 @@ deb: build
 # outside the tree (scripts/build-wxmsw.sh prints it), the rest here.
 windows:
 	@bash scripts/install-deps.sh windows
-	@wx=$$(bash scripts/build-wxmsw.sh | tail -n 1) && \
+	@wx=$$(bash scripts/build-wxmsw.sh) && \
 	  $(call configure,$(WINDOWS_DIR),-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DCMAKE_BUILD_TYPE=Release -DZORUNA_BENCH=OFF -DwxWidgets_CONFIG_EXECUTABLE=$$wx/bin/wx-config)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target zoruna windows_packages

@@ -32,7 +32,7 @@ add_executable(zoruna WIN32 app/main.cpp app/gui_module.cpp app/gui_linked.cpp $
 target_include_directories(zoruna PRIVATE ${ZORUNA_LAYER_INCLUDES}/app ${ZORUNA_WINDOWS_DIR})
 target_link_libraries(zoruna PRIVATE zoruna_app)
 # Nothing but the system's DLLs: the C++ runtime and winpthread go in too.
-target_link_options(zoruna PRIVATE -static -static-libgcc -static-libstdc++)
+target_link_options(zoruna PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 
 # --- the zip and the installer, built with the program
 set(ZORUNA_PACKAGE_NAME zoruna-${PROJECT_VERSION}-windows-x64)
@@ -42,9 +42,10 @@ set(ZORUNA_ZIP_DIR ${ZORUNA_WINDOWS_DIR}/zip/${ZORUNA_PACKAGE_NAME})
 find_program(ZIP zip REQUIRED)
 find_program(MAKENSIS makensis REQUIRED)
 
+file(MAKE_DIRECTORY ${ZORUNA_WINDOWS_DIR}/zip)
 add_custom_command(
   OUTPUT ${ZORUNA_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZORUNA_WINDOWS_DIR}/zip ${ZORUNA_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZORUNA_ZIP_DIR} ${ZORUNA_ZIP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${ZORUNA_ZIP_DIR}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:zoruna> ${ZORUNA_ZIP_DIR}/
   COMMAND ${CMAKE_COMMAND} -E copy ${ZORUNA_WINDOWS_SOURCES}/readme.txt ${ZORUNA_ZIP_DIR}/

@@ -2,7 +2,7 @@
 # Builds wxMSW 3.2 (static, unicode, only what Zoruna uses) with mingw-w64 from
 # Debian's wxwidgets3.2 source package, and installs it under a cache folder
 # outside the work tree. Prints the folder it installed into (its wx-config is
-# <folder>/bin/wx-config) as the last line.
+# <folder>/bin/wx-config) on stdout, and nothing else there.
 #
 # The folder's name is a key made of the source version, the configure line
 # and the compiler version, so a later run with the same key does nothing,
@@ -52,7 +52,7 @@ ensure_deb_src() {
     printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\n' \
       "$codename" "$codename" | "${sudo[@]}" tee "$list" >/dev/null
   fi
-  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get update -qq >&2
 }
 
 ensure_deb_src
@@ -70,6 +70,8 @@ work=$cache/wxmsw-build-$key
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
 cd "$work"
+trap 'echo "building wxMSW failed: see the logs in $work/build" >&2' ERR
+echo "Building wxMSW $version into $prefix (about 11 minutes of CPU, once)" >&2
 apt-get source --download-only "wxwidgets3.2=$version" >&2
 dpkg-source --no-check -x wxwidgets3.2_*.dsc src >/dev/null
 mkdir build
