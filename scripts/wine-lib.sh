@@ -19,6 +19,13 @@ start_wine() {
   for font in /usr/share/fonts/opentype/ipafont-gothic/*.ttf; do
     [ -e "$font" ] && ln -sf "$font" "$fonts/"
   done
+  # Menus and title bars are drawn in Wine's own faces, which have no
+  # Japanese: link the IPA face behind them, as Windows links its CJK fonts.
+  local face
+  for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1 </dev/null || true
+  done
 }
 
 stop_wine() {
