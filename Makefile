@@ -6,10 +6,12 @@
 # make bench      build optimised and run the benchmarks
 # make install PREFIX=...  install the program, menu entry, icons and man page (default /usr/local)
 # make deb        build the Debian package (build/zoruna_<version>_<arch>.deb)
+# make windows    cross-build zoruna.exe, its zip and its installer (build-windows/)
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 TSAN_DIR  ?= build-tsan
 BENCH_DIR ?= build-bench
+WINDOWS_DIR ?= build-windows
 WINDOWS_TEST_DIR ?= build-windows-tests
 JOBS      ?= $(shell nproc)
 PREFIX    ?= /usr/local
@@ -30,7 +32,7 @@ open_paren := (
 THREAD_SUITES := $(shell sed -nE 's/^(TEST|TEST_F|TEST_P|TYPED_TEST)[$(open_paren)]([A-Za-z0-9_]+),.*/\2/p' \
   tests/core/compare*_test.cpp tests/core/copy*_test.cpp | sort -u | paste -sd'|')
 
-.PHONY: all deps build run test test-asan test-tsan test-windows bench install deb clean
+.PHONY: all deps build run test test-asan test-tsan test-windows bench install deb windows clean
 
 all: build
 
@@ -92,5 +94,14 @@ install: build
 deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# The Windows program with mingw-w64: wxMSW is built once into a cache folder
+# outside the tree (scripts/build-wxmsw.sh prints it), the rest here.
+windows:
+	@bash scripts/install-deps.sh windows
+	@wx=$$(bash scripts/build-wxmsw.sh) && \
+	  $(call configure,$(WINDOWS_DIR),-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DCMAKE_BUILD_TYPE=Release -DZORUNA_BENCH=OFF -DwxWidgets_CONFIG_EXECUTABLE=$$wx/bin/wx-config)
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target zoruna windows_packages
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(BENCH_DIR) $(WINDOWS_TEST_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(BENCH_DIR) $(WINDOWS_DIR) $(WINDOWS_TEST_DIR)

@@ -263,7 +263,10 @@ void CDirCompareDlg::ShowResultMenuAtFocus() {
 void CDirCompareDlg::OnKeyDownResultList(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
     const int modifiers = event.GetModifiers();
-    if ((key == WXK_MENU && modifiers == wxMOD_NONE) || (key == WXK_F10 && modifiers == wxMOD_SHIFT)) {
+    // The menu key is WXK_MENU on GTK and WXK_WINDOWS_MENU on Windows, where
+    // WXK_MENU never comes (the Alt key there is WXK_ALT).
+    const bool menuKey = key == WXK_MENU || key == WXK_WINDOWS_MENU;
+    if ((menuKey && modifiers == wxMOD_NONE) || (key == WXK_F10 && modifiers == wxMOD_SHIFT)) {
         ShowResultMenuAtFocus();
         return;
     }

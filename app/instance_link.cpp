@@ -6,6 +6,10 @@
 #include <wx/log.h>
 #include <wx/utils.h>
 
+#ifdef __WXMSW__
+#include <wx/msw/wrapwin.h>
+#endif
+
 #include <cstdlib>
 #include <utility>
 
@@ -44,11 +48,41 @@ private:
 
 wxString InstanceLink::LockName() { return ".zoruna-" + wxGetUserId() + ".lock"; }
 
+#ifdef __WXMSW__
+
+// wxServer is DDE here: the service is a name, not a file, and a crashed
+// instance leaves nothing behind.
+wxString InstanceLink::SocketPath() { return "zoruna-" + wxGetUserId(); }
+
+namespace {
+
+bool ServiceMayExist(const wxString&) { return true; }
+void RemoveServiceFile(const wxString&) {}
+// The running instance may take the foreground only when this one, which
+// the user just started and so has it, allows it.
+void LetRunningInstanceComeForward() { AllowSetForegroundWindow(ASFW_ANY); }
+
+}  // namespace
+
+#else
+
 wxString InstanceLink::SocketPath() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const wxString dir = runtime && *runtime ? wxString::FromUTF8(runtime) : wxGetHomeDir();
     return wxFileName(dir, ".zoruna-" + wxGetUserId() + ".sock").GetFullPath();
 }
+
+namespace {
+
+bool ServiceMayExist(const wxString& path) { return wxFileName::Exists(path, wxFILE_EXISTS_ANY); }
+void RemoveServiceFile(const wxString& path) {
+    if (wxFileName::Exists(path, wxFILE_EXISTS_ANY)) wxRemoveFile(path);
+}
+void LetRunningInstanceComeForward() {}
+
+}  // namespace
+
+#endif
 
 InstanceLink::InstanceLink() {
     // Without a usable lock (no writable home folder) the program still runs;
@@ -67,7 +101,7 @@ bool InstanceLink::Listen(std::function<void()> onRaise) {
     wxLogNull quiet;
     // This instance holds the lock: a socket file left by one that crashed
     // is stale.
-    if (wxFileName::Exists(path, wxFILE_EXISTS_ANY)) wxRemoveFile(path);
+    RemoveServiceFile(path);
     auto server = std::make_unique<RaiseServer>(std::move(onRaise));
     if (!server->Create(path)) return false;
     m_server = std::move(server);
@@ -78,13 +112,14 @@ void InstanceLink::StopListening() {
     if (!m_server) return;
     m_server.reset();
     wxLogNull quiet;
-    wxRemoveFile(SocketPath());
+    RemoveServiceFile(SocketPath());
 }
 
 bool InstanceLink::AskToRaise() {
     const wxString path = SocketPath();
-    if (!wxFileName::Exists(path, wxFILE_EXISTS_ANY)) return false;
+    if (!ServiceMayExist(path)) return false;
     wxLogNull quiet;
+    LetRunningInstanceComeForward();
     wxClient client;
     std::unique_ptr<wxConnectionBase> connection(client.MakeConnection("localhost", path, kTopic));
     if (!connection) return false;

@@ -30,8 +30,9 @@ public:
     // answered.
     static bool AskToRaise();
 
-    // The lock's name (a file in the home folder) and the socket's path
-    // ($XDG_RUNTIME_DIR, else the home folder).
+    // The lock's name (a file in the home folder; a mutex on Windows) and the
+    // socket's path ($XDG_RUNTIME_DIR, else the home folder; on Windows the
+    // DDE service's name).
     static wxString LockName();
     static wxString SocketPath();
 

@@ -1,12 +1,6 @@
 #include "cli/headless_sync.h"
 
-#include <signal.h>
-
 #include <array>
-#include <atomic>
-#include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -16,76 +10,13 @@
 
 #include "cli/failure_text.h"
 #include "cli/headless_common.h"
+#include "cli/stop_signals.h"
 #include "core/compare.h"
 #include "core/copy.h"
 #include "core/filesystem.h"
 #include "texts/texts.h"
 
 namespace {
-
-// Lock-free, so the signal handler may set it and the comparison's listing
-// threads may read it (StopRequested is asked from any thread).
-std::atomic<int> g_stopSignal{0};
-static_assert(std::atomic<int>::is_always_lock_free);
-
-extern "C" void RecordStopSignal(int sig) { g_stopSignal.store(sig); }
-
-// While it lives, SIGINT and SIGTERM ask the comparison or the copy to stop
-// instead of killing the process in the middle of a file; a second signal of
-// the same kind ends the process as usual. A signal whose handler cannot be
-// set is named on err and keeps ending the process at once (no file is left
-// half-written: a copy's temporary file is renamed only once complete).
-class StopSignals {
-public:
-    explicit StopSignals(std::FILE* err) {
-        g_stopSignal.store(0);
-#ifdef _WIN32
-        // The C runtime's signal(): Ctrl+C arrives as SIGINT, and the handler
-        // is reset to the default before it runs, as SA_RESETHAND does.
-        for (Catch& c : m_catches) {
-            c.old = std::signal(c.signal, RecordStopSignal);
-            c.installed = c.old != SIG_ERR;
-#else
-        struct sigaction sa {};
-        sa.sa_handler = RecordStopSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART | SA_RESETHAND;
-        for (Catch& c : m_catches) {
-            c.installed = sigaction(c.signal, &sa, &c.old) == 0;
-#endif
-            if (!c.installed)
-                std::fprintf(err, "zoruna: cannot catch %s (%s); it ends the run at once\n", c.name,
-                             std::strerror(errno));
-        }
-    }
-    ~StopSignals() {
-        for (const Catch& c : m_catches) {
-            if (!c.installed) continue;
-#ifdef _WIN32
-            std::signal(c.signal, c.old);
-#else
-            sigaction(c.signal, &c.old, nullptr);
-#endif
-        }
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    static int received() { return g_stopSignal.load(); }
-
-private:
-    struct Catch {
-        int signal;
-        const char* name;
-#ifdef _WIN32
-        void (*old)(int) = SIG_DFL;
-#else
-        struct sigaction old {};
-#endif
-        bool installed = false;
-    };
-    std::array<Catch, 2> m_catches{{{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}};
-};
 
 // Prints one line per copied file on out and the failure message per file
 // that was left alone on err; listing failures go to the run's printer.

@@ -1,16 +1,29 @@
 #include "res/icons.h"
 
+#include "res/resource.h"
+
+#ifndef __WXMSW__
 #include <wx/bitmap.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
 #include <wx/mstream.h>
 
 #include "app_icon_png.h"
-#include "res/resource.h"
+#endif
 
 #include "row_state_svg.h"
 
 namespace {
+
+#ifdef __WXMSW__
+
+// zoruna.exe carries the icon in every size as its APPICON resource
+// (dist/windows/zoruna.rc.in), made from the same PNGs.
+constexpr const char* kAppIconResource = "APPICON";
+
+wxIcon AppIconOfSize(int size) { return wxIcon(kAppIconResource, wxBITMAP_TYPE_ICO_RESOURCE, size, size); }
+
+#else
 
 // Decoded with a handler of its own, so that loading the icons does not
 // depend on which image handlers the application has registered.
@@ -28,6 +41,8 @@ wxIcon AppIconOfSize(int size) {
         if (png.size == size) return AppIcon(png);
     return wxNullIcon;
 }
+
+#endif
 
 const char* RowStateSvg(int id) {
     switch (id) {
@@ -61,7 +76,11 @@ wxIcon LoadIconResource(int id) {
 }
 
 wxIconBundle LoadAppIcons() {
+#ifdef __WXMSW__
+    return wxIconBundle(kAppIconResource, nullptr);
+#else
     wxIconBundle icons;
     for (const AppIconPng& png : kAppIconPngs) icons.AddIcon(AppIcon(png));
     return icons;
+#endif
 }

@@ -12,13 +12,16 @@ namespace {
 
 struct FaceFallback {
     const char* requested;
-    const char* candidates[3];
+    const char* candidates[5];
 };
 
-// IPA fonts are drawn to the metrics of the MS faces they stand in for.
+// First the face's English name, which a Windows not set to Japanese lists
+// it under; then the IPA fonts, drawn to the metrics of the MS faces they
+// stand in for (Linux, Wine); then the Japanese faces of a Windows without
+// the MS ones.
 const FaceFallback kFallbacks[] = {
-    {kProportionalFace, {"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP"}},
-    {kFixedPitchFace, {"IPAGothic", "Noto Sans Mono CJK JP", "Monospace"}},
+    {kProportionalFace, {"MS PGothic", "IPAPGothic", "IPAexGothic", "Noto Sans CJK JP", "Yu Gothic UI"}},
+    {kFixedPitchFace, {"MS Gothic", "IPAGothic", "Noto Sans Mono CJK JP", "Monospace", "Yu Gothic"}},
 };
 
 }  // namespace
@@ -29,7 +32,7 @@ wxString ResolveFaceName(const char* faceUtf8) {
     for (const auto& f : kFallbacks) {
         if (std::strcmp(f.requested, faceUtf8) != 0) continue;
         for (const char* c : f.candidates)
-            if (wxFontEnumerator::IsValidFacename(c)) return c;
+            if (c && wxFontEnumerator::IsValidFacename(c)) return c;
     }
     return wxString();
 }

@@ -1,18 +1,16 @@
 #include "ui/wx_text.h"
 
-#include <wx/strconv.h>
-
 #include "core/mbtext.h"
 
 namespace {
 
 // Decodes character by character, so that only the bad bytes are replaced.
-wxString DecodeLeniently(std::string_view bytes, const wxMBConv& conv) {
+wxString DecodeLeniently(std::string_view bytes) {
     wxString out;
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t n = CharLength(bytes.substr(i));
-        const wxString ch(bytes.data() + i, conv, n);
+        const std::size_t n = CharLength(bytes.substr(i), CodePage::Utf8);
+        const wxString ch = wxString::FromUTF8(bytes.data() + i, n);
         if (ch.empty())
             out += wxUniChar(0xFFFD);
         else
@@ -22,25 +20,16 @@ wxString DecodeLeniently(std::string_view bytes, const wxMBConv& conv) {
     return out;
 }
 
-const wxMBConv& SystemConv() {
-#ifdef _WIN32
-    static wxCSConv conv(wxFONTENCODING_CP932);
-    return conv;
-#else
-    return wxConvUTF8;
-#endif
-}
-
 }  // namespace
 
 wxString ToWx(std::string_view bytes) {
     if (bytes.empty()) return wxString();
-    const wxString whole(bytes.data(), SystemConv(), bytes.size());
+    const wxString whole = wxString::FromUTF8(bytes.data(), bytes.size());
     if (!whole.empty()) return whole;
-    return DecodeLeniently(bytes, SystemConv());
+    return DecodeLeniently(bytes);
 }
 
 std::string FromWx(const wxString& s) {
-    const wxScopedCharBuffer buf = s.mb_str(SystemConv());
+    const wxScopedCharBuffer buf = s.utf8_str();
     return std::string(buf.data(), buf.length());
 }

@@ -1,7 +1,9 @@
-// The one place where core byte strings (the system code page: UTF-8 on
-// Linux, Shift-JIS on Windows) and wxString meet. Never rely on wxString's
-// implicit const char* conversion: under LC_CTYPE=C it turns Japanese text
-// into an empty string.
+// The one place where core byte strings and wxString meet. The program's
+// strings are UTF-8 on every platform (its literals, the texts' tables, file
+// names: the Windows file system and the settings file convert at their own
+// edges), so this is UTF-8 on Windows too. Never rely on wxString's implicit
+// const char* conversion: under LC_CTYPE=C (or in a Windows code page) it
+// turns Japanese text into an empty string or mojibake.
 #pragma once
 
 #include <wx/string.h>
@@ -9,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-// Bytes of the system code page to wxString. Invalid sequences (a name cut
+// UTF-8 bytes to wxString. Invalid sequences (a name cut
 // inside a character, a file name that is not valid text) still show: each
 // bad byte becomes U+FFFD instead of the whole text vanishing.
 wxString ToWx(std::string_view bytes);
 
-// wxString to bytes of the system code page.
+// wxString to UTF-8 bytes.
 std::string FromWx(const wxString& s);

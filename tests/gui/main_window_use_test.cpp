@@ -287,6 +287,8 @@ TEST_P(Keyboard, KeysOpenTheMenuSelectAllAndCompare) {
 INSTANTIATE_TEST_SUITE_P(
     Keys, Keyboard,
     ::testing::Values(KeyCase{"MenuKey", WXK_MENU, wxMOD_NONE, true, true, false, false},
+                      KeyCase{"WindowsMenuKey", WXK_WINDOWS_MENU, wxMOD_NONE, true, true, false, false},
+                      KeyCase{"AltAlone", WXK_ALT, wxMOD_NONE, true, false, false, false},
                       KeyCase{"ShiftF10", WXK_F10, wxMOD_SHIFT, true, true, false, false},
                       KeyCase{"F10Alone", WXK_F10, wxMOD_NONE, true, false, false, false},
                       KeyCase{"CtrlA", 'A', wxMOD_CONTROL, true, false, true, false},

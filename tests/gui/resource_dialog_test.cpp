@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "core/mbtext.h"
+#include "texts/font_faces.h"
 #include "ui/dialog_font.h"
 #include "ui/wx_text.h"
 #include "gui/support/gui_test_main.h"
@@ -21,6 +23,25 @@ TEST(WxText, RoundTripsAndShowsCutText) {
     const wxString cut = ToWx(std::string_view(text).substr(0, text.size() - 1));
     EXPECT_TRUE(cut.StartsWith(W("比較ﾃﾞｨﾚｸ")));
     EXPECT_EQ(cut.Last(), wxUniChar(0xFFFD));
+}
+
+// The program's texts are UTF-8 on every platform: decoding them in a Windows
+// code page instead shows mojibake. The expected texts are code points, so
+// they do not depend on how the compiler reads this file.
+TEST(WxText, DecodesTheProgramsTextsAsUtf8) {
+    const struct {
+        std::string_view bytes;
+        const wchar_t* shown;
+    } cases[] = {
+        {kProportionalFace, L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF"},
+        {"\xE6\xAF\x94\xE8\xBC\x83", L"\u6BD4\u8F03"},
+        {"\xEF\xBE\x83\xEF\xBE\x9E", L"\uFF83\uFF9E"},
+        {"\x82\xA0 Shift-JIS", L"\uFFFD\uFFFD Shift-JIS"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToWx(c.bytes), wxString(c.shown)) << c.bytes;
+        if (IsValidText(c.bytes, CodePage::Utf8)) EXPECT_EQ(FromWx(c.shown), c.bytes);
+    }
 }
 
 TEST(DialogFont, FallsBackToJapaneseFaces) {
