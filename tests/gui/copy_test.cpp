@@ -594,8 +594,8 @@ protected:
     // Every row selected one by one (select all is the results list's own
     // business).
     void SelectEveryRow() {
-        for (long r = 0; r < dlg->ResultList()->GetItemCount(); ++r)
-            dlg->ResultList()->SetItemState(r, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        for (long r = 0; r < dlg->ResultList()->RowCount(); ++r)
+            dlg->ResultList()->SelectRow(r);
     }
     void OpenSelectAll() {
         WriteSettings(SettingsText({{dirA, dirB}}));
@@ -654,7 +654,7 @@ TEST_F(CopyFailures, FurtherErrorsAreNotShownOnceAskedAndStillListed) {
         Put(name, {"x", kNew}, kAbsent);
     }
     OpenSelectAll();
-    ASSERT_EQ(dlg->ResultList()->GetItemCount(), kFailing + 1);
+    ASSERT_EQ(dlg->ResultList()->RowCount(), kFailing + 1);
 
     ExpectConfirmation(wxID_OK);
     int boxes = 0;

@@ -40,6 +40,7 @@ TEST_P(Refill, NoRowComesUpSelectedAfterSelectAll) {
 
     if (c.copyFirst) {
         ExpectModal([](wxDialog*, const ModalSeen&) { return wxID_OK; });  // the confirmation
+        ExpectModal([](wxDialog*, const ModalSeen&) { return wxID_OK; });  // the summary
         Command(*dlg, ID_COPY_SELECTED);
     } else {
         Press(*dlg, IDOK);
