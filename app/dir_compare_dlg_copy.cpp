@@ -33,7 +33,10 @@ std::string TargetFolder(const DirPairTable& pairs, const DiffEntry& entry) {
 // same name).
 std::string CopyFailureText(const std::string& name, const std::string& reason, const std::string& toDir) {
     std::string text = FormatCopyFailure(name.c_str()) + reason;
-    if (!toDir.empty()) text += "\n" + FormatText(TextId::CopyFailureTarget, {toDir});
+    if (!toDir.empty()) {
+        text += '\n';
+        text += FormatText(TextId::CopyFailureTarget, {toDir});
+    }
     return text;
 }
 

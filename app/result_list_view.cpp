@@ -69,7 +69,7 @@ void ResultListView::FitNameColumn() {
     const int extra = std::max(0, RowAreaWidth() - name - ColumnWidth(1) - ColumnWidth(2));
     if (extra == m_nameExtra) return;
     m_nameExtra = extra;
-    SetColumnWidth(0, name);
+    ResizeColumn(0, name);
 }
 
 int ResultListView::RowAreaWidth() const {

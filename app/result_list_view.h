@@ -52,7 +52,7 @@ public:
     // A column's width as the user set it: the room the name column takes
     // beyond it (FitNameColumn) is not part of it.
     int ColumnWidth(int column) const { return ShownColumnWidth(column) - (column == 0 ? m_nameExtra : 0); }
-    void SetColumnWidth(int column, int width);
+    void ResizeColumn(int column, int width);
     // The width the column is drawn with.
     int ShownColumnWidth(int column) const;
     // The name column takes the room the list has beyond its columns' widths

@@ -108,7 +108,7 @@ int ResultListView::ShownColumnWidth(int column) const {
     return c ? gtk_tree_view_column_get_fixed_width(GTK_TREE_VIEW_COLUMN(c->GetGtkHandle())) : 0;
 }
 
-void ResultListView::SetColumnWidth(int column, int width) {
+void ResultListView::ResizeColumn(int column, int width) {
     wxDataViewColumn* c = column >= 0 && column < static_cast<int>(GetColumnCount())
                               ? GetColumn(static_cast<unsigned>(column))
                               : nullptr;

@@ -68,7 +68,7 @@ void ResultListView::ShowRows(int count) {
 
 int ResultListView::ShownColumnWidth(int column) const { return wxListView::GetColumnWidth(column); }
 
-void ResultListView::SetColumnWidth(int column, int width) {
+void ResultListView::ResizeColumn(int column, int width) {
     wxListView::SetColumnWidth(column, width + (column == 0 ? m_nameExtra : 0));
 }
 

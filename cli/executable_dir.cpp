@@ -2,6 +2,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <string>
+
+#include "core/win32_text.h"
 #else
 #include <limits.h>
 #include <unistd.h>
@@ -9,10 +13,20 @@
 
 std::string ExecutableDir() {
 #ifdef _WIN32
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return ".";
-    const std::string exe(path, n);
+    // Wide, as the folder may have a name the ANSI code page cannot hold, and
+    // longer than MAX_PATH.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return ".";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        if (path.size() >= 32768) return ".";
+        path.resize(path.size() * 2);
+    }
+    const std::string exe = PlainPath(path);
     const auto slash = exe.find_last_of("\\/");
     return slash == std::string::npos ? "." : exe.substr(0, slash);
 #else

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/copy_file.h"
+#include "core/error_codes.h"
 #include "core/records.h"
 #include "texts/texts.h"
 
@@ -16,9 +17,7 @@ struct ErrorWords {
 };
 constexpr ErrorWords kErrorsOfAnyStep[] = {
     {ENOSPC, TextId::CopyReasonDiskFull},
-#ifdef EDQUOT  // not in every C library's errno.h (Windows has no quota errno)
-    {EDQUOT, TextId::CopyReasonQuota},
-#endif
+    {kErrorQuotaExceeded, TextId::CopyReasonQuota},
     {EFBIG, TextId::CopyReasonTooLarge},
     {EROFS, TextId::CopyReasonReadOnlyFileSystem},
 };

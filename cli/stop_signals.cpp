@@ -25,13 +25,32 @@ static_assert(std::atomic<int>::is_always_lock_free);
 HANDLE g_runEnded = nullptr;
 std::array<std::atomic<bool>, 2> g_seen{};  // Ctrl+C/Break, close/log-off/shut-down
 
-// Runs on a thread of its own that the console starts. The first request
+#else
+
+extern "C" void RecordStopSignal(int sig) { g_stopSignal.store(sig); }
+
+struct Catch {
+    int signal;
+    const char* name;
+    struct sigaction old {};
+    bool installed = false;
+};
+// One run at a time catches the signals.
+std::array<Catch, 2> g_catches{{{SIGINT, "SIGINT", {}, false}, {SIGTERM, "SIGTERM", {}, false}}};
+
+#endif
+
+}  // namespace
+
+#ifdef _WIN32
+
+// The first request
 // of a kind records its signal; a second one of the same kind is passed on
 // to the default handler, which ends the process at once, as a second
 // SIGINT does on POSIX. After a close event Windows ends the process when
 // the handler returns (or after a few seconds): the handler waits for the
 // run to stop first.
-BOOL WINAPI RecordConsoleStop(DWORD event) {
+int __stdcall HandleConsoleStop(unsigned long event) {
     int sig = 0;
     std::size_t kind = 0;
     switch (event) {
@@ -54,35 +73,16 @@ BOOL WINAPI RecordConsoleStop(DWORD event) {
     return TRUE;
 }
 
-#else
-
-extern "C" void RecordStopSignal(int sig) { g_stopSignal.store(sig); }
-
-struct Catch {
-    int signal;
-    const char* name;
-    struct sigaction old {};
-    bool installed = false;
-};
-// One run at a time catches the signals.
-std::array<Catch, 2> g_catches{{{SIGINT, "SIGINT", {}, false}, {SIGTERM, "SIGTERM", {}, false}}};
-
-#endif
-
-}  // namespace
-
-#ifdef _WIN32
-
 StopSignals::StopSignals(std::FILE* err) {
     g_stopSignal.store(0);
     for (auto& seen : g_seen) seen.store(false);
     g_runEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!SetConsoleCtrlHandler(RecordConsoleStop, TRUE))
+    if (!SetConsoleCtrlHandler(HandleConsoleStop, TRUE))
         std::fprintf(err, "zoruna: cannot catch Ctrl+C (error %lu); it ends the run at once\n", GetLastError());
 }
 
 StopSignals::~StopSignals() {
-    SetConsoleCtrlHandler(RecordConsoleStop, FALSE);
+    SetConsoleCtrlHandler(HandleConsoleStop, FALSE);
     if (g_runEnded) {
         SetEvent(g_runEnded);
         CloseHandle(g_runEnded);

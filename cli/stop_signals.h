@@ -21,3 +21,11 @@ public:
     // came. Safe from any thread.
     static int received();
 };
+
+#ifdef _WIN32
+// The console's handler of a stop event (CTRL_C_EVENT and the others), run
+// on a thread the console starts: nonzero when the run takes the event as
+// its stop request, zero to pass it on to the default handler, which ends
+// the process.
+int __stdcall HandleConsoleStop(unsigned long event);
+#endif

@@ -7,6 +7,13 @@
 
 #include <cerrno>
 
+#include "core/error_codes.h"
+
+namespace {
+// A user's disk quota on an NTFS volume (missing from mingw-w64's winerror.h).
+constexpr unsigned long kErrorDiskQuotaExceeded = 1295;
+}  // namespace
+
 int ErrnoOfWindowsError(unsigned long error) {
     switch (error) {
         case ERROR_SUCCESS: return 0;
@@ -28,6 +35,7 @@ int ErrnoOfWindowsError(unsigned long error) {
         case ERROR_ALREADY_EXISTS: return EEXIST;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+        case kErrorDiskQuotaExceeded: return kErrorQuotaExceeded;
         case ERROR_WRITE_PROTECT: return EROFS;
         case ERROR_DIRECTORY: return ENOTDIR;
         case ERROR_DIR_NOT_EMPTY: return ENOTEMPTY;

@@ -9,9 +9,8 @@
 #include <wx/mstream.h>
 
 #include "app_icon_png.h"
-#endif
-
 #include "row_state_svg.h"
+#endif
 
 namespace {
 
@@ -44,6 +43,38 @@ wxIcon AppIconOfSize(int size) {
 
 #endif
 
+constexpr int kRowStateSize = 16;
+
+#ifdef __WXMSW__
+
+// The row pictures are icon resources (dist/windows/zoruna.rc.in) with the
+// SVG rendered at these sizes, as wxMSW has no SVG renderer.
+constexpr int kRowStateSizes[] = {16, 20, 24, 32};
+
+const char* RowStateResource(int id) {
+    switch (id) {
+        case IDI_ONLY_A: return "ROW_ONLY_A";
+        case IDI_ONLY_B: return "ROW_ONLY_B";
+        case IDI_A_NEWER: return "ROW_A_NEWER";
+        case IDI_B_NEWER: return "ROW_B_NEWER";
+        case IDI_UNDECIDED: return "ROW_UNDECIDED";
+        default: return nullptr;
+    }
+}
+
+wxBitmapBundle RowStatePicture(int id) {
+    const char* resource = RowStateResource(id);
+    if (!resource) return wxBitmapBundle();
+    wxVector<wxBitmap> sizes;
+    for (int size : kRowStateSizes) {
+        const wxIcon icon(resource, wxBITMAP_TYPE_ICO_RESOURCE, size, size);
+        if (icon.IsOk()) sizes.push_back(wxBitmap(icon));
+    }
+    return wxBitmapBundle::FromBitmaps(sizes);
+}
+
+#else
+
 const char* RowStateSvg(int id) {
     switch (id) {
         case IDI_ONLY_A: return k_only_a_svg;
@@ -55,14 +86,16 @@ const char* RowStateSvg(int id) {
     }
 }
 
-constexpr int kRowStateSize = 16;
-
-}  // namespace
-
-wxBitmapBundle LoadRowStateBundle(int id) {
+wxBitmapBundle RowStatePicture(int id) {
     const char* svg = RowStateSvg(id);
     return svg ? wxBitmapBundle::FromSVG(svg, wxSize(kRowStateSize, kRowStateSize)) : wxBitmapBundle();
 }
+
+#endif
+
+}  // namespace
+
+wxBitmapBundle LoadRowStateBundle(int id) { return RowStatePicture(id); }
 
 wxIcon LoadIconResource(int id) {
     switch (id) {

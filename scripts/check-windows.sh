@@ -39,27 +39,62 @@ shown=$(wine "$installed/zoruna.exe" --version 2>/dev/null | tr -d '\r')
 echo "$shown" | grep -q "$version" || fail "--version says '$shown', not $version"
 echo "--version: $shown"
 
-# One pair with every kind of row, compared by both builds.
-mkdir -p "$work/A/資料" "$work/B/資料"
-touch -d '2024-03-05 10:15:00' "$work/A/資料.txt" "$work/A/報告書.txt"
-touch -d '2024-03-04 09:00:00' "$work/B/報告書.txt" "$work/B/only b.txt"
-mkdir -p "$work/linux" "$work/windows"
-printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n' "$work/A" "$work/B" > "$work/linux/zoruna.INI"
-printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n' "$(windows_path "$work/A")" "$(windows_path "$work/B")" \
-  > "$work/windows/zoruna.INI"
-set +e
-(cd "$work/linux" && "$lbuild/zoruna" --report) > "$work/linux.txt"
-lstatus=$?
-(cd "$work/windows" && wine "$installed/zoruna.exe" --report) > "$work/windows.txt" 2>/dev/null
-wstatus=$?
-set -e
-# Rows come in each side's listing order, which is the file system's: the
-# same set of lines, each line alike (Windows ends them with CR LF).
-tr -d '\r' < "$work/windows.txt" | sort > "$work/windows-sorted.txt"
-sort "$work/linux.txt" > "$work/linux-sorted.txt"
-diff "$work/linux-sorted.txt" "$work/windows-sorted.txt" || fail "--report differs from the Linux build's"
-[ "$lstatus" = "$wstatus" ] || fail "--report exit status $wstatus, the Linux build's $lstatus"
-echo "--report: $(wc -l < "$work/linux.txt") lines as on Linux, exit status $wstatus"
+# The English catalog came along, and the messages are English under an
+# English locale: the one of a pair whose folder is missing.
+[ -f "$installed/locale/en/LC_MESSAGES/zoruna.mo" ] || fail "no English catalog beside zoruna.exe"
+mkdir -p "$work/language"
+printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n' 'C:\missing-a' 'C:\missing-b' > "$work/language/zoruna.INI"
+message() { (cd "$work/language" && LANG=$1 wine "$installed/zoruna.exe" --report 2>&1 >/dev/null | tr -d '\r' | head -1 || true); }
+english=$(message en_US.UTF-8)
+japanese=$(message ja_JP.UTF-8)
+case $english in *ﾃﾞｨﾚｸﾄﾘ*|'') fail "the message under an English locale: '$english'" ;; esac
+case $japanese in *ﾃﾞｨﾚｸﾄﾘ*) ;; *) fail "the message under a Japanese locale: '$japanese'" ;; esac
+echo "English: $english"
+
+# One pair with every kind of row, compared and then brought into step by
+# both builds, each in a copy of its own.
+seed=$work/seed
+mkdir -p "$seed/A/資料" "$seed/B/資料"
+echo new > "$seed/A/報告書.txt"
+echo old > "$seed/B/報告書.txt"
+echo a > "$seed/A/資料.txt"
+echo b > "$seed/B/only b.txt"
+touch -d '2024-03-05 10:15:00' "$seed/A/資料.txt" "$seed/A/報告書.txt"
+touch -d '2024-03-04 09:00:00' "$seed/B/報告書.txt" "$seed/B/only b.txt"
+for build in linux windows; do
+  mkdir -p "$work/$build"
+  cp -a "$seed/A" "$seed/B" "$work/$build/"
+done
+printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n' "$work/linux/A" "$work/linux/B" > "$work/linux/zoruna.INI"
+printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n' "$(windows_path "$work/windows/A")" \
+  "$(windows_path "$work/windows/B")" > "$work/windows/zoruna.INI"
+# run <build> <option>: the option's output with the folders of that build's
+# copy shown as the other's (Windows paths also end their lines with CR LF
+# and print '\' as '\\'), then its exit status.
+run() {
+  local status=0
+  if [ "$1" = linux ]; then
+    (cd "$work/linux" && "$lbuild/zoruna" "$2") > "$work/out" 2>&1 || status=$?
+  else
+    (cd "$work/windows" && wine "$installed/zoruna.exe" "$2") > "$work/out" 2>&1 || status=$?
+  fi
+  tr -d '\r' < "$work/out" | sed -e "s|$(windows_path "$work/windows" | sed 's/\\/\\\\\\\\/g')|DIR|g" \
+    -e "s|$work/linux|DIR|g" -e 's|\\\\|/|g' | sort
+  echo "status $status"
+}
+for option in --report --sync --report; do
+  run linux "$option" > "$work/linux.txt"
+  run windows "$option" > "$work/windows.txt"
+  # Rows come in each side's listing order, which is the file system's:
+  # the same set of lines.
+  diff "$work/linux.txt" "$work/windows.txt" || fail "$option differs from the Linux build's"
+  echo "$option: $(($(wc -l < "$work/linux.txt") - 1)) lines as on Linux, $(tail -1 "$work/linux.txt")"
+done
+# The copies are alike: the same files with the same contents and times.
+tree_of() { (cd "$1" && find . -type f -printf '%p %TY-%Tm-%Td %TH:%TM:%TS ' -exec md5sum {} \; | sort); }
+diff <(tree_of "$work/linux") <(tree_of "$work/windows") | grep -v 'zoruna.INI' | grep '^[<>]' &&
+  fail "the folders after --sync differ from the Linux build's"
+echo "--sync: the folders are alike after both runs"
 
 # The installed program's window; a second start only brings it forward
 # and ends.

@@ -5,10 +5,9 @@
 #ifndef _WIN32
 #include <unistd.h>
 #else
-// errno values that Windows has no name for, used here only as values that
+// An errno value that Windows has no name for, used here only as a value that
 // no failing call of these tests sets.
 #define ESTALE 116
-#define EDQUOT 122
 #endif
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <utility>
 
 #include "copy_test_helpers.h"
+#include "core/error_codes.h"
 #include "support/forwarding_fs.h"
 #include "texts/texts.h"
 
@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      FaultCase{"ReadErrorAtTheEnd", Op::Read, 7, false, EIO, TextId::CopyReasonReadFailed},
                                      FaultCase{"DiskFullAtStart", Op::Write, 1, false, ENOSPC, TextId::CopyReasonDiskFull},
                                      FaultCase{"DiskFullInTheMiddle", Op::Write, 3, false, ENOSPC, TextId::CopyReasonDiskFull},
-                                     FaultCase{"DiskFullAtTheEnd", Op::Write, 6, false, EDQUOT, TextId::CopyReasonQuota},
+                                     FaultCase{"DiskFullAtTheEnd", Op::Write, 6, false, kErrorQuotaExceeded, TextId::CopyReasonQuota},
                                      FaultCase{"KernelCopyErrorInTheMiddle", Op::CopyChunk, 3, true, EIO, TextId::CopyReasonWriteFailed},
                                      FaultCase{"TemporaryFileCannotBeCreated", Op::Create, 1, true, EACCES, TextId::CopyReasonNoPermission},
                                      FaultCase{"ModeCannotBeSet", Op::SetMode, 1, true, EIO, TextId::CopyReasonWriteFailed},

@@ -2,11 +2,65 @@
 // records, that a new run starts without one, and that the handlers of
 // before come back when the run ends. (The whole run stopped by a signal
 // from outside is tested on a child process, see headless_process_test.)
-#ifndef _WIN32
-
 #include "cli/stop_signals.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+// The console calls the handler on a thread of its own, once per event.
+struct ConsoleEventCase {
+    const char* name;
+    unsigned long event;
+    int recorded;
+};
+
+class ConsoleStop : public ::testing::TestWithParam<ConsoleEventCase> {};
+
+// The first event of a kind is the run's stop request; a second one goes on
+// to the default handler, which ends the process, as a second SIGINT does.
+TEST_P(ConsoleStop, IsRecordedOnceThenPassedOn) {
+    const ConsoleEventCase& c = GetParam();
+    std::atomic<int> first{-1}, second{-1};
+    std::thread console;
+    {
+        const StopSignals stop(stderr);
+        // A close event holds the console's thread until the run ends (the
+        // process ends when the handler returns).
+        console = std::thread([&] {
+            first = HandleConsoleStop(c.event);
+            second = HandleConsoleStop(c.event);
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (StopSignals::received() == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        EXPECT_EQ(StopSignals::received(), c.recorded);
+    }
+    console.join();
+    EXPECT_NE(first.load(), 0) << "taken as the run's stop request";
+    EXPECT_EQ(second.load(), 0) << "passed on to the default handler";
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, ConsoleStop,
+                         ::testing::Values(ConsoleEventCase{"CtrlC", CTRL_C_EVENT, SIGINT},
+                                           ConsoleEventCase{"CtrlBreak", CTRL_BREAK_EVENT, SIGINT},
+                                           ConsoleEventCase{"ConsoleClosed", CTRL_CLOSE_EVENT, SIGTERM},
+                                           ConsoleEventCase{"Shutdown", CTRL_SHUTDOWN_EVENT, SIGTERM}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+#else
+
 #include <signal.h>
 
 #include <csignal>
@@ -72,4 +126,4 @@ TEST(StopSignals, PutsTheHandlersOfBeforeBack) {
 
 }  // namespace
 
-#endif  // !_WIN32
+#endif  // _WIN32

@@ -57,7 +57,7 @@ TEST_P(Exit, EndsTheDialogAndSavesOnlyAfterAChange) {
     auto dlg = Open();
     const wxSize start = dlg->GetWindow()->GetSize();
     if (c.change == Change::Pairs) dlg->MarkPairsModified();
-    if (c.change == Change::Widths) dlg->ResultList()->SetColumnWidth(0, 181);
+    if (c.change == Change::Widths) dlg->ResultList()->ResizeColumn(0, 181);
     if (c.change == Change::Size) dlg->GetWindow()->SetSize(start.x + 40, start.y + 30);
 
     Leave(*dlg, c.way);
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Answer, CreateQuestion, ::testing::Bool(),
 // Widths and size alone are not worth the question; nothing is created.
 TEST_F(MainWindowFixture, WithoutSettingsFileOtherChangesLeaveSilently) {
     auto dlg = Open();
-    dlg->ResultList()->SetColumnWidth(0, 181);
+    dlg->ResultList()->ResizeColumn(0, 181);
     Leave(*dlg, Way::ExitButton);
     EXPECT_FALSE(dlg->GetWindow()->IsShown());
     EXPECT_FALSE(FileExists(settingsPath));
