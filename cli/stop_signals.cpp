@@ -22,7 +22,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
 #ifdef _WIN32
 
 // Set when the StopSignals of the run goes: a close event waits for it.
-HANDLE g_runEnded = nullptr;
+std::atomic<HANDLE> g_runEnded{nullptr};
 std::array<std::atomic<bool>, 2> g_seen{};  // Ctrl+C/Break, close/log-off/shut-down
 
 #else
@@ -69,7 +69,10 @@ int __stdcall HandleConsoleStop(unsigned long event) {
     }
     if (g_seen[kind].exchange(true)) return FALSE;
     g_stopSignal.store(sig);
-    if (kind == 1 && g_runEnded) WaitForSingleObject(g_runEnded, 4000);
+    if (kind == 1) {
+        const HANDLE runEnded = g_runEnded.load();
+        if (runEnded) WaitForSingleObject(runEnded, 4000);
+    }
     return TRUE;
 }
 
@@ -83,10 +86,9 @@ StopSignals::StopSignals(std::FILE* err) {
 
 StopSignals::~StopSignals() {
     SetConsoleCtrlHandler(HandleConsoleStop, FALSE);
-    if (g_runEnded) {
-        SetEvent(g_runEnded);
-        CloseHandle(g_runEnded);
-        g_runEnded = nullptr;
+    if (const HANDLE runEnded = g_runEnded.exchange(nullptr)) {
+        SetEvent(runEnded);
+        CloseHandle(runEnded);
     }
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Takes docs/windows-main-window.png, docs/windows-pair-list.png and
-# docs/windows-copy-progress.png: zoruna.exe under Wine, started with -d on two
-# pairs with Japanese names, then its pair list, then a copy of a large file,
-# each cropped to its window.
+# Takes docs/windows-main-window.png, docs/windows-pair-list.png,
+# docs/windows-copy-confirm.png, docs/windows-copy-progress.png and
+# docs/windows-copy-summary.png: zoruna.exe under Wine, started with -d on two
+# pairs with Japanese names, then its pair list, then a copy of a large file
+# from its question to its summary, each cropped to its window.
 #   scripts/screenshot-windows.sh [path/to/zoruna.exe] [output-dir]
 # Needs wine, xvfb-run, openbox, xdotool, x11-utils and ImageMagick.
 set -euo pipefail
@@ -103,9 +104,20 @@ sleep 0.5
 xdotool key c
 confirm=$(find_window 'ほんとにいいの')
 [ -n "$confirm" ] || { echo "no copy question appeared" >&2; exit 1; }
+sleep 0.5
+shoot "$confirm" "$outdir/windows-copy-confirm.png"
 xdotool windowactivate --sync "$confirm" 2>/dev/null || true
 xdotool key Return
 progress=$(find_window 'ｺﾋﾟｰ中')
 [ -n "$progress" ] || { echo "no copy window appeared" >&2; exit 1; }
 sleep 0.5
 shoot "$progress" "$outdir/windows-copy-progress.png"
+
+# The summary once the copy is done (the large file takes a while under Wine).
+for _ in 1 2 3 4; do
+  summary=$(find_window 'ｺﾋﾟｰ結果')
+  [ -n "$summary" ] && break
+done
+[ -n "$summary" ] || { echo "no copy summary appeared" >&2; exit 1; }
+sleep 0.5
+shoot "$summary" "$outdir/windows-copy-summary.png"

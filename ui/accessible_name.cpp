@@ -2,6 +2,8 @@
 
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
+#else
+#include <wx/access.h>
 #endif
 
 #ifdef __WXGTK__
@@ -19,11 +21,40 @@ wxString AccessibleName(wxWindow* control) {
     return name ? wxString::FromUTF8(name) : wxString();
 }
 
+#elif wxUSE_ACCESSIBILITY
+
+// Answers a screen reader's question for the control's name with the name
+// given; every other question goes to the control's standard object, as
+// before (wxACC_NOT_IMPLEMENTED hands it on).
+class NamedAccessible : public wxAccessible {
+public:
+    NamedAccessible(wxWindow* control, const wxString& name) : wxAccessible(control), m_name(name) {}
+
+    wxAccStatus GetName(int childId, wxString* name) override {
+        if (childId != wxACC_SELF) return wxACC_NOT_IMPLEMENTED;
+        *name = m_name;
+        return wxACC_OK;
+    }
+
+private:
+    wxString m_name;
+};
+
+void SetAccessibleName(wxWindow* control, const wxString& name) {
+    if (control) control->SetAccessible(new NamedAccessible(control, name));
+}
+
+wxString AccessibleName(wxWindow* control) {
+    wxAccessible* accessible = control ? control->GetAccessible() : nullptr;
+    wxString name;
+    if (!accessible || accessible->GetName(wxACC_SELF, &name) != wxACC_OK) return wxString();
+    return name;
+}
+
 #else
 
-// Windows reads an edit's name from the label before it in tab order and a
-// button's from its caption; naming beyond that needs wxAccessible, which
-// the Windows build has still to bring.
+// Without accessibility support, Windows reads an edit's name from the label
+// before it in tab order and a button's from its caption.
 void SetAccessibleName(wxWindow*, const wxString&) {}
 
 wxString AccessibleName(wxWindow*) { return wxString(); }

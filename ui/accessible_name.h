@@ -6,7 +6,8 @@
 #include <wx/string.h>
 #include <wx/window.h>
 
-// Sets the name that assistive technologies (AT-SPI on GTK) read for control.
+// Sets the name that assistive technologies (AT-SPI on GTK, MSAA and UI
+// Automation on Windows) read for control.
 void SetAccessibleName(wxWindow* control, const wxString& name);
 // The name set or derived for control, as assistive technologies read it;
 // empty where the platform keeps none.
