@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Windows installer silently under Wine and checks the result:
 # the program in Program Files, the Start-menu entry, the uninstaller and
-# its Uninstall key; the installed program's --version, and its --report of
-# a real pair against the Linux build's (same lines); then uninstalls and
-# checks that everything is gone.
+# its Uninstall key; the installed program's --version, its English texts,
+# its --report and --sync of a real pair against the Linux build's (same
+# lines, same folders afterwards), Ctrl+C during a --sync in Wine's console;
+# then uninstalls and checks that everything is gone.
 #   scripts/check-windows.sh [build-windows] [linux build folder]
-# Needs wine, xvfb-run and xdotool (make windows and make deps install them).
+# Needs wine, xvfb-run, xdotool and python3 (make windows and make deps
+# install them).
 set -euo pipefail
 . "$(dirname "$0")/screenshot-lib.sh"
 . "$(dirname "$0")/wine-lib.sh"
@@ -95,6 +97,48 @@ tree_of() { (cd "$1" && find . -type f -printf '%p %TY-%Tm-%Td %TH:%TM:%TS ' -ex
 diff <(tree_of "$work/linux") <(tree_of "$work/windows") | grep -v 'zoruna.INI' | grep '^[<>]' &&
   fail "the folders after --sync differ from the Linux build's"
 echo "--sync: the folders are alike after both runs"
+
+# Ctrl+C in a console (a pseudo-terminal, which Wine's console reads as a
+# keyboard) once the first of four large files is copied: --sync stops,
+# prints its summary, exits with 130 and leaves no temporary file.
+mkdir -p "$work/ctrl-c/A" "$work/ctrl-c/B"
+for i in 1 2 3 4; do head -c $((256 * 1024 * 1024)) /dev/zero > "$work/ctrl-c/A/large$i.bin"; done
+printf '[DIR0]\r\nDIRA=%s\r\nDIRB=%s\r\nMASK=\r\n' "$(windows_path "$work/ctrl-c/A")" \
+  "$(windows_path "$work/ctrl-c/B")" > "$work/ctrl-c/zoruna.INI"
+cstatus=0
+(cd "$work/ctrl-c" && python3 - "$installed/zoruna.exe" > "$work/ctrl-c.txt") <<'PYTHON' || cstatus=$?
+import os, pty, re, select, sys, time
+pid, fd = pty.fork()
+if pid == 0:
+    os.execvp("wine", ["wine", sys.argv[1], "--sync"])
+# Wine's console draws with terminal controls, even between letters, and
+# moves the cursor forward for spaces.
+def text(data):
+    data = re.sub(r"\x1b\[(\d*)C", lambda m: " " * int(m.group(1) or 1), data.decode("utf-8", "replace"))
+    return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", data)
+out, sent, deadline = b"", False, time.time() + 120
+while time.time() < deadline:
+    if select.select([fd], [], [], 0.2)[0]:
+        try:
+            data = os.read(fd, 4096)
+        except OSError:
+            break
+        if not data:
+            break
+        out += data
+    if not sent and "large" in text(out):
+        os.write(fd, b"\x03")
+        sent = True
+_, status = os.waitpid(pid, 0)
+sys.stdout.write(text(out))
+sys.exit(os.waitstatus_to_exitcode(status))
+PYTHON
+[ "$cstatus" = 130 ] || fail "--sync stopped by Ctrl+C exited with $cstatus, not 130: $(cat "$work/ctrl-c.txt")"
+grep -q 'files\? copied' "$work/ctrl-c.txt" || fail "no summary after Ctrl+C: $(cat "$work/ctrl-c.txt")"
+copied=$(find "$work/ctrl-c/B" -name 'large*.bin' | wc -l)
+[ "$copied" -lt 4 ] || fail "Ctrl+C did not stop the copy"
+! find "$work/ctrl-c/B" -name '.zoruna~*' | grep -q . || fail "Ctrl+C left a temporary file"
+echo "Ctrl+C: --sync stopped after $copied of 4 files, status 130, no temporary file"
 
 # The installed program's window; a second start only brings it forward
 # and ends.
