@@ -131,16 +131,21 @@ bool CDirCompareDlg::OnInitDialog() {
     AppendAboutItem(m_pPopupMenu, "V");
 #endif
 
+    wxString titles[ResultListView::kColumnCount];
+    for (int col = 0; col < ResultListView::kColumnCount; ++col) titles[col] = ToWx(Text(kColumnTitles[col]));
     // Widths the file does not set are the defaults; the dates then get at
-    // least the room their text takes in the list's font, whatever it is.
+    // least the room their text takes in the list's font, whatever it is,
+    // and the name column gives up what they took beyond their defaults, so
+    // that both dates show at the layout's size (the least the window takes).
     if (widths == ColumnWidths()) {
         const int dates = DateColumnWidth(*m_listResult);
         widths.timeA = std::max(widths.timeA, dates);
         widths.timeB = std::max(widths.timeB, dates);
+        const int title = m_listResult->GetTextExtent(titles[0]).x + 4 * m_listResult->GetCharWidth();
+        const int room = m_listResult->RowAreaWidth() - widths.timeA - widths.timeB;
+        widths.fileName = std::max(title, std::min(widths.fileName, room));
     }
     const int columnWidths[] = {widths.fileName, widths.timeA, widths.timeB};
-    wxString titles[ResultListView::kColumnCount];
-    for (int col = 0; col < ResultListView::kColumnCount; ++col) titles[col] = ToWx(Text(kColumnTitles[col]));
     m_listResult->AddColumns(titles, columnWidths);
     ApplyWindowSize(m_storedSize.width, m_storedSize.height);
     if (m_pairs.count == 0) m_statusLine->SetLabelText(ToWx(Text(TextId::NoPairsStatus)));

@@ -59,6 +59,8 @@ public:
     // (after the window has grown), never less than its own width; call it
     // after the list's size has changed.
     void FitNameColumn();
+    // The list's width inside its border and its vertical scroll bar.
+    int RowAreaWidth() const;
 
     bool IsRowSelected(long row) const;
     int SelectedRowCount() const;
@@ -99,8 +101,6 @@ private:
     // Shows tip over the rows; empty: none.
     void SetRowTip(const std::string& tip);
     void NotifyFocusedRow();
-    // The list's width inside its border and its vertical scroll bar.
-    int RowAreaWidth() const;
     // The row at a point of RowWindow(); -1: none.
     long RowAt(const wxPoint& point) const;
     // The platform's part of the constructor.

@@ -22,6 +22,8 @@
 #include "app/dir_compare_app.h"
 #include "app/instance_link.h"
 #include "gui/main_window_test_helpers.h"
+#include "texts/texts.h"
+#include "ui/wx_text.h"
 
 namespace {
 
@@ -72,6 +74,9 @@ TEST_F(Start, WindowAsDesigned) {
 
 // A date column at least as wide as its text in the list's font.
 constexpr int kDateText = -1;
+// The name column with the defaults: at most its default width, and no wider
+// than the dates leave it at the layout's size.
+constexpr int kNameRoom = -2;
 
 struct WidthCase {
     const char* what;
@@ -93,7 +98,12 @@ TEST_P(ColumnWidthsFromSettings, BecomeTheColumnWidths) {
     for (const char* date : {"88/88/88 88:88:88", "00/00/00 00:00:00"})
         dateText = std::max(dateText, list->GetTextExtent(date).x + 4);
     for (int col = 0; col < 3; ++col) {
-        if (c.widths[col] == kDateText)
+        if (c.widths[col] == kNameRoom) {
+            EXPECT_LE(list->ColumnWidth(0), 147);
+            EXPECT_GE(list->ColumnWidth(0), list->GetTextExtent(ToWx(Text(TextId::FileNameColumn))).x);
+            EXPECT_LE(list->ColumnWidth(0) + list->ColumnWidth(1) + list->ColumnWidth(2), list->RowAreaWidth())
+                << "both dates show without scrolling";
+        } else if (c.widths[col] == kDateText)
             EXPECT_GE(list->ColumnWidth(col), std::max(110, dateText)) << col;
         else
             EXPECT_EQ(list->ColumnWidth(col), c.widths[col]) << col;
@@ -103,8 +113,8 @@ TEST_P(ColumnWidthsFromSettings, BecomeTheColumnWidths) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ColumnWidthsFromSettings,
-    ::testing::Values(WidthCase{"NoFile", nullptr, {147, kDateText, kDateText}},
-                      WidthCase{"NoWidthsInFile", "[SIZE]\r\nFNAME=147\r\n\r\n", {147, kDateText, kDateText}},
+    ::testing::Values(WidthCase{"NoFile", nullptr, {kNameRoom, kDateText, kDateText}},
+                      WidthCase{"NoWidthsInFile", "[SIZE]\r\nFNAME=147\r\n\r\n", {kNameRoom, kDateText, kDateText}},
                       WidthCase{"FromFile", "[SIZE]\r\nFNAME=200\r\nTIMEA=90\r\nTIMEB=95\r\n\r\n", {200, 90, 95}},
                       WidthCase{"MissingKeys", "[SIZE]\r\nTIMEB=120\r\n\r\n", {147, 110, 120}}),
     [](const auto& info) { return std::string(info.param.what); });
