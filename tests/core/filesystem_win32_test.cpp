@@ -13,8 +13,12 @@
 #include <functional>
 #include <string>
 
+#include "cli/failure_text.h"
+#include "core/copy_file.h"
 #include "core/handle_guard.h"
+#include "core/win32_error.h"
 #include "core/win32_text.h"
+#include "texts/texts.h"
 #include "support/temp_dir.h"
 #include "support/wine.h"
 
@@ -207,6 +211,27 @@ TEST(Win32Errors, AreTheOnesTheCoreKnows) {
 }
 
 // Symbolic links and junctions are never followed out of a pair's folder.
+// A Windows error met while writing the copy reaches the user in the same
+// words as its Linux counterpart.
+TEST(Win32Errors, ReadAsTheReasonsOfLinux) {
+    struct Case {
+        unsigned long windowsError;
+        TextId reason;
+    };
+    const Case cases[] = {
+        {ERROR_DISK_FULL, TextId::CopyReasonDiskFull},
+        {ERROR_HANDLE_DISK_FULL, TextId::CopyReasonDiskFull},
+        {1295 /* ERROR_DISK_QUOTA_EXCEEDED */, TextId::CopyReasonQuota},
+        {ERROR_WRITE_PROTECT, TextId::CopyReasonReadOnlyFileSystem},
+        {ERROR_ACCESS_DENIED, TextId::CopyReasonNoPermission},
+        {ERROR_PATH_NOT_FOUND, TextId::CopyReasonDestinationFolderGone},
+    };
+    for (const Case& c : cases) {
+        const std::string words = FormatCopyFailureReason(FileCopyResult::WriteFailed, ErrnoOfWindowsError(c.windowsError));
+        EXPECT_EQ(words, Text(c.reason)) << "Windows error " << c.windowsError;
+    }
+}
+
 TEST(Win32Links, AreRefusedOnTheWayDown) {
     if (RunningUnderWine()) GTEST_SKIP() << "Wine's symbolic links are Unix links, not reparse points it can open";
     TempDir t;
