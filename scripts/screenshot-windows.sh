@@ -55,6 +55,14 @@ find_window() {
   echo "$found"
 }
 
+# The window whose title matches $1, or the script ends naming it as $2.
+expect_window() {
+  local id
+  id=$(find_window "$1")
+  [ -n "$id" ] || { echo "no $2 appeared" >&2; return 1; }
+  echo "$id"
+}
+
 # Crops the screen to window $1 with its frame into $2 (a small PNG).
 shoot() {
   local x y w h l r t b
@@ -79,15 +87,13 @@ click_at() {
 
 mkdir -p "$outdir"
 (cd "$work" && exec wine "$exe" -d) >/dev/null 2>&1 &
-main=$(find_window '^Zoruna - ')
-[ -n "$main" ] || { echo "no Zoruna window appeared" >&2; exit 1; }
+main=$(expect_window '^Zoruna - ' "Zoruna window")
 sleep 2
 shoot "$main" "$outdir/windows-main-window.png"
 
 # The pair button: x 42-72, y 132-146 of the 235 x 153 dialog units.
 click_at "$main" 243 908
-list=$(find_window '比較ﾃﾞｨﾚｸﾄﾘ一覧')
-[ -n "$list" ] || { echo "no pair list appeared" >&2; exit 1; }
+list=$(expect_window '比較ﾃﾞｨﾚｸﾄﾘ一覧' "pair list")
 sleep 1
 shoot "$list" "$outdir/windows-pair-list.png"
 xdotool windowactivate --sync "$list" 2>/dev/null || true
@@ -102,22 +108,18 @@ sleep 0.5
 xdotool key shift+F10
 sleep 0.5
 xdotool key c
-confirm=$(find_window 'ほんとにいいの')
-[ -n "$confirm" ] || { echo "no copy question appeared" >&2; exit 1; }
+confirm=$(expect_window 'ほんとにいいの' "copy question")
 sleep 0.5
 shoot "$confirm" "$outdir/windows-copy-confirm.png"
 xdotool windowactivate --sync "$confirm" 2>/dev/null || true
 xdotool key Return
-progress=$(find_window 'ｺﾋﾟｰ中')
-[ -n "$progress" ] || { echo "no copy window appeared" >&2; exit 1; }
+progress=$(expect_window 'ｺﾋﾟｰ中' "copy window")
 sleep 0.5
 shoot "$progress" "$outdir/windows-copy-progress.png"
 
-# The summary once the copy is done (the large file takes a while under Wine).
-for _ in 1 2 3 4; do
-  summary=$(find_window 'ｺﾋﾟｰ結果')
-  [ -n "$summary" ] && break
-done
-[ -n "$summary" ] || { echo "no copy summary appeared" >&2; exit 1; }
+# The summary once the copy is done: the large file takes a while under
+# Wine, so up to twice the usual wait.
+summary=$(find_window 'ｺﾋﾟｰ結果')
+[ -n "$summary" ] || summary=$(expect_window 'ｺﾋﾟｰ結果' "copy summary")
 sleep 0.5
 shoot "$summary" "$outdir/windows-copy-summary.png"
